@@ -1,0 +1,232 @@
+# Every script template runs under Windows PowerShell 5.1 (powershell.exe) in the
+# product, but our Pester runs use PowerShell 7, which happily parses and runs
+# syntax 5.1 rejects or reads differently. This file parses each template with
+# the PowerShell 7 parser and walks its syntax tree for those constructs, so a
+# 7-only line fails here instead of on a user's desktop.
+
+BeforeDiscovery {
+    $templates = @(Get-ChildItem -LiteralPath $PSScriptRoot -Filter '*.ps1' -File |
+        Where-Object { $_.Name -notlike '*.Tests.ps1' } |
+        Sort-Object Name |
+        ForEach-Object { @{ Name = $_.Name; Path = $_.FullName } })
+}
+
+BeforeAll {
+    Set-StrictMode -Version 3.0
+
+    $script:ForEachObjectNames = @('foreach-object', 'microsoft.powershell.core\foreach-object', 'foreach', '%')
+    # Commands that Windows PowerShell 5.1 does not have.
+    $script:NewCommands = @('join-string', 'test-json', 'get-error')
+    # -Encoding names that only PowerShell 6 and later accept.
+    $script:NewEncodings = @('utf8nobom', 'utf8bom')
+
+    function Get-AstProperty {
+        # Properties such as NullConditional or CleanBlock do not exist on the 5.1
+        # syntax tree, so read them without tripping strict mode.
+        param([Parameter(Mandatory)] $Ast, [Parameter(Mandatory)] [string] $Name)
+        $property = $Ast.PSObject.Properties[$Name]
+        if ($null -eq $property) { return $null }
+        return $property.Value
+    }
+
+    function Test-ParameterName {
+        # True when the parameter as typed (-Pa, -Par, -Parallel) can only mean $Full.
+        param([string] $Typed, [string] $Full, [int] $MinimumLength)
+        return $Typed.Length -ge $MinimumLength -and $Full.StartsWith($Typed, [System.StringComparison]::OrdinalIgnoreCase)
+    }
+
+    function Get-CommandFinding {
+        param([Parameter(Mandatory)] [System.Management.Automation.Language.CommandAst] $Command)
+        $found = New-Object 'System.Collections.Generic.List[string]'
+        $name = $Command.GetCommandName()
+        if ($null -eq $name) { return $found }
+        $name = $name.ToLowerInvariant()
+        if ($script:NewCommands -contains $name) {
+            $found.Add("the command $($Command.GetCommandName()) (PowerShell 7 only)")
+        }
+        $elements = $Command.CommandElements
+        for ($i = 1; $i -lt $elements.Count; $i++) {
+            $parameter = $elements[$i]
+            if ($parameter -isnot [System.Management.Automation.Language.CommandParameterAst]) { continue }
+            $typed = $parameter.ParameterName
+            if ($script:ForEachObjectNames -contains $name -and (Test-ParameterName $typed 'Parallel' 2)) {
+                $found.Add('ForEach-Object -Parallel')
+            }
+            if (@('get-content', 'set-content', 'add-content') -contains $name -and (Test-ParameterName $typed 'AsByteStream' 3)) {
+                $found.Add("$($Command.GetCommandName()) -AsByteStream (use -Encoding Byte on 5.1)")
+            }
+            if ($name -eq 'convertfrom-json' -and (Test-ParameterName $typed 'AsHashtable' 3)) {
+                $found.Add('ConvertFrom-Json -AsHashtable')
+            }
+            if (Test-ParameterName $typed 'Encoding' 3) {
+                $value = $parameter.Argument
+                if ($null -eq $value -and $i + 1 -lt $elements.Count) { $value = $elements[$i + 1] }
+                if ($value -is [System.Management.Automation.Language.StringConstantExpressionAst] -and
+                    $script:NewEncodings -contains $value.Value.ToLowerInvariant()) {
+                    $found.Add("-Encoding $($value.Value) (PowerShell 6 and later)")
+                }
+            }
+        }
+        return $found
+    }
+
+    function Get-StringEscapeFinding {
+        # "`e" and "`u{...}" are escapes only from PowerShell 6 on; 5.1 prints
+        # the letters instead. An even run of backticks is literal backticks.
+        param([Parameter(Mandatory)] $Token)
+        $kinds = @('StringExpandable', 'HereStringExpandable')
+        if ($kinds -notcontains $Token.Kind.ToString()) { return $null }
+        if ($Token.Text -cmatch '(?<!`)(``)*`(e|u\{)') { return 'the escape `' + $Matches[2] + ' in a double-quoted string' }
+        return $null
+    }
+
+    function Get-LegacySyntaxFinding {
+        # Returns one "line N: what" text per construct Windows PowerShell 5.1 lacks.
+        param(
+            [Parameter(Mandatory)] [System.Management.Automation.Language.Ast] $Ast,
+            [System.Management.Automation.Language.Token[]] $Tokens = @()
+        )
+        $findings = New-Object 'System.Collections.Generic.List[string]'
+        $nodes = $Ast.FindAll({ $true }, $true)
+        foreach ($node in $nodes) {
+            $what = New-Object 'System.Collections.Generic.List[string]'
+            switch ($node.GetType().Name) {
+                'TernaryExpressionAst' { $what.Add('the ternary operator ?:') }
+                'PipelineChainAst' { $what.Add('a pipeline chain (&& or ||)') }
+                'BinaryExpressionAst' {
+                    if ($node.Operator.ToString() -eq 'QuestionQuestion') { $what.Add('the null-coalescing operator ??') }
+                    $replace = @('Ireplace', 'Creplace', 'Replace') -contains $node.Operator.ToString()
+                    if ($replace -and $node.Right -is [System.Management.Automation.Language.ArrayLiteralAst] -and
+                        $node.Right.Elements.Count -ge 2 -and
+                        $node.Right.Elements[1] -is [System.Management.Automation.Language.ScriptBlockExpressionAst]) {
+                        $what.Add('-replace with a script block substitution')
+                    }
+                }
+                'AssignmentStatementAst' {
+                    if ($node.Operator.ToString() -eq 'QuestionQuestionEquals') { $what.Add('the null-coalescing assignment ??=') }
+                }
+                { $_ -in 'MemberExpressionAst', 'InvokeMemberExpressionAst' } {
+                    if (Get-AstProperty $node 'NullConditional') { $what.Add('null-conditional member access ?.') }
+                }
+                'IndexExpressionAst' {
+                    if (Get-AstProperty $node 'NullConditional') { $what.Add('null-conditional indexing ?[]') }
+                }
+                'ScriptBlockAst' {
+                    if ($null -ne (Get-AstProperty $node 'CleanBlock')) { $what.Add('a clean block') }
+                }
+                'PipelineAst' {
+                    if (Get-AstProperty $node 'Background') { $what.Add('the background operator & at the end of a pipeline') }
+                }
+                'CommandAst' {
+                    foreach ($item in (Get-CommandFinding $node)) { $what.Add($item) }
+                }
+            }
+            foreach ($item in $what) { $findings.Add("line $($node.Extent.StartLineNumber): $item") }
+        }
+        foreach ($token in $Tokens) {
+            $item = Get-StringEscapeFinding $token
+            if ($null -ne $item) { $findings.Add("line $($token.Extent.StartLineNumber): $item") }
+        }
+        return , $findings
+    }
+
+    function Test-TemplateSyntax {
+        # Parses one file; returns its parse errors and its 5.1 findings.
+        param([Parameter(Mandatory)] [string] $Path)
+        $tokens = $null
+        $errors = $null
+        $ast = [System.Management.Automation.Language.Parser]::ParseFile($Path, [ref] $tokens, [ref] $errors)
+        [string[]] $parseErrors = @($errors | ForEach-Object { "line $($_.Extent.StartLineNumber): $($_.Message)" })
+        $legacy = Get-LegacySyntaxFinding -Ast $ast -Tokens $tokens
+        return [pscustomobject]@{ ParseErrors = $parseErrors; Findings = [string[]] $legacy.ToArray() }
+    }
+
+    function Test-Sample {
+        param([Parameter(Mandatory)] [string] $Code)
+        $path = Join-Path $TestDrive ('sample_' + [guid]::NewGuid().ToString('N') + '.ps1')
+        [System.IO.File]::WriteAllText($path, $Code, (New-Object System.Text.UTF8Encoding $true))
+        return Test-TemplateSyntax -Path $path
+    }
+}
+
+Describe 'Script template <Name>' -ForEach $templates {
+    It 'parses without errors' {
+        (Test-TemplateSyntax -Path $Path).ParseErrors | Should -BeNullOrEmpty
+    }
+
+    It 'uses only syntax Windows PowerShell 5.1 understands' {
+        (Test-TemplateSyntax -Path $Path).Findings | Should -BeNullOrEmpty
+    }
+}
+
+Describe 'The 5.1 syntax check' {
+    It 'reports <Construct>' -ForEach @(
+        @{ Construct = 'a ternary'; Code = '$a = $true ? 1 : 2'; Expect = 'ternary' }
+        @{ Construct = 'null-coalescing'; Code = '$b = $null ?? 3'; Expect = '??' }
+        @{ Construct = 'null-coalescing assignment'; Code = '$c = $null; $c ??= 4'; Expect = '??=' }
+        @{ Construct = 'null-conditional member access'; Code = '$d = $null; ${d}?.Length'; Expect = 'member access ?.' }
+        @{ Construct = 'null-conditional method call'; Code = '$d = $null; ${d}?.ToString()'; Expect = 'member access ?.' }
+        @{ Construct = 'null-conditional indexing'; Code = '$e = @(1); ${e}?[0]'; Expect = 'indexing ?[]' }
+        @{ Construct = 'an && chain'; Code = 'Get-Date && Get-Date'; Expect = 'pipeline chain' }
+        @{ Construct = 'an || chain'; Code = 'Get-Date || Get-Date'; Expect = 'pipeline chain' }
+        @{ Construct = 'ForEach-Object -Parallel'; Code = '1..2 | ForEach-Object -Parallel { $_ }'; Expect = '-Parallel' }
+        @{ Construct = 'an abbreviated -Parallel on the % alias'; Code = '1..2 | % -Par { $_ }'; Expect = '-Parallel' }
+        @{ Construct = 'a clean block'; Code = "function f {`n  process { 1 }`n  clean { 2 }`n}"; Expect = 'clean block' }
+        @{ Construct = 'a background job operator'; Code = 'Get-Date &'; Expect = 'background' }
+        @{ Construct = 'the `e escape'; Code = '$f = "`e[0m"'; Expect = 'escape `e' }
+        @{ Construct = 'the `u{} escape'; Code = '$g = "`u{2713}"'; Expect = 'escape `u' }
+        @{ Construct = '-replace with a script block'; Code = '''ab'' -replace ''a'', { ''x'' }'; Expect = 'script block substitution' }
+        @{ Construct = 'Join-String'; Code = '1, 2 | Join-String -Separator ","'; Expect = 'Join-String' }
+        @{ Construct = '-Encoding utf8NoBOM'; Code = 'Set-Content -Path x -Value 1 -Encoding utf8NoBOM'; Expect = 'utf8NoBOM' }
+        @{ Construct = '-Encoding:utf8BOM'; Code = 'Set-Content -Path x -Value 1 -Encoding:utf8BOM'; Expect = 'utf8BOM' }
+        @{ Construct = 'Get-Content -AsByteStream'; Code = 'Get-Content -Path x -AsByteStream'; Expect = 'AsByteStream' }
+        @{ Construct = 'ConvertFrom-Json -AsHashtable'; Code = ''' {} '' | ConvertFrom-Json -AsHashtable'; Expect = 'AsHashtable' }
+    ) {
+        $result = Test-Sample -Code $Code
+        $result.ParseErrors | Should -BeNullOrEmpty
+        $result.Findings.Count | Should -Be 1
+        $result.Findings[0] | Should -Match ('^line 1: .*' + [regex]::Escape($Expect))
+    }
+
+    It 'gives the line of each finding' {
+        $result = Test-Sample -Code "`$a = 1`n`n`$b = `$a ? 2 : 3`n1..2 | ForEach-Object -Parallel { `$_ }"
+        $result.Findings | Should -Be @('line 3: the ternary operator ?:', 'line 4: ForEach-Object -Parallel')
+    }
+
+    It 'reports a file that does not parse' {
+        $result = Test-Sample -Code "function Broken {`n  if (`$true) {`n"
+        $result.ParseErrors.Count | Should -BeGreaterThan 0
+        $result.ParseErrors[0] | Should -BeLike 'line *'
+    }
+
+    It 'passes 5.1 code that looks like the forbidden constructs' {
+        $code = @'
+Set-StrictMode -Version 3.0
+function Get-Sample {
+    [CmdletBinding()]
+    param([string] $Text = 'a ? b : c ?? d && e || f')
+    begin { $list = New-Object 'System.Collections.Generic.List[string]' }
+    process {
+        $value = if ($Text) { $Text.Length } else { 0 }
+        $first = @($Text)[0]
+        $null = $list.Add("$first ``e ``u{1} $($value)")
+        $clean = $Text -replace 'a', 'b'
+        1..2 | ForEach-Object -Process { $_ } -Begin { } -End { }
+        1..2 | % { $_ }
+        $groups = @(1, 2) | Group-Object -AsHashtable
+        Set-Content -LiteralPath (Join-Path $env:TEMP 'x.txt') -Value $clean -Encoding UTF8
+        Get-Content -LiteralPath (Join-Path $env:TEMP 'x.txt') -Encoding Byte -TotalCount 1
+        Get-Date; if ($?) { Get-Date }
+        $h = @{ 'parallel' = 1 }
+        $h['parallel']
+        $h.parallel
+        $esc = [char]27
+    }
+    end { $list }
+}
+'@
+        $result = Test-Sample -Code $code
+        $result.ParseErrors | Should -BeNullOrEmpty
+        $result.Findings | Should -BeNullOrEmpty
+    }
+}
