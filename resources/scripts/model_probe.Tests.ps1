@@ -256,26 +256,7 @@ Describe 'The filled template' {
     }
 }
 
-Describe 'Template syntax' {
-    It 'parses cleanly and uses nothing that Windows PowerShell 5.1 lacks' {
-        $tokens = $null
-        $errors = $null
-        $ast = [System.Management.Automation.Language.Parser]::ParseFile($script:TemplatePath, [ref]$tokens, [ref]$errors)
-        $errors | Should -BeNullOrEmpty
-        $newOnly = $ast.FindAll({
-                param($node)
-                $type = $node.GetType().Name
-                if ($type -in @('TernaryExpressionAst', 'PipelineChainAst')) { return $true }
-                if ($type -eq 'BinaryExpressionAst' -and [string]$node.Operator -eq 'QuestionQuestion') { return $true }
-                if ($type -eq 'AssignmentStatementAst' -and [string]$node.Operator -eq 'QuestionQuestionEquals') { return $true }
-                if ($type -in @('MemberExpressionAst', 'InvokeMemberExpressionAst', 'IndexExpressionAst') -and $node.NullConditional) { return $true }
-                if ($type -eq 'CommandParameterAst' -and $node.ParameterName -eq 'Parallel') { return $true }
-                if ($type -eq 'ScriptBlockAst' -and $null -ne $node.CleanBlock) { return $true }
-                return $false
-            }, $true)
-        @($newOnly).Count | Should -Be 0
-    }
-
+Describe 'Template layout' {
     It 'uses its placeholder only in the entry layer' {
         $lines = [System.IO.File]::ReadAllLines($script:TemplatePath)
         $guard = [array]::FindIndex($lines, [Predicate[string]] { param($l) $l -match '^if \(Get-Variable -Name VantorNoWindow' })
