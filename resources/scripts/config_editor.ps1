@@ -1,0 +1,915 @@
+# Vantor configuration editor.
+# A window for the master Vantor.ini or a folder's VantorSP.ini. Prints one result line:
+#   X|OK (saved), X|Cancel (cancelled or closed), X|Abort (Special Project removed)
+# Runs on Windows PowerShell 5.1 and PowerShell 7.
+
+Set-StrictMode -Version 3.0
+
+# --- settings files ----------------------------------------------------------
+
+$script:EditorTextKeys = @('CP_Version_Max', 'CP_Creo_Cmd', 'Vantor_Setup_Master', 'CP_Keep_N', 'CP_Max_Days', 'CP_Countdown', 'CP_Clutter')
+$script:EditorYesNoKeys = @('CP_Launch_Sweep', 'CP_Reset_Config', 'CP_Reset_UI', 'CP_Reset_Mapkeys')
+# Keys that had no line are appended in the order the window shows them.
+$script:EditorKeyOrder = @('CP_Version_Max', 'CP_Creo_Cmd', 'Vantor_Setup_Master', 'CP_Countdown', 'CP_Launch_Sweep',
+    'CP_Reset_Config', 'CP_Reset_UI', 'CP_Reset_Mapkeys', 'CP_Keep_N', 'CP_Max_Days', 'CP_Clutter')
+$script:SettingLinePattern = '^([^=]+)=(.*)'
+$script:YesPattern = '(?i)^(Yes|1|True|Y)$'
+$script:NoPattern = '(?i)^(No|0|False|N)$'
+$script:TrimCharacters = [char[]]@(' ', "`t", "`r", "`n")
+$script:SpecialProjectUserEnv = 'VantorSP_UserEnv'
+
+function ConvertTo-TrimmedText {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][AllowNull()][string]$Text)
+    if ($null -eq $Text) { return '' }
+    return $Text.Trim($script:TrimCharacters)
+}
+
+function New-OrdinalTable {
+    [CmdletBinding()]
+    [OutputType([hashtable])]
+    param()
+    # Key names are case-sensitive in every reader of these files.
+    return New-Object System.Collections.Hashtable -ArgumentList ([System.StringComparer]::Ordinal)
+}
+
+function ConvertFrom-IniByte {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][byte[]]$Byte)
+    $offset = 0
+    if ($Byte.Length -ge 3 -and $Byte[0] -eq 0xEF -and $Byte[1] -eq 0xBB -and $Byte[2] -eq 0xBF) { $offset = 3 }
+    $strict = New-Object System.Text.UTF8Encoding -ArgumentList $false, $true
+    try {
+        return $strict.GetString($Byte, $offset, $Byte.Length - $offset)
+    }
+    catch [System.Text.DecoderFallbackException] {
+        # A file saved by an older editor in the system code page: decoding it as
+        # UTF-8 would turn its accented letters into replacement characters.
+        $legacy = $null
+        try { $legacy = [System.Text.Encoding]::GetEncoding([System.Globalization.CultureInfo]::CurrentCulture.TextInfo.ANSICodePage) }
+        catch { $legacy = [System.Text.Encoding]::GetEncoding(28591) }
+        return $legacy.GetString($Byte)
+    }
+}
+
+function Read-IniLine {
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
+    $lines = New-Object 'System.Collections.Generic.List[string]'
+    $bytes = $null
+    try {
+        $bytes = [System.IO.File]::ReadAllBytes($Path)
+    }
+    catch [System.IO.FileNotFoundException], [System.IO.DirectoryNotFoundException] {
+        # A missing file reads as empty; any other failure must stop a save, so it
+        # is not caught here.
+        return , $lines.ToArray()
+    }
+    $reader = New-Object System.IO.StringReader -ArgumentList (ConvertFrom-IniByte -Byte $bytes)
+    for ($line = $reader.ReadLine(); $null -ne $line; $line = $reader.ReadLine()) { $lines.Add($line) }
+    return , $lines.ToArray()
+}
+
+function Get-IniSetting {
+    [CmdletBinding()]
+    [OutputType([pscustomobject[]])]
+    param([Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    $settings = New-Object 'System.Collections.Generic.List[pscustomobject]'
+    foreach ($text in @($Line)) {
+        if ($null -eq $text) { continue }
+        $match = [regex]::Match($text, $script:SettingLinePattern)
+        if (-not $match.Success) { continue }
+        $settings.Add([pscustomobject]@{
+                Key   = ConvertTo-TrimmedText $match.Groups[1].Value
+                Value = ConvertTo-TrimmedText $match.Groups[2].Value
+            })
+    }
+    return , $settings.ToArray()
+}
+
+function Get-MasterReferenceValue {
+    # The master values the hints show: text keys as text, yes/no keys as booleans.
+    [CmdletBinding()]
+    [OutputType([hashtable])]
+    param([Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    $values = New-OrdinalTable
+    foreach ($key in $script:EditorTextKeys) { $values[$key] = '' }
+    foreach ($key in $script:EditorYesNoKeys) { $values[$key] = $false }
+    $clutter = New-Object 'System.Collections.Generic.List[string]'
+    foreach ($setting in (Get-IniSetting -Line $Line)) {
+        $key = $setting.Key
+        $value = $setting.Value
+        if ($key -ceq 'CP_Clutter') {
+            if ($value -ne '') { $clutter.Add($value) }
+        }
+        elseif ($script:EditorTextKeys -ccontains $key) {
+            $values[$key] = $value
+        }
+        elseif ($script:EditorYesNoKeys -ccontains $key -and $value -ne '') {
+            $values[$key] = $value -match $script:YesPattern
+        }
+    }
+    $values['CP_Clutter'] = $clutter -join ','
+    return $values
+}
+
+function Get-EditedFileValue {
+    # The values the inputs start with. A key without a usable line is absent.
+    [CmdletBinding()]
+    [OutputType([hashtable])]
+    param(
+        [Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject
+    )
+    $values = New-OrdinalTable
+    $clutter = New-Object 'System.Collections.Generic.List[string]'
+    $sawClutter = $false
+    foreach ($setting in (Get-IniSetting -Line $Line)) {
+        $key = $setting.Key
+        $value = $setting.Value
+        # An empty value in a Special Project means "use the master value".
+        if ($SpecialProject -and $value -eq '') { continue }
+        if ($key -ceq 'CP_Clutter') {
+            $sawClutter = $true
+            if ($value -ne '') { $clutter.Add($value) }
+        }
+        elseif ($script:EditorTextKeys -ccontains $key) {
+            $values[$key] = $value
+        }
+        elseif ($script:EditorYesNoKeys -ccontains $key) {
+            if ($value -match $script:YesPattern) { $values[$key] = 'Yes' }
+            elseif ($value -match $script:NoPattern) { $values[$key] = 'No' }
+            else { $values.Remove($key) }
+        }
+    }
+    if ($sawClutter) { $values['CP_Clutter'] = $clutter -join ',' }
+    return $values
+}
+
+function Get-AppendOrder {
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Key)
+    $ordered = New-Object 'System.Collections.Generic.List[string]'
+    foreach ($known in $script:EditorKeyOrder) {
+        if ($Key -ccontains $known) { $ordered.Add($known) }
+    }
+    $others = New-Object 'System.Collections.Generic.List[string]'
+    foreach ($name in $Key) {
+        if ($script:EditorKeyOrder -cnotcontains $name) { $others.Add($name) }
+    }
+    $others.Sort([System.StringComparer]::Ordinal)
+    $ordered.AddRange($others)
+    return , $ordered.ToArray()
+}
+
+function Get-ClutterLine {
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
+    $lines = New-Object 'System.Collections.Generic.List[string]'
+    foreach ($piece in $Text.Split(',')) {
+        $rule = ConvertTo-TrimmedText $piece
+        if ($rule -ne '') { $lines.Add('CP_Clutter=' + $rule) }
+    }
+    # Text made only of commas and blanks holds no rule: it clears the list like
+    # empty text does, instead of dropping every clutter line.
+    if ($lines.Count -eq 0) { $lines.Add('CP_Clutter=') }
+    return , $lines.ToArray()
+}
+
+function Get-SavedIniLine {
+    # The lines a save writes: the existing lines with each shown key updated in
+    # place, later duplicates dropped, new keys appended and every clutter rule
+    # moved to the end, one per line. Help text and unknown keys stay in place.
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param(
+        [Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory = $true)][hashtable]$Value,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject,
+        [Parameter(Mandatory = $true)][bool]$CleanerMode
+    )
+    $newValues = New-Object 'System.Collections.Generic.Dictionary[string,string]' -ArgumentList ([System.StringComparer]::Ordinal)
+    foreach ($key in $Value.Keys) { $newValues[[string]$key] = ConvertTo-TrimmedText ([string]$Value[$key]) }
+    # Without a clutter value (not shown) the clutter lines stay where they are.
+    $hasClutter = $newValues.ContainsKey('CP_Clutter')
+    $clutterText = ''
+    if ($hasClutter) {
+        $clutterText = $newValues['CP_Clutter']
+        $null = $newValues.Remove('CP_Clutter')
+    }
+
+    $output = New-Object 'System.Collections.Generic.List[string]'
+    $written = New-Object 'System.Collections.Generic.HashSet[string]' -ArgumentList ([System.StringComparer]::Ordinal)
+    foreach ($text in @($Line)) {
+        if ($null -eq $text) { $text = '' }
+        $match = [regex]::Match($text, '^([^=]+)=')
+        if (-not $match.Success) { $output.Add($text); continue }
+        $key = ConvertTo-TrimmedText $match.Groups[1].Value
+        if ($hasClutter -and $key -ceq 'CP_Clutter') { continue }
+        if (-not $newValues.ContainsKey($key)) { $output.Add($text); continue }
+        if (-not $written.Add($key)) { continue }
+        $new = $newValues[$key]
+        # The cleaner window never empties a setting: an emptied input keeps the old line.
+        if ($CleanerMode -and $new -eq '') { $output.Add($text) }
+        else { $output.Add($key + '=' + $new) }
+    }
+
+    foreach ($key in (Get-AppendOrder -Key ([string[]]@($newValues.Keys)))) {
+        if ($written.Contains($key)) { continue }
+        $new = $newValues[$key]
+        # An empty line only means something in a Special Project (inherit the master).
+        if ($new -eq '' -and ($CleanerMode -or -not $SpecialProject)) { continue }
+        $output.Add($key + '=' + $new)
+    }
+
+    if ($hasClutter) { $output.AddRange([string[]](Get-ClutterLine -Text $clutterText)) }
+    return , $output.ToArray()
+}
+
+function Move-IniTempFile {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Source,
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Target,
+        [ValidateRange(1, 100)][int]$Attempts = 10
+    )
+    for ($attempt = 1; $true; $attempt++) {
+        try {
+            # .NET Framework has no Move with overwrite; Replace swaps in place.
+            if ([System.IO.File]::Exists($Target)) { [System.IO.File]::Replace($Source, $Target, $null) }
+            else { [System.IO.File]::Move($Source, $Target) }
+            return
+        }
+        catch [System.IO.IOException] {
+            # A virus scanner or indexer may hold the file for a moment.
+            if ($attempt -ge $Attempts) { throw }
+            Start-Sleep -Milliseconds 200
+        }
+    }
+}
+
+function Write-IniFile {
+    # Writes the lines as UTF-8 without byte-order mark, each ended by CR LF. The
+    # text goes to a temporary file beside the target first, so a failure leaves
+    # the old file whole.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
+    )
+    $target = [System.IO.Path]::GetFullPath($Path)
+    $folder = [System.IO.Path]::GetDirectoryName($target)
+    $temp = [System.IO.Path]::Combine($folder, '.' + [System.IO.Path]::GetFileName($target) + '.' + [guid]::NewGuid().ToString('N') + '.tmp')
+    try {
+        $stream = New-Object System.IO.FileStream -ArgumentList $temp, ([System.IO.FileMode]::CreateNew), ([System.IO.FileAccess]::Write), ([System.IO.FileShare]::None)
+        try {
+            $writer = New-Object System.IO.StreamWriter -ArgumentList $stream, (New-Object System.Text.UTF8Encoding -ArgumentList $false)
+            foreach ($text in $Line) { $writer.Write($text + "`r`n") }
+            $writer.Flush()
+            $stream.Flush($true)
+        }
+        finally {
+            $stream.Dispose()
+        }
+        Move-IniTempFile -Source $temp -Target $target
+    }
+    catch {
+        if ([System.IO.File]::Exists($temp)) {
+            try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
+        }
+        throw
+    }
+}
+
+function Save-EditorValue {
+    # Re-reads the edited file (it may have changed since the window opened) and
+    # writes it back with the new values. An unreadable file stops the save.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory = $true)][hashtable]$Value,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject,
+        [Parameter(Mandatory = $true)][bool]$CleanerMode
+    )
+    $lines = Read-IniLine -Path $Path
+    $saved = Get-SavedIniLine -Line $lines -Value $Value -SpecialProject $SpecialProject -CleanerMode $CleanerMode
+    Write-IniFile -Path $Path -Line $saved
+}
+
+# --- Special Project removal -------------------------------------------------
+
+function Remove-DirectoryTree {
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
+    $directory = New-Object System.IO.DirectoryInfo -ArgumentList $Path
+    $link = [System.IO.FileAttributes]::ReparsePoint
+    # A junction or link is removed itself: following it would empty a folder
+    # outside the project.
+    if (($directory.Attributes -band $link) -ne 0) { $directory.Delete(); return }
+    foreach ($entry in $directory.GetFileSystemInfos()) {
+        if ($entry -is [System.IO.DirectoryInfo]) { Remove-DirectoryTree -Path $entry.FullName; continue }
+        # Windows refuses to delete read-only files.
+        if (($entry.Attributes -band $link) -eq 0) { $entry.Attributes = [System.IO.FileAttributes]::Normal }
+        $entry.Delete()
+    }
+    $directory.Attributes = [System.IO.FileAttributes]::Directory
+    $directory.Delete()
+}
+
+function Remove-SpecialProject {
+    # Deletes VantorSP.ini and the VantorSP_UserEnv folder beside it; the folder's
+    # own config.pro and models stay.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)]
+        [ValidateScript({ [System.IO.Path]::GetFileName($_) -eq 'VantorSP.ini' })]
+        [string]$IniPath
+    )
+    $file = [System.IO.Path]::GetFullPath($IniPath)
+    if ([System.IO.File]::Exists($file)) {
+        # Windows refuses to delete a read-only file.
+        [System.IO.File]::SetAttributes($file, [System.IO.FileAttributes]::Normal)
+        [System.IO.File]::Delete($file)
+    }
+    $folder = [System.IO.Path]::GetDirectoryName($file)
+    $userEnv = [System.IO.Path]::Combine($folder, $script:SpecialProjectUserEnv)
+    if ([System.IO.Directory]::Exists($userEnv)) { Remove-DirectoryTree -Path $userEnv }
+}
+
+function Get-RemovalConfirmationText {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param()
+    return "The local VantorSP.ini and VantorSP_UserEnv folder will be removed. (The local config.pro will remain.)`n`n" +
+    "Launching Creo from this folder will now revert to your standard Vantor settings.`n`n" +
+    'Confirm Special Project removal.'
+}
+
+# --- window model --------------------------------------------------------------
+
+function ConvertFrom-VantorText([string]$Encoded) { [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded)) }
+
+function Test-SpecialProjectPath {
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param(
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$IniPath,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$MasterPath
+    )
+    return -not [string]::Equals($IniPath, $MasterPath, [System.StringComparison]::OrdinalIgnoreCase)
+}
+
+function Get-VersionList {
+    # The version choices: an empty first item, then the installed versions, newest first.
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$InstalledVersions)
+    $list = New-Object 'System.Collections.Generic.List[string]'
+    $list.Add('')
+    $text = ConvertTo-TrimmedText $InstalledVersions
+    if ($text -eq '' -or $text -eq '0') { return , $list.ToArray() }
+    $numbers = New-Object 'System.Collections.Generic.List[int]'
+    foreach ($piece in $text.Split(',')) {
+        $number = 0
+        # A piece that is not a whole number cannot be offered as a version.
+        if ([int]::TryParse((ConvertTo-TrimmedText $piece), [ref]$number)) { $numbers.Add($number) }
+    }
+    $numbers.Sort()
+    $numbers.Reverse()
+    foreach ($number in $numbers) { $list.Add([string]$number) }
+    return , $list.ToArray()
+}
+
+function New-EditorRow {
+    [CmdletBinding()]
+    [OutputType([pscustomobject])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateSet('Caption', 'Text', 'List', 'Combo', 'Check')][string]$Kind,
+        [AllowEmptyString()][string]$Key = '',
+        [Parameter(Mandatory = $true)][string]$Label,
+        [AllowEmptyString()][string]$Hint = '',
+        [AllowEmptyString()][string]$ToolTip = '',
+        [int]$Width = 0,
+        [AllowEmptyCollection()][AllowEmptyString()][string[]]$Items = @()
+    )
+    return [pscustomobject]@{ Kind = $Kind; Key = $Key; Label = $Label; Hint = $Hint; ToolTip = $ToolTip; Width = $Width; Items = $Items }
+}
+
+function Get-ChoiceItem {
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param(
+        [Parameter(Mandatory = $true)][string[]]$Item,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject
+    )
+    # In a Special Project the empty first item means "use the master value".
+    if ($SpecialProject) { return , ([string[]](@('') + $Item)) }
+    return , $Item
+}
+
+function Get-LaunchRow {
+    [CmdletBinding()]
+    [OutputType([pscustomobject[]])]
+    param(
+        [Parameter(Mandatory = $true)][bool]$SpecialProject,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string[]]$VersionList,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string[]]$Countdown
+    )
+    $rows = New-Object 'System.Collections.Generic.List[pscustomobject]'
+    $rows.Add((New-EditorRow -Kind Caption -Label 'Environment & Launch'))
+    if ($SpecialProject) {
+        $rows.Add((New-EditorRow -Kind List -Key 'CP_Version_Max' -Width 65 -Items $VersionList -Label 'CP_Version_Max (Specific Version Lock):' -Hint 'Forces this Special Project to open with an exact Creo version.' -ToolTip 'Leave blank to inherit the Master limit, or select a version to lock this project.'))
+    }
+    else {
+        $rows.Add((New-EditorRow -Kind List -Key 'CP_Version_Max' -Width 65 -Items $VersionList -Label 'CP_Version_Max (Auto-Version Limit):' -Hint 'Limits the latest Creo version Vantor will automatically select.' -ToolTip 'Leave blank for no limit, or select a detected installation to set a ceiling.'))
+    }
+    $rows.Add((New-EditorRow -Kind Text -Key 'CP_Creo_Cmd' -Width 180 -Label 'CP_Creo_Cmd (Creo Launch CMD):' -Hint 'Custom execution command.' -ToolTip 'Leave blank for auto-discovery, or provide a specific launch command.'))
+    if (-not $SpecialProject) {
+        $rows.Add((New-EditorRow -Kind Text -Key 'Vantor_Setup_Master' -Width 180 -Label 'Vantor_Setup_Master (Sync Target):' -Hint 'UNC Network path to synchronize the Vantor_Home baseline.' -ToolTip 'Set to a shared server path to pull updates to this client.'))
+    }
+    $rows.Add((New-EditorRow -Kind List -Key 'CP_Countdown' -Width 120 -Items $Countdown -Label 'CP_Countdown (Console Timer):' -Hint 'Delay duration before automatically proceeding with launch.' -ToolTip "Choose 'Hold' to pause indefinitely, or 'None' for instant execution."))
+    $rows.Add((New-EditorRow -Kind Caption -Label 'Action & Enforcement'))
+    $rows.Add((Get-LaunchSweepRow))
+    $rows.Add((New-EditorRow -Kind Check -Key 'CP_Reset_Config' -Label 'CP_Reset_Config (Reset config.pro)' -Hint 'Synchronize the active config.pro with the Master baseline.' -ToolTip 'Uncheck to allow custom modifications to the active config.pro.'))
+    $rows.Add((New-EditorRow -Kind Check -Key 'CP_Reset_UI' -Label 'CP_Reset_UI (Reset .ui)' -Hint 'Overwrite the active customization.ui with the Master baseline.' -ToolTip 'Uncheck to allow active creo_parametric_customization.ui variance.'))
+    $rows.Add((New-EditorRow -Kind Check -Key 'CP_Reset_Mapkeys' -Label 'CP_Reset_Mapkeys (Reset mapkeys.pro)' -Hint 'Overwrite the active mapkeys.pro with the Master baseline.' -ToolTip 'Uncheck to allow active mapkey.pro variance.'))
+    return , $rows.ToArray()
+}
+
+function Get-LaunchSweepRow {
+    [CmdletBinding()]
+    [OutputType([pscustomobject])]
+    param()
+    return New-EditorRow -Kind Check -Key 'CP_Launch_Sweep' -Label 'CP_Launch_Sweep (Sweep at Launch)' -Hint 'Automatically execute file purge and sweep engine prior to launching.' -ToolTip 'Uncheck to skip folder cleaning at Creo launch.'
+}
+
+function Get-EditorRow {
+    # The rows of the window, in order, for one mode.
+    [CmdletBinding()]
+    [OutputType([pscustomobject[]])]
+    param(
+        [Parameter(Mandatory = $true)][bool]$SpecialProject,
+        [Parameter(Mandatory = $true)][bool]$CleanerMode,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string[]]$VersionList
+    )
+    $countdown = Get-ChoiceItem -Item @('Hold', 'Long', 'Medium', 'Short', 'None') -SpecialProject $SpecialProject
+    $keep = Get-ChoiceItem -Item @('1', '2', '3', '4', '5') -SpecialProject $SpecialProject
+    $rows = New-Object 'System.Collections.Generic.List[pscustomobject]'
+    if ($CleanerMode) {
+        $rows.Add((New-EditorRow -Kind Caption -Label 'Console & Automation'))
+        $rows.Add((New-EditorRow -Kind List -Key 'CP_Countdown' -Width 120 -Items $countdown -Label 'CP_Countdown (Console Timer):' -Hint 'Delay duration before automatically closing the cleaner console.' -ToolTip "Choose 'Hold' to view the sweep inventory, or 'None' to auto-close."))
+        $rows.Add((Get-LaunchSweepRow))
+    }
+    else {
+        $rows.AddRange([pscustomobject[]](Get-LaunchRow -SpecialProject $SpecialProject -VersionList $VersionList -Countdown $countdown))
+    }
+    $rows.Add((New-EditorRow -Kind Caption -Label 'Maintenance & Cleanup'))
+    $rows.Add((New-EditorRow -Kind Combo -Key 'CP_Keep_N' -Width 65 -Items $keep -Label 'CP_Keep_N (Versions to keep):' -Hint 'Number of recent model versions to keep during a sweep.' -ToolTip 'Select a value or type your own. Set to 1 to keep only the newest file.'))
+    if (-not $SpecialProject) {
+        $rows.Add((New-EditorRow -Kind Combo -Key 'CP_Max_Days' -Width 65 -Items @('7', '14', '21', '30', '60', '90') -Label 'CP_Max_Days (Age out threshold):' -Hint 'Days to hold swept files in the quarantine bin before deletion.' -ToolTip 'Select a value or type your own.'))
+    }
+    $rows.Add((New-EditorRow -Kind Text -Key 'CP_Clutter' -Width 180 -Label 'CP_Clutter (Comma separated):' -Hint 'List of file extensions to automatically sweep.' -ToolTip 'Use comma separation (e.g., .*.lst*,*.inf*,*.crc*).'))
+    return , $rows.ToArray()
+}
+
+function Get-EditorLayout {
+    # The y of every row and of the button row; the client area is 495 wide and
+    # 55 higher than the button row.
+    [CmdletBinding()]
+    [OutputType([pscustomobject])]
+    param([Parameter(Mandatory = $true)][pscustomobject[]]$Row)
+    $positions = New-Object 'System.Collections.Generic.List[int]'
+    $y = 112
+    foreach ($item in $Row) {
+        switch ($item.Kind) {
+            'Caption' { $y += 10; $positions.Add($y); $y += 28 }
+            'Check' { $positions.Add($y); $y += 44 }
+            default { $positions.Add($y); $y += 46 }
+        }
+    }
+    $buttonY = $y + 20
+    return [pscustomobject]@{ RowY = $positions.ToArray(); ButtonY = $buttonY; ClientWidth = 495; ClientHeight = $buttonY + 55 }
+}
+
+function Get-InitialInputValue {
+    # What an input shows at first: the text of a text, list or combo input, or
+    # the state of a check box (Checked, Unchecked, Indeterminate).
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][pscustomobject]$Row,
+        [Parameter(Mandatory = $true)][AllowNull()][AllowEmptyString()][string]$FileValue,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject
+    )
+    $value = ConvertTo-TrimmedText $FileValue
+    switch ($Row.Kind) {
+        'List' {
+            if (@($Row.Items) -ccontains $value) { return $value }
+            return [string]@($Row.Items)[0]
+        }
+        'Combo' {
+            if ($value -ne '') { return $value }
+            return [string]@($Row.Items)[0]
+        }
+        'Check' {
+            if ($value -eq 'Yes') { return 'Checked' }
+            if ($SpecialProject -and $value -ne 'No') { return 'Indeterminate' }
+            return 'Unchecked'
+        }
+    }
+    return $value
+}
+
+function ConvertFrom-CheckState {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateSet('Checked', 'Unchecked', 'Indeterminate')][string]$State,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject
+    )
+    if ($State -eq 'Checked') { return 'Yes' }
+    # Undecided in a Special Project writes an empty value: the master value applies.
+    if ($State -eq 'Indeterminate' -and $SpecialProject) { return '' }
+    return 'No'
+}
+
+function Get-MasterDisplayText {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][pscustomobject]$Row,
+        [Parameter(Mandatory = $true)][hashtable]$Master
+    )
+    $value = $Master[$Row.Key]
+    if ($Row.Kind -eq 'Check') {
+        if ($value -eq $true) { return 'YES' }
+        return 'NO'
+    }
+    if ($null -eq $value -or [string]$value -eq '') { return 'NONE' }
+    return [string]$value
+}
+
+function Get-HintText {
+    # The hint under an input: the master value is shown while a Special Project
+    # leaves the input empty.
+    [CmdletBinding()]
+    [OutputType([pscustomobject])]
+    param(
+        [Parameter(Mandatory = $true)][string]$BaseText,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$MasterText,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject,
+        [Parameter(Mandatory = $true)][bool]$IsEmpty
+    )
+    if ($SpecialProject -and $IsEmpty) {
+        return [pscustomobject]@{ Text = $BaseText + ' (Current Value: ' + $MasterText + ')'; Color = 'SteelBlue' }
+    }
+    return [pscustomobject]@{ Text = $BaseText; Color = 'Gray' }
+}
+
+function Get-EditorState {
+    # Everything the window needs, read from the files.
+    [CmdletBinding()]
+    [OutputType([pscustomobject])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$IniPath,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$ModeLabel,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$FileLabel,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$InstalledVersions,
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$MasterIni,
+        [Parameter(Mandatory = $true)][bool]$CleanerMode
+    )
+    $specialProject = Test-SpecialProjectPath -IniPath $IniPath -MasterPath $MasterIni
+    $masterLines = [string[]]@()
+    # The master values only feed the hints; an unreadable master file shows none.
+    try { $masterLines = Read-IniLine -Path $MasterIni } catch { $null = $_ }
+    $editedLines = Read-IniLine -Path $IniPath
+    $versions = Get-VersionList -InstalledVersions $InstalledVersions
+    return [pscustomobject]@{
+        IniPath        = $IniPath
+        ModeLabel      = $ModeLabel
+        FileLabel      = $FileLabel
+        SpecialProject = $specialProject
+        CleanerMode    = $CleanerMode
+        Master         = Get-MasterReferenceValue -Line $masterLines
+        Edited         = Get-EditedFileValue -Line $editedLines -SpecialProject $specialProject
+        Rows           = Get-EditorRow -SpecialProject $specialProject -CleanerMode $CleanerMode -VersionList $versions
+    }
+}
+
+function Format-EditorResult {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$DialogResult)
+    switch ($DialogResult) {
+        'OK' { return 'X|OK' }
+        'Abort' { return 'X|Abort' }
+    }
+    return 'X|Cancel'
+}
+
+# --- window -----------------------------------------------------------------------
+# Only these functions touch Windows Forms; they run on a desktop only.
+
+function New-EditorFont {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][single]$Size,
+        [ValidateSet('Regular', 'Bold', 'Italic')][string]$Style = 'Regular'
+    )
+    return New-Object System.Drawing.Font -ArgumentList 'Segoe UI', $Size, ([System.Drawing.FontStyle]$Style)
+}
+
+function New-EditorLabel {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text,
+        [Parameter(Mandatory = $true)][int]$X,
+        [Parameter(Mandatory = $true)][int]$Y,
+        [Parameter(Mandatory = $true)][int]$Width,
+        [Parameter(Mandatory = $true)][int]$Height,
+        [Parameter(Mandatory = $true)]$Font
+    )
+    $label = New-Object System.Windows.Forms.Label
+    $label.Text = $Text
+    $label.Location = New-Object System.Drawing.Point -ArgumentList $X, $Y
+    $label.Size = New-Object System.Drawing.Size -ArgumentList $Width, $Height
+    $label.Font = $Font
+    # Texts such as "Environment & Launch" show their "&" instead of underlining a letter.
+    $label.UseMnemonic = $false
+    return $label
+}
+
+function New-EditorButton {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][string]$Text,
+        [Parameter(Mandatory = $true)][int]$X,
+        [Parameter(Mandatory = $true)][int]$Y,
+        [Parameter(Mandatory = $true)][int]$Width,
+        [Parameter(Mandatory = $true)]$BackColor,
+        [switch]$Strong
+    )
+    $button = New-Object System.Windows.Forms.Button
+    $button.Text = $Text
+    $button.Location = New-Object System.Drawing.Point -ArgumentList $X, $Y
+    $button.Size = New-Object System.Drawing.Size -ArgumentList $Width, 32
+    $button.BackColor = $BackColor
+    if ($Strong) {
+        $button.ForeColor = [System.Drawing.Color]::White
+        $button.Font = New-EditorFont -Size 9 -Style Bold
+    }
+    return $button
+}
+
+function New-EditorInput {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][pscustomobject]$Row,
+        [Parameter(Mandatory = $true)][int]$Y,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Initial,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject
+    )
+    if ($Row.Kind -eq 'Check') {
+        $box = New-Object System.Windows.Forms.CheckBox
+        $box.Text = $Row.Label
+        $box.Location = New-Object System.Drawing.Point -ArgumentList 20, $Y
+        $box.Size = New-Object System.Drawing.Size -ArgumentList 460, 22
+        $box.Font = New-EditorFont -Size 9.5
+        $box.ThreeState = $SpecialProject
+        $box.CheckState = [System.Windows.Forms.CheckState]$Initial
+        $box.Name = $Row.Key
+        return $box
+    }
+    if ($Row.Kind -eq 'Text') {
+        $control = New-Object System.Windows.Forms.TextBox
+        $control.BackColor = [System.Drawing.Color]::WhiteSmoke
+    }
+    else {
+        $control = New-Object System.Windows.Forms.ComboBox
+        $style = 'DropDown'
+        if ($Row.Kind -eq 'List') { $style = 'DropDownList' }
+        $control.DropDownStyle = [System.Windows.Forms.ComboBoxStyle]$style
+        foreach ($item in $Row.Items) { $null = $control.Items.Add($item) }
+    }
+    $control.Location = New-Object System.Drawing.Point -ArgumentList 275, ($Y - 2)
+    $control.Size = New-Object System.Drawing.Size -ArgumentList $Row.Width, 23
+    $control.Font = New-EditorFont -Size 9
+    $control.Name = $Row.Key
+    if ($Row.Kind -eq 'List') { $control.SelectedIndex = [array]::IndexOf([string[]]$Row.Items, $Initial) }
+    else { $control.Text = $Initial }
+    return $control
+}
+
+function Test-InputEmpty {
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param([Parameter(Mandatory = $true)]$InputControl)
+    if ($InputControl -is [System.Windows.Forms.CheckBox]) {
+        return $InputControl.CheckState -eq [System.Windows.Forms.CheckState]::Indeterminate
+    }
+    return (ConvertTo-TrimmedText $InputControl.Text) -eq ''
+}
+
+function Update-EditorHint {
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)]$InputControl)
+    $info = $InputControl.Tag
+    $hint = Get-HintText -BaseText $info.Row.Hint -MasterText $info.MasterText -SpecialProject $info.SpecialProject -IsEmpty (Test-InputEmpty -InputControl $InputControl)
+    $info.HintLabel.Text = $hint.Text
+    $info.HintLabel.ForeColor = [System.Drawing.Color]::FromName($hint.Color)
+}
+
+function Add-EditorRow {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)]$Form,
+        [Parameter(Mandatory = $true)]$ToolTip,
+        [Parameter(Mandatory = $true)][pscustomobject]$State,
+        [Parameter(Mandatory = $true)][pscustomobject]$Row,
+        [Parameter(Mandatory = $true)][int]$Y
+    )
+    if ($Row.Kind -eq 'Caption') {
+        $caption = New-EditorLabel -Text $Row.Label -X 18 -Y $Y -Width 460 -Height 24 -Font (New-EditorFont -Size 10.5 -Style Bold)
+        $caption.ForeColor = [System.Drawing.Color]::FromArgb(30, 80, 140)
+        $Form.Controls.Add($caption)
+        return
+    }
+    $hintY = $Y + 19
+    if ($Row.Kind -eq 'Check') { $hintY = $Y + 20 }
+    else {
+        $label = New-EditorLabel -Text $Row.Label -X 20 -Y $Y -Width 250 -Height 20 -Font (New-EditorFont -Size 9.5)
+        $ToolTip.SetToolTip($label, $Row.ToolTip)
+        $Form.Controls.Add($label)
+    }
+    $fileValue = $null
+    if ($State.Edited.ContainsKey($Row.Key)) { $fileValue = [string]$State.Edited[$Row.Key] }
+    $initial = Get-InitialInputValue -Row $Row -FileValue $fileValue -SpecialProject $State.SpecialProject
+    $inputControl = New-EditorInput -Row $Row -Y $Y -Initial $initial -SpecialProject $State.SpecialProject
+    $hintLabel = New-EditorLabel -Text $Row.Hint -X 20 -Y $hintY -Width 465 -Height 16 -Font (New-EditorFont -Size 8.25 -Style Italic)
+    $inputControl.Tag = @{ Row = $Row; HintLabel = $hintLabel; SpecialProject = $State.SpecialProject; MasterText = (Get-MasterDisplayText -Row $Row -Master $State.Master) }
+    $ToolTip.SetToolTip($inputControl, $Row.ToolTip)
+    if ($inputControl -is [System.Windows.Forms.CheckBox]) { $inputControl.Add_CheckStateChanged({ param($source, $arguments) Update-EditorHint -InputControl $source }) }
+    else {
+        $inputControl.Add_TextChanged({ param($source, $arguments) Update-EditorHint -InputControl $source })
+        if ($inputControl -is [System.Windows.Forms.ComboBox]) { $inputControl.Add_SelectedIndexChanged({ param($source, $arguments) Update-EditorHint -InputControl $source }) }
+    }
+    Update-EditorHint -InputControl $inputControl
+    $Form.Controls.Add($inputControl)
+    $Form.Controls.Add($hintLabel)
+}
+
+function Get-FormValue {
+    # The new values of the inputs this mode shows, by key.
+    [CmdletBinding()]
+    [OutputType([hashtable])]
+    param([Parameter(Mandatory = $true)]$Form)
+    $state = $Form.Tag
+    $values = New-OrdinalTable
+    foreach ($row in $state.Rows) {
+        if ($row.Kind -eq 'Caption') { continue }
+        $control = $Form.Controls.Find($row.Key, $false)[0]
+        if ($row.Kind -eq 'Check') { $values[$row.Key] = ConvertFrom-CheckState -State ([string]$control.CheckState) -SpecialProject $state.SpecialProject }
+        else { $values[$row.Key] = ConvertTo-TrimmedText $control.Text }
+    }
+    return $values
+}
+
+function Show-EditorError {
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)][string]$Message)
+    $null = [System.Windows.Forms.MessageBox]::Show($Message, 'Vantor Configuration Editor', [System.Windows.Forms.MessageBoxButtons]::OK, [System.Windows.Forms.MessageBoxIcon]::Error)
+}
+
+function Invoke-EditorSave {
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)]$Form)
+    $state = $Form.Tag
+    try {
+        Save-EditorValue -Path $state.IniPath -Value (Get-FormValue -Form $Form) -SpecialProject $state.SpecialProject -CleanerMode $state.CleanerMode
+    }
+    catch {
+        # The old file is intact; the window stays open so nothing typed is lost.
+        Show-EditorError -Message ("The settings could not be saved.`n`n" + $_.Exception.Message)
+        return
+    }
+    $Form.DialogResult = [System.Windows.Forms.DialogResult]::OK
+}
+
+function Invoke-SpecialProjectRemoval {
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)]$Form)
+    $answer = [System.Windows.Forms.MessageBox]::Show((Get-RemovalConfirmationText), 'Confirm Removal', [System.Windows.Forms.MessageBoxButtons]::YesNo, [System.Windows.Forms.MessageBoxIcon]::Warning)
+    if ($answer -ne [System.Windows.Forms.DialogResult]::Yes) { return }
+    $state = $Form.Tag
+    try {
+        Remove-SpecialProject -IniPath $state.IniPath
+    }
+    catch {
+        Show-EditorError -Message ("The Special Project could not be removed completely.`n`n" + $_.Exception.Message)
+        # Without its VantorSP.ini the folder is no Special Project any more.
+        if ([System.IO.File]::Exists($state.IniPath)) { return }
+    }
+    $Form.DialogResult = [System.Windows.Forms.DialogResult]::Abort
+}
+
+function New-EditorForm {
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)][pscustomobject]$State)
+    $form = New-Object System.Windows.Forms.Form
+    $form.Text = 'Vantor Configuration Editor'
+    $form.Size = New-Object System.Drawing.Size -ArgumentList 515, 660
+    $form.StartPosition = [System.Windows.Forms.FormStartPosition]::CenterScreen
+    $form.FormBorderStyle = [System.Windows.Forms.FormBorderStyle]::FixedDialog
+    $form.MaximizeBox = $false
+    $form.BackColor = [System.Drawing.Color]::White
+    $form.Tag = $State
+
+    $toolTip = New-Object System.Windows.Forms.ToolTip
+    $toolTip.IsBalloon = $true
+    $toolTip.ShowAlways = $true
+    $toolTip.AutoPopDelay = 10000
+    $toolTip.InitialDelay = 500
+    $toolTip.ReshowDelay = 200
+
+    $title = New-EditorLabel -Text ('Vantor Configuration - ' + $State.ModeLabel) -X 0 -Y 0 -Width 515 -Height 48 -Font (New-EditorFont -Size 13 -Style Bold)
+    $title.ForeColor = [System.Drawing.Color]::White
+    $title.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
+    $title.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 12, 10, 0, 0
+    $form.Controls.Add($title)
+
+    $info = New-EditorLabel -Text ('Editing: ' + $State.FileLabel + "`r`n" + 'Path: ' + $State.IniPath) -X 18 -Y 58 -Width 460 -Height 42 -Font (New-EditorFont -Size 8.75)
+    $info.ForeColor = [System.Drawing.Color]::FromArgb(60, 60, 60)
+    $info.BackColor = [System.Drawing.Color]::FromArgb(245, 247, 250)
+    $info.BorderStyle = [System.Windows.Forms.BorderStyle]::FixedSingle
+    $info.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 8, 5, 8, 5
+    $form.Controls.Add($info)
+
+    $layout = Get-EditorLayout -Row $State.Rows
+    for ($i = 0; $i -lt $State.Rows.Count; $i++) {
+        Add-EditorRow -Form $form -ToolTip $toolTip -State $State -Row $State.Rows[$i] -Y $layout.RowY[$i]
+    }
+
+    $cancel = New-EditorButton -Text 'Cancel' -X 235 -Y $layout.ButtonY -Width 100 -BackColor ([System.Drawing.Color]::LightGray)
+    $cancel.DialogResult = [System.Windows.Forms.DialogResult]::Cancel
+    $form.Controls.Add($cancel)
+    $save = New-EditorButton -Text 'Save && Exit' -X 345 -Y $layout.ButtonY -Width 130 -BackColor ([System.Drawing.Color]::FromArgb(0, 120, 215)) -Strong
+    $save.Add_Click({ param($source, $arguments) Invoke-EditorSave -Form $source.FindForm() })
+    $form.Controls.Add($save)
+    if ($State.SpecialProject -and -not $State.CleanerMode) {
+        $remove = New-EditorButton -Text 'Remove Special Project' -X 20 -Y $layout.ButtonY -Width 160 -BackColor ([System.Drawing.Color]::FromArgb(200, 50, 50)) -Strong
+        $remove.Add_Click({ param($source, $arguments) Invoke-SpecialProjectRemoval -Form $source.FindForm() })
+        $form.Controls.Add($remove)
+    }
+    $form.ClientSize = New-Object System.Drawing.Size -ArgumentList $layout.ClientWidth, $layout.ClientHeight
+    # Started from a console program, the window may open behind it.
+    $form.Add_Shown({ param($source, $arguments) $source.Activate() })
+    return $form
+}
+
+function Invoke-ConfigEditor {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$IniPath,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$ModeLabel,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$FileLabel,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$InstalledVersions,
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$MasterIni,
+        [Parameter(Mandatory = $true)][bool]$CleanerMode
+    )
+    Add-Type -AssemblyName System.Windows.Forms -ErrorAction Stop
+    Add-Type -AssemblyName System.Drawing -ErrorAction Stop
+    [System.Windows.Forms.Application]::EnableVisualStyles()
+    try {
+        $state = Get-EditorState -IniPath $IniPath -ModeLabel $ModeLabel -FileLabel $FileLabel -InstalledVersions $InstalledVersions -MasterIni $MasterIni -CleanerMode $CleanerMode
+    }
+    catch {
+        Show-EditorError -Message ("The settings file could not be read.`n`n" + $_.Exception.Message)
+        return Format-EditorResult -DialogResult 'Cancel'
+    }
+    $form = New-EditorForm -State $state
+    try { $result = $form.ShowDialog() }
+    finally { $form.Dispose() }
+    return Format-EditorResult -DialogResult ([string]$result)
+}
+
+# --- entry ------------------------------------------------------------------
+# Tests set $VantorNoWindow and dot-source this file to get the functions only.
+if (Get-Variable -Name VantorNoWindow -ValueOnly -ErrorAction SilentlyContinue) { return }
+
+$ErrorActionPreference = 'Stop'
+$cleanerMode = %IS_CLEANER_MODE%
+$editorArguments = @{
+    IniPath           = ConvertFrom-VantorText '%INI_PATH%'
+    ModeLabel         = ConvertFrom-VantorText '%MODE_LABEL%'
+    FileLabel         = ConvertFrom-VantorText '%FILE_LABEL%'
+    InstalledVersions = ConvertFrom-VantorText '%INSTALLED_VERSIONS%'
+    MasterIni         = ConvertFrom-VantorText '%MASTER_INI%'
+    CleanerMode       = $cleanerMode
+}
+Write-Output (Invoke-ConfigEditor @editorArguments)
