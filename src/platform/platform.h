@@ -1,0 +1,154 @@
+// The operating system behind one seam. Everything the program asks of
+// Windows (or of its Linux stand-ins) goes through the interfaces here; the
+// implementations live in win32/ and posix/, and tests use the fakes in
+// src/testing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantor {
+
+// Which separator and path rules a path text follows. Rules written for
+// Windows paths take this as a parameter so tests on Linux can check them.
+enum class PathStyle { Windows, Posix };
+
+// Console text attributes of the palette.
+namespace color {
+inline constexpr int kDarkCyan = 3;
+inline constexpr int kGrey = 7;
+inline constexpr int kDarkGrey = 8;
+inline constexpr int kGreen = 10;
+inline constexpr int kCyan = 11;
+inline constexpr int kRed = 12;
+inline constexpr int kYellow = 14;
+}  // namespace color
+
+// Where printed text goes. Text is UTF-8; the implementation converts it
+// for the console (code page 437 bytes on Windows and into pipes).
+class Console {
+ public:
+  virtual ~Console() = default;
+  virtual void SetColor(int attribute) = 0;
+  virtual void Write(std::string_view text) = 0;
+  // The "cls" of the command interpreter.
+  virtual void Clear() = 0;
+  virtual void SetTitle(std::string_view title) = 0;
+  // Switches the console to code page 437 so box bytes show as lines.
+  virtual void UseBoxCodePage() = 0;
+  // Hides the cursor and returns whether it was visible before.
+  virtual bool HideCursor() = 0;
+  virtual void SetCursorVisible(bool visible) = 0;
+};
+
+enum class ScriptWindow { Hidden, Interactive };
+
+// What a finished child process left behind.
+struct ProcessOutput {
+  int exitCode = 0;
+  std::string output;  // standard output and standard error, interleaved
+};
+
+enum class ElevationResult { Started, Declined, Failed };
+
+// Everything else the jobs need from the operating system.
+class System {
+ public:
+  virtual ~System() = default;
+
+  virtual PathStyle Style() const = 0;
+  // Full path of the running executable, not limited in length.
+  virtual std::string ModulePath() = 0;
+  // The temporary folder, ending with a separator ("" when unknown).
+  virtual std::string TempFolder() = 0;
+  virtual std::string CurrentDirectory() = 0;
+  virtual unsigned ProcessId() = 0;
+
+  // One key without echo, as _getch gives it; -1 when no key can ever come
+  // (no console, input closed).
+  virtual int ReadKey() = 0;
+  // True when ReadKey would return at once (a key, or the end of input).
+  virtual bool KeyWaiting() = 0;
+  virtual bool IsShiftHeld() = 0;
+  virtual void Sleep(int milliseconds) = 0;
+
+  virtual std::optional<std::string> GetEnv(const std::string& name) = 0;
+  virtual void SetEnv(const std::string& name, const std::string& value) = 0;
+
+  // PowerShell with the given arguments (the Windows spelling: the Linux
+  // stand-in drops what only Windows PowerShell understands), output
+  // captured through a pipe, no standard input, no window of its own.
+  // Empty when the process could not be started.
+  virtual std::optional<ProcessOutput> RunPowerShell(
+      const std::vector<std::string>& arguments, ScriptWindow window) = 0;
+  // PowerShell reading `input` from its standard input; its output goes to
+  // our console. Returns the exit code, empty when it could not start.
+  virtual std::optional<int> RunPowerShellWithInput(
+      const std::vector<std::string>& arguments, std::string_view input) = 0;
+  // Any other program, started directly (no command interpreter), waited
+  // for. Empty when it could not be started.
+  virtual std::optional<ProcessOutput> RunProgram(
+      const std::string& program, const std::vector<std::string>& arguments) = 0;
+
+  // The shell's "open" verb: a document with its application, or an
+  // executable with `parameters` in `workingFolder`. Does not wait.
+  virtual bool ShellOpen(const std::string& file, const std::string& parameters,
+                         const std::string& workingFolder) = 0;
+  // Starts `file` again with administrator rights.
+  virtual ElevationResult ShellRunElevated(const std::string& file,
+                                           const std::string& parameters) = 0;
+
+  // Shows a message box and returns the button pressed.
+  virtual int ShowMessageBox(const std::string& caption, const std::string& text,
+                         unsigned style) = 0;
+  // A synthetic Alt tap so that the next message box may take the
+  // foreground from a console program.
+  virtual void BringMessageBoxForward() = 0;
+
+  [[noreturn]] virtual void EndProcess(int code) = 0;
+};
+
+// Bytes of an embedded resource by number (templates 107-111, manual 112).
+std::optional<std::string_view> EmbeddedResource(int number);
+
+// Text of an embedded script template by file name ("sweep_engine.ps1").
+std::optional<std::string_view> EmbeddedScript(std::string_view name);
+
+// UTF-8 text to the bytes a code page 437 console shows. Bytes that are not
+// UTF-8 pass through unchanged; characters 437 lacks become "?".
+std::string EncodeCp437(std::string_view utf8);
+// The reverse, for showing code page 437 bytes on a UTF-8 terminal.
+std::string DecodeCp437(std::string_view bytes);
+
+// The real console and system of this build.
+Console& RealConsole();
+System& RealSystem();
+// The program's arguments as UTF-8 text, without the program name.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// Replaces `path` with `content` so that readers see either the old file
+// or the new one whole: a temporary file beside it, flushed, renamed over.
+// Retries briefly when another program holds the file.
+bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+
+// An exclusive lock on a lock file, released when the holder ends (or the
+// process dies). Opened without sharing on Windows, flock on Linux.
+class FileLock {
+ public:
+  // Tries for up to `timeoutMs`; an empty result means the lock was not had.
+  static std::optional<FileLock> Acquire(const std::string& lockPath,
+                                         int timeoutMs);
+  FileLock(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&&) = delete;
+  FileLock(const FileLock&) = delete;
+  ~FileLock();
+
+ private:
+  explicit FileLock(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_;
+};
+
+}  // namespace vantor

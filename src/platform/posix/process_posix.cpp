@@ -1,0 +1,138 @@
+#include "platform/posix/process_posix.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vantor {
+namespace {
+
+// execvp needs a null-terminated array of mutable pointers.
+std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
+  std::vector<char*> out;
+  for (const auto& arg : argv) out.push_back(const_cast<char*>(arg.c_str()));
+  out.push_back(nullptr);
+  return out;
+}
+
+// The exit code, or 127 when exec failed in the child.
+int WaitFor(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Tells the parent whether exec succeeded: the pipe closes on exec and
+// carries one byte when it failed.
+bool ExecSucceeded(int statusRead) {
+  char failed = 0;
+  const ssize_t n = read(statusRead, &failed, 1);
+  close(statusRead);
+  return n == 0;
+}
+
+[[noreturn]] void ExecOrReport(const std::vector<std::string>& argv, int statusWrite) {
+  auto pointers = ArgvPointers(argv);
+  execvp(pointers[0], pointers.data());
+  const char failed = 1;
+  (void)!write(statusWrite, &failed, 1);
+  _exit(127);
+}
+
+}  // namespace
+
+std::optional<ProcessOutput> RunCaptured(const std::vector<std::string>& argv) {
+  int out[2], status[2];
+  if (pipe(out) != 0) return std::nullopt;
+  if (pipe2(status, O_CLOEXEC) != 0) {
+    close(out[0]);
+    close(out[1]);
+    return std::nullopt;
+  }
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int nul = open("/dev/null", O_RDONLY);
+    dup2(nul, STDIN_FILENO);
+    dup2(out[1], STDOUT_FILENO);
+    dup2(out[1], STDERR_FILENO);
+    close(out[0]);
+    close(status[0]);
+    ExecOrReport(argv, status[1]);
+  }
+  close(out[1]);
+  close(status[1]);
+  if (pid < 0) {
+    close(out[0]);
+    close(status[0]);
+    return std::nullopt;
+  }
+  const bool started = ExecSucceeded(status[0]);
+  ProcessOutput result;
+  char block[4096];
+  ssize_t n;
+  while ((n = read(out[0], block, sizeof block)) > 0) result.output.append(block, n);
+  close(out[0]);
+  result.exitCode = WaitFor(pid);
+  if (!started) return std::nullopt;
+  return result;
+}
+
+std::optional<int> RunFeedingInput(const std::vector<std::string>& argv,
+                                   std::string_view input) {
+  int in[2], status[2];
+  if (pipe(in) != 0) return std::nullopt;
+  if (pipe2(status, O_CLOEXEC) != 0) {
+    close(in[0]);
+    close(in[1]);
+    return std::nullopt;
+  }
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(in[0], STDIN_FILENO);
+    close(in[1]);
+    close(status[0]);
+    ExecOrReport(argv, status[1]);
+  }
+  close(in[0]);
+  close(status[1]);
+  if (pid < 0) {
+    close(in[1]);
+    close(status[0]);
+    return std::nullopt;
+  }
+  const bool started = ExecSucceeded(status[0]);
+  std::size_t written = 0;
+  while (started && written < input.size()) {
+    const ssize_t n = write(in[1], input.data() + written, input.size() - written);
+    if (n <= 0) break;
+    written += static_cast<std::size_t>(n);
+  }
+  close(in[1]);  // ends the script's input
+  const int code = WaitFor(pid);
+  if (!started) return std::nullopt;
+  return code;
+}
+
+bool StartDetached(const std::vector<std::string>& argv, const std::string& folder) {
+  int status[2];
+  if (pipe2(status, O_CLOEXEC) != 0) return false;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // A second fork so the started program is not left as our zombie.
+    if (fork() != 0) _exit(0);
+    setsid();
+    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
+    close(status[0]);
+    ExecOrReport(argv, status[1]);
+  }
+  close(status[1]);
+  if (pid < 0) {
+    close(status[0]);
+    return false;
+  }
+  WaitFor(pid);
+  return ExecSucceeded(status[0]);
+}
+
+}  // namespace vantor

@@ -1,0 +1,51 @@
+#include "shell/entry.h"
+#include "shell/paths.h"
+#include "shell/text.h"
+
+namespace vantor {
+namespace {
+
+// A marker written with "\" in the rules, in the separator of `style`.
+std::string InStyle(std::string marker, PathStyle style) {
+  for (char& c : marker)
+    if (c == '\\') c = Separator(style);
+  return marker;
+}
+
+std::string WithTrailingSeparator(std::string path, PathStyle style) {
+  if (path.empty() || path.back() != Separator(style)) path += Separator(style);
+  return path;
+}
+
+}  // namespace
+
+std::string AnchorFolderOf(const std::string& modulePath) {
+  return ParentFolder(modulePath);
+}
+
+std::string FoundationFolderOf(const std::string& anchorFolder) {
+  return ParentFolder(anchorFolder);
+}
+
+bool IsRunningFromArchive(const std::string& modulePath, const std::string& tempFolder,
+                          PathStyle style) {
+  const std::string path = ToLowerAscii(modulePath);
+  const std::string temp = ToLowerAscii(tempFolder);
+  const bool inTemp = path.find(InStyle("\\appdata\\local\\temp\\", style)) !=
+                          std::string::npos ||
+                      StartsWith(path, temp);
+  if (!inTemp) return false;
+  for (const char* marker : {".zip", "\\temp\\temp", "\\7z", "\\rar"})
+    if (path.find(InStyle(marker, style)) != std::string::npos) return true;
+  return false;
+}
+
+bool IsInfrastructureTarget(const std::string& target, const std::string& anchorFolder,
+                            PathStyle style) {
+  const std::string folder = WithTrailingSeparator(ToLowerAscii(target), style);
+  const std::string anchor = WithTrailingSeparator(ToLowerAscii(anchorFolder), style);
+  return StartsWith(folder, anchor) || folder.find("vantor_sweep") != std::string::npos ||
+         folder.find("vantorsp_userenv") != std::string::npos;
+}
+
+}  // namespace vantor

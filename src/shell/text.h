@@ -1,0 +1,21 @@
+// Small text rules shared by every job.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantor {
+
+// Removes space, tab, CR and LF from both ends.
+std::string Trim(std::string_view text);
+// Byte-wise, ASCII letters only, as the C library's toupper/tolower in "C".
+std::string ToUpperAscii(std::string_view text);
+std::string ToLowerAscii(std::string_view text);
+bool StartsWith(std::string_view text, std::string_view prefix);
+bool EndsWith(std::string_view text, std::string_view suffix);
+// `text` followed by spaces up to `width` (never cut).
+std::string PadRight(std::string_view text, std::size_t width);
+// True for "0", "12", ...: decimal digits only, at least one.
+bool IsWholeNumber(std::string_view text);
+
+}  // namespace vantor

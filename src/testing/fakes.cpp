@@ -1,0 +1,141 @@
+#include "testing/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <iostream>
+#include <random>
+
+#include "shell/paths.h"
+
+namespace vantor::testing {
+
+void RecordingConsole::Write(std::string_view text) {
+  if (!spans_.empty() && spans_.back().color == color_)
+    spans_.back().text += text;
+  else
+    spans_.push_back({color_, std::string(text)});
+}
+
+bool RecordingConsole::HideCursor() {
+  const bool was = cursorVisible_;
+  cursorVisible_ = false;
+  return was;
+}
+
+std::string RecordingConsole::Text() const {
+  std::string text;
+  for (const auto& span : spans_) text += span.text;
+  return text;
+}
+
+int FakeSystem::ReadKey() {
+  if (keys.empty()) return -1;
+  const int key = keys.front();
+  keys.pop_front();
+  return key;
+}
+
+void FakeSystem::Type(std::string_view text) {
+  for (const char c : text) keys.push_back(static_cast<unsigned char>(c));
+}
+
+std::optional<std::string> FakeSystem::GetEnv(const std::string& name) {
+  const auto found = environment.find(name);
+  if (found == environment.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<ProcessOutput> FakeSystem::RunPowerShell(const std::vector<std::string>& arguments,
+                                                       ScriptWindow window) {
+  powershellRuns.emplace_back(arguments, window);
+  return powershellOutput;
+}
+
+std::optional<int> FakeSystem::RunPowerShellWithInput(const std::vector<std::string>& arguments,
+                                                      std::string_view) {
+  powershellRuns.emplace_back(arguments, ScriptWindow::Hidden);
+  if (!powershellOutput) return std::nullopt;
+  return powershellOutput->exitCode;
+}
+
+std::optional<ProcessOutput> FakeSystem::RunProgram(const std::string& program,
+                                                    const std::vector<std::string>& arguments) {
+  programRuns.emplace_back(program, arguments);
+  return programOutput;
+}
+
+bool FakeSystem::ShellOpen(const std::string& file, const std::string& parameters,
+                           const std::string& workingFolder) {
+  shellOpens.push_back({file, parameters, workingFolder});
+  return true;
+}
+
+int FakeSystem::ShowMessageBox(const std::string& caption, const std::string& text, unsigned) {
+  messageBoxes.emplace_back(caption, text);
+  return 1;
+}
+
+void FakeSystem::EndProcess(int code) { throw ProcessEnded{code}; }
+
+std::string FakeScriptHost::RunScript(const std::string& script, ScriptWindow window) {
+  scripts.emplace_back(script, window);
+  if (results.empty()) return {};
+  std::string result = results.front();
+  results.pop_front();
+  return result;
+}
+
+std::optional<int> FakeScriptHost::RunScriptFromStdin(const std::string& script) {
+  stdinScripts.push_back(script);
+  return exitCode;
+}
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
+  for (char& c : name)
+    if (c == '/') c = '_';
+  const auto base = std::filesystem::temp_directory_path() / "vantor-tests";
+  const auto dir = base / (name + "-" + std::to_string(std::random_device{}()) + "-" +
+                           std::to_string(counter++));
+  std::filesystem::create_directories(dir);
+  path_ = FromFsPath(dir);
+}
+
+TempDir::~TempDir() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  if (info && info->result()->Failed()) {
+    std::cerr << "  test folder kept: " << path_ << "\n";
+    return;
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(ToFsPath(path_), ignored);
+}
+
+std::string TempDir::operator/(std::string_view name) const {
+  return JoinPath(path_, name, PathStyle::Posix);
+}
+
+void WriteFile(const std::string& path, std::string_view content) {
+  std::filesystem::create_directories(ToFsPath(ParentFolder(path)));
+  std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(ToFsPath(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void FakeWorld::UseRealFolders(const std::string& anchor, const std::string& current) {
+  system.style = PathStyle::Posix;
+  system.modulePath = JoinPath(anchor, "vantor", PathStyle::Posix);
+  system.tempFolder = "/tmp/";
+  system.currentDirectory = current;
+  context.anchorFolder = anchor;
+}
+
+}  // namespace vantor::testing

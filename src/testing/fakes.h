@@ -1,0 +1,158 @@
+// Test doubles for the platform seam and the script host.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "shell/context.h"
+#include "shell/script_host.h"
+
+namespace vantor::testing {
+
+// Records what was printed as (colour, text) spans; adjacent writes in one
+// colour merge into one span.
+class RecordingConsole final : public Console {
+ public:
+  struct Span {
+    int color;
+    std::string text;
+    bool operator==(const Span&) const = default;
+  };
+
+  void SetColor(int attribute) override { color_ = attribute; }
+  void Write(std::string_view text) override;
+  void Clear() override { Write("<cls>"); }
+  void SetTitle(std::string_view title) override { title_ = title; }
+  void UseBoxCodePage() override { boxCodePage_ = true; }
+  bool HideCursor() override;
+  void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
+
+  const std::vector<Span>& spans() const { return spans_; }
+  // Everything printed, as UTF-8 text.
+  std::string Text() const;
+  // Everything printed, as the code page 437 bytes a console receives.
+  std::string Bytes() const { return EncodeCp437(Text()); }
+  int color() const { return color_; }
+  const std::string& title() const { return title_; }
+  bool boxCodePage() const { return boxCodePage_; }
+  bool cursorVisible() const { return cursorVisible_; }
+  void Reset() { spans_.clear(); }
+
+ private:
+  std::vector<Span> spans_;
+  int color_ = color::kGrey;
+  std::string title_;
+  bool boxCodePage_ = false;
+  bool cursorVisible_ = true;
+};
+
+class FakeSystem final : public System {
+ public:
+  PathStyle style = PathStyle::Windows;
+  std::string modulePath = "C:\\Tools\\Vantor\\Vantor.exe";
+  std::string tempFolder = "C:\\Users\\me\\AppData\\Local\\Temp\\";
+  std::string currentDirectory = "C:\\Work";
+  std::deque<int> keys;  // -1 once empty
+  bool shiftHeld = false;
+  std::map<std::string, std::string> environment;
+  int sleptMs = 0;
+  std::vector<std::pair<std::vector<std::string>, ScriptWindow>> powershellRuns;
+  std::optional<ProcessOutput> powershellOutput = ProcessOutput{};
+  std::vector<std::pair<std::string, std::vector<std::string>>> programRuns;
+  std::optional<ProcessOutput> programOutput = ProcessOutput{};
+  struct ShellOpenCall {
+    std::string file, parameters, folder;
+  };
+  std::vector<ShellOpenCall> shellOpens;
+  std::vector<std::pair<std::string, std::string>> messageBoxes;
+  ElevationResult elevation = ElevationResult::Failed;
+
+  PathStyle Style() const override { return style; }
+  std::string ModulePath() override { return modulePath; }
+  std::string TempFolder() override { return tempFolder; }
+  std::string CurrentDirectory() override { return currentDirectory; }
+  unsigned ProcessId() override { return 4711; }
+  int ReadKey() override;
+  bool KeyWaiting() override { return !keys.empty(); }
+  bool IsShiftHeld() override { return shiftHeld; }
+  void Sleep(int milliseconds) override { sleptMs += milliseconds; }
+  std::optional<std::string> GetEnv(const std::string& name) override;
+  void SetEnv(const std::string& name, const std::string& value) override {
+    environment[name] = value;
+  }
+  std::optional<ProcessOutput> RunPowerShell(const std::vector<std::string>& arguments,
+                                             ScriptWindow window) override;
+  std::optional<int> RunPowerShellWithInput(const std::vector<std::string>& arguments,
+                                            std::string_view input) override;
+  std::optional<ProcessOutput> RunProgram(const std::string& program,
+                                          const std::vector<std::string>& arguments) override;
+  bool ShellOpen(const std::string& file, const std::string& parameters,
+                 const std::string& workingFolder) override;
+  ElevationResult ShellRunElevated(const std::string&, const std::string&) override {
+    return elevation;
+  }
+  int ShowMessageBox(const std::string& caption, const std::string& text, unsigned) override;
+  void BringMessageBoxForward() override {}
+  [[noreturn]] void EndProcess(int code) override;
+
+  // Keys for ReadKey, as typed.
+  void Type(std::string_view text);
+};
+
+// Thrown by FakeSystem::EndProcess so a test can see the process end.
+struct ProcessEnded {
+  int code;
+};
+
+// Returns canned results and keeps every script it was asked to run.
+class FakeScriptHost final : public ScriptHost {
+ public:
+  std::deque<std::string> results;  // "" once empty
+  std::optional<int> exitCode = 0;
+  std::vector<std::pair<std::string, ScriptWindow>> scripts;
+  std::vector<std::string> stdinScripts;
+
+  std::string RunScript(const std::string& script, ScriptWindow window) override;
+  std::optional<int> RunScriptFromStdin(const std::string& script) override;
+};
+
+// A unique temporary folder for one test, removed afterwards unless the
+// test failed (then its path is printed).
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // path() joined with a relative name.
+  std::string operator/(std::string_view name) const;
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, std::string_view content);
+std::string ReadFile(const std::string& path);
+
+// A Context over fakes, anchored at `anchor`.
+struct FakeWorld {
+  RecordingConsole console;
+  FakeSystem system;
+  FakeScriptHost scripts;
+  Context context{console, system, scripts, ""};
+
+  explicit FakeWorld(std::string anchor = "C:\\Tools\\Vantor") {
+    context.anchorFolder = std::move(anchor);
+  }
+  // For tests on real folders: POSIX paths, anchor and current directory
+  // inside `dir`.
+  void UseRealFolders(const std::string& anchor, const std::string& current);
+};
+
+}  // namespace vantor::testing
