@@ -111,7 +111,7 @@ Describe 'Mirror locations' {
         @{ Folder = '\\fs01'; Expected = 'Vantor_UNC_Server|fs01' }
         @{ Folder = '/srv/cad/proj'; Expected = 'srv|cad|proj' }
     ) {
-        (Get-MirrorSubPath -Folder $Folder) -join '|' | Should -BeExactly $Expected
+        (Get-MirrorFolderPart -Folder $Folder) -join '|' | Should -BeExactly $Expected
     }
 
     It 'refuses folders that lead out of the bin: <Folder>' -ForEach @(
@@ -120,7 +120,7 @@ Describe 'Mirror locations' {
         @{ Folder = '\\?\C:\Work' }
         @{ Folder = '\\.\pipe\x' }
     ) {
-        Get-MirrorSubPath -Folder $Folder | Should -BeNullOrEmpty
+        Get-MirrorFolderPart -Folder $Folder | Should -BeNullOrEmpty
     }
 
     It 'joins bin, mirror folders and name' {
@@ -464,7 +464,7 @@ Describe 'Writing the history log' {
         $saved = [System.Threading.Thread]::CurrentThread.CurrentCulture
         try {
             [System.Threading.Thread]::CurrentThread.CurrentCulture = [System.Globalization.CultureInfo]::GetCultureInfo('de-DE')
-            @(0, 1023, 1024, 1048575, 1048576, 1073741824, 1610612736) | ForEach-Object { Format-SizeText -Bytes $_ } |
+            @(0, 1023, 1024, 1048575, 1048576, 1073741824, 1610612736) | ForEach-Object { Format-LogSizeText -Bytes $_ } |
                 Should -Be @('0.0 B', '1023.0 B', '1.0 KB', '1024.0 KB', '1.00 MB', '1.000 GB', '1.500 GB')
         } finally {
             [System.Threading.Thread]::CurrentThread.CurrentCulture = $saved
@@ -591,5 +591,65 @@ Describe 'The template as the program runs it' {
         $run = Invoke-TemplateThroughStdin -Bin $ws.Bin -Log $ws.Log -Choose @('*')
         $run.ExitCode | Should -Be 0
         $run.Output | Should -Match 'Vantor Restore - v5\.3: Log is empty or formatted incorrectly\.'
+    }
+}
+
+Describe 'A sweep and a restore, round trip' {
+    BeforeAll {
+        $script:SweepPath = Join-Path $PSScriptRoot 'sweep_engine.ps1'
+
+        # Fills the sweep engine as the program does (text as base64, numbers
+        # bare) and runs it from a payload file; returns its result line.
+        function Invoke-Sweep([string]$Target, [string]$Bin, [string]$Log, [string]$Clutter, [int]$Keep) {
+            $text = [System.IO.File]::ReadAllText($script:SweepPath)
+            $values = [ordered]@{ '%TARGET_DIR%' = $Target; '%RECYCLE_DIR%' = $Bin; '%LOG_FILE%' = $Log; '%CP_CLUTTER%' = $Clutter }
+            foreach ($key in $values.Keys) {
+                $text = $text.Replace($key, [System.Convert]::ToBase64String($script:Utf8.GetBytes($values[$key])))
+            }
+            $text = $text.Replace('%CP_KEEP_N%', [string]$Keep).Replace('%CP_MAX_DAYS%', '14')
+            $payload = [System.IO.Path]::Combine($TestDrive, 'Vantor_Payload_' + [guid]::NewGuid().ToString('N') + '.ps1')
+            [System.IO.File]::WriteAllText($payload, $text.Replace("`r`n", "`n").Replace("`n", "`r`n"), (New-Object System.Text.UTF8Encoding -ArgumentList $true))
+            $pwsh = (Get-Command -Name pwsh -CommandType Application | Select-Object -First 1).Source
+            $output = & $pwsh -NoProfile -NonInteractive -ExecutionPolicy Bypass -File $payload 2>&1
+            return (($output | ForEach-Object { "$_" }) -join "`n")
+        }
+
+        # Relative path and content hash of every file below a folder.
+        function Get-FolderState([string]$Path) {
+            $state = New-Object 'System.Collections.Generic.List[string]'
+            $sha = [System.Security.Cryptography.SHA256]::Create()
+            foreach ($file in [System.IO.Directory]::EnumerateFiles($Path, '*', [System.IO.SearchOption]::AllDirectories)) {
+                $hash = [System.BitConverter]::ToString($sha.ComputeHash([System.IO.File]::ReadAllBytes($file)))
+                $state.Add($file.Substring($Path.Length) + ' ' + $hash)
+            }
+            $sha.Dispose()
+            $state.Sort([System.StringComparer]::Ordinal)
+            return $state.ToArray()
+        }
+    }
+
+    It 'brings every swept file back byte for byte' -Skip:(-not (Test-Path -LiteralPath (Join-Path $PSScriptRoot 'sweep_engine.ps1'))) {
+        $ws = New-Workplace 'trip'
+        $proj = New-Folder $ws.Root "Proj $([char]0xC4)'s [v2]"
+        $null = New-Folder $proj 'sub'
+        $random = New-Object System.Random -ArgumentList 7
+        $names = @('bracket.prt.1', 'bracket.prt.2', 'bracket.prt.10', 'Housing.ASM.3', 'housing.asm.4', 'trail.txt.1', 'trail.txt.2',
+            'std.out', "Bob's $([char]0x2019)`$(x).log", "Gr$([char]0xFC)$([char]0xDF)e.log", 'keep.pdf', ('sub' + [System.IO.Path]::DirectorySeparatorChar + 'deep.log'))
+        foreach ($name in $names) {
+            $bytes = New-Object byte[] ($random.Next(0, 5000))
+            $random.NextBytes($bytes)
+            [System.IO.File]::WriteAllBytes([System.IO.Path]::Combine($proj, $name), $bytes)
+        }
+        $before = Get-FolderState $proj
+
+        $result = Invoke-Sweep -Target $proj -Bin $ws.Bin -Log $ws.Log -Clutter '*.log, trail.txt*, std.out' -Keep 1
+        $result | Should -Match '^X\|5\|.*\|3\|.*\|0$'
+        @(Get-FolderState $proj).Count | Should -Be ($before.Count - 8)
+
+        $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+        $entries.Count | Should -Be 8
+        Restore-SweptFile -Entry $entries -RecycleDir $ws.Bin | Should -Be 8
+        Get-FolderState $proj | Should -Be $before
+        Get-TreeListing $ws.Bin | ForEach-Object { [System.IO.Path]::GetFileName($_) } | Should -Be @('Vantor_Sweep.log', 'Vantor_Sweep.log.lock')
     }
 }

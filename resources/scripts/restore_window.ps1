@@ -29,7 +29,7 @@ function Test-WindowsPlatform {
     return [System.IO.Path]::DirectorySeparatorChar -eq '\'
 }
 
-function Get-MirrorSubPath {
+function Get-MirrorFolderPart {
     # The folders below the bin that mirror an original folder: C:\Work\Proj gives
     # Vantor_Drive_C, Work, Proj; \\fs01\cad\proj gives Vantor_UNC_Server, fs01, cad,
     # proj; any other path is kept as it is. Returns $null for a folder that would
@@ -79,7 +79,7 @@ function Get-BinLocation {
         [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name
     )
     if (-not (Test-PlainFileName -Name $Name)) { return $null }
-    $parts = Get-MirrorSubPath -Folder $Folder
+    $parts = Get-MirrorFolderPart -Folder $Folder
     if ($null -eq $parts -or $parts.Count -eq 0) { return $null }
     $all = New-Object 'System.Collections.Generic.List[string]'
     $all.Add($RecycleDir)
@@ -128,7 +128,7 @@ function ConvertTo-LongPath {
 
 # --- history log ------------------------------------------------------------
 
-function Format-SizeText {
+function Format-LogSizeText {
     # The invariant "." keeps the line the same whatever the regional format says.
     [CmdletBinding()]
     [OutputType([string])]
@@ -152,7 +152,7 @@ function Format-SweepLogFileLine {
         [Parameter(Mandatory = $true)][long]$Bytes
     )
     $stamp = $Time.ToString('yyyy-MM-dd HH:mm:ss', [System.Globalization.CultureInfo]::InvariantCulture)
-    return $stamp + ' | ' + $Name.PadRight(35) + ' | ' + $Folder.PadRight(87) + ' | (' + (Format-SizeText -Bytes $Bytes) + ')'
+    return $stamp + ' | ' + $Name.PadRight(35) + ' | ' + $Folder.PadRight(87) + ' | (' + (Format-LogSizeText -Bytes $Bytes) + ')'
 }
 
 function Read-SweepLogLine {
