@@ -1,10 +1,37 @@
 // The /R job: swept files back where they came from.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "shell/context.h"
 
 namespace vantor {
 
 void RunRestoreUtility(Context& context);
+
+// Caption of the restore window and of every message box of the job.
+std::string RestoreCaption();
+
+// The retention days the window names: the last non-empty "CP_Max_Days="
+// of the master Vantor.ini, else "14".
+std::string ReadRetentionDays(const std::string& anchorFolder, PathStyle style);
+
+// What the console shows while the window is open.
+void PrintRestoreNotice(Console& console);
+
+// The restore window template with its four values filled in.
+std::string FillRestoreScript(std::string_view script, const std::string& binFolder,
+                              const std::string& logFile, const std::string& days);
+
+struct MessageBoxRequest {
+  std::string text;
+  unsigned style = 0;
+};
+
+// The closing message for the window's exit code (100 + files restored);
+// none below 100, which means nothing was chosen or shown.
+std::optional<MessageBoxRequest> RestoreOutcome(int exitCode);
 
 }  // namespace vantor

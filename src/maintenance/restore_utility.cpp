@@ -1,0 +1,114 @@
+#include "maintenance/restore_utility.h"
+
+#include "shell/config_file.h"
+#include "shell/console_text.h"
+#include "shell/paths.h"
+
+namespace vantor {
+namespace {
+
+constexpr const char* kBinFolderName = "Vantor_Sweep";
+constexpr const char* kLogFileName = "Vantor_Sweep.log";
+constexpr const char* kScriptName = "restore_window.ps1";
+constexpr const char* kDefaultDays = "14";
+constexpr int kExitBase = 100;
+
+// MessageBoxA styles; the Linux stand-in ignores them.
+namespace mb {
+constexpr unsigned kIconError = 0x10;
+constexpr unsigned kIconWarning = 0x30;
+constexpr unsigned kIconInformation = 0x40;
+constexpr unsigned kSystemModal = 0x1000;
+constexpr unsigned kSetForeground = 0x10000;
+constexpr unsigned kTopmost = 0x40000;
+constexpr unsigned kOutcome = kTopmost | kSystemModal | kSetForeground;
+}  // namespace mb
+
+const std::string kRule(56, '=');
+
+// The bin and its log must both be there before the window is worth opening.
+bool CheckPreconditions(Context& context, const std::string& bin, const std::string& log) {
+  if (!IsDirectory(bin)) {
+    context.system.ShowMessageBox(RestoreCaption(),
+                                  "The Vantor Sweep Bin was not found at:\n" + bin,
+                                  mb::kIconError | mb::kTopmost);
+    return false;
+  }
+  if (!PathExists(log)) {
+    context.system.ShowMessageBox(RestoreCaption(), "The Vantor Sweep History Log was not found.",
+                                  mb::kIconInformation | mb::kTopmost);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string RestoreCaption() { return std::string("Vantor Restore - v") + kVersionText; }
+
+std::string ReadRetentionDays(const std::string& anchorFolder, PathStyle style) {
+  const std::string days =
+      ReadLastNonEmptySetting(JoinPath(anchorFolder, kMasterFileName, style), "CP_Max_Days");
+  return days.empty() ? kDefaultDays : days;
+}
+
+void PrintRestoreNotice(Console& console) {
+  console.Write("\n");
+  Print(console, color::kDarkGrey, kRule + "\n");
+  console.Write("  ");
+  Print(console, color::kCyan, "Vantor Restore Utility - Background Process\n");
+  Print(console, color::kDarkGrey, kRule + "\n\n");
+  console.Write("  ");
+  Print(console, color::kYellow, "[STATUS]");
+  Print(console, color::kGrey, " The graphical interface is currently active.\n\n");
+  console.Write("  ");
+  Print(console, color::kRed, "[WARNING]");
+  Print(console, color::kGrey,
+        " Do NOT close this window!\n"
+        "             Closing this console will immediately terminate\n"
+        "             the Restore GUI.\n\n");
+  console.Write("  ");
+  Print(console, color::kDarkGrey,
+        "(This window will close automatically when you are done.)\n\n");
+  console.SetColor(color::kGrey);
+}
+
+std::string FillRestoreScript(std::string_view script, const std::string& binFolder,
+                              const std::string& logFile, const std::string& days) {
+  // Base64 keeps quotes, "$(...)" and non-ASCII names in paths plain data.
+  std::string text = FillPlaceholder(script, "%RECYCLE_DIR%", EncodeScriptText(binFolder));
+  text = FillPlaceholder(text, "%LOG_FILE%", EncodeScriptText(logFile));
+  text = FillPlaceholder(text, "%VERSION%", EncodeScriptText(kVersionText));
+  return FillPlaceholder(text, "%DAYS%", EncodeScriptText(days));
+}
+
+std::optional<MessageBoxRequest> RestoreOutcome(int exitCode) {
+  if (exitCode < kExitBase) return std::nullopt;
+  const int restored = exitCode - kExitBase;
+  if (restored == 0)
+    return MessageBoxRequest{"No files were restored.", mb::kIconWarning | mb::kOutcome};
+  return MessageBoxRequest{
+      "Successfully restored " + std::to_string(restored) +
+          " file(s) to their original locations.",
+      mb::kIconInformation | mb::kOutcome};
+}
+
+void RunRestoreUtility(Context& context) {
+  const PathStyle style = context.Style();
+  const std::string bin = JoinPath(context.anchorFolder, kBinFolderName, style);
+  const std::string log = JoinPath(bin, kLogFileName, style);
+  const std::string days = ReadRetentionDays(context.anchorFolder, style);
+  if (!CheckPreconditions(context, bin, log)) return;
+
+  PrintRestoreNotice(context.console);
+  const auto script = EmbeddedScript(kScriptName);
+  if (!script) return;
+  const auto exitCode = context.scripts.RunScriptFromStdin(FillRestoreScript(*script, bin, log, days));
+  if (!exitCode) return;
+  const auto outcome = RestoreOutcome(*exitCode);
+  if (!outcome) return;
+  context.system.BringMessageBoxForward();
+  context.system.ShowMessageBox(RestoreCaption(), outcome->text, outcome->style);
+}
+
+}  // namespace vantor

@@ -1,0 +1,192 @@
+#include "maintenance/restore_utility.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+#include "shell/paths.h"
+#include "testing/fakes.h"
+
+namespace vantor {
+namespace {
+
+using testing::FakeWorld;
+using testing::RecordingConsole;
+using testing::TempDir;
+using testing::WriteFile;
+using Span = RecordingConsole::Span;
+
+constexpr auto kPosix = PathStyle::Posix;
+
+TEST(RestoreRetentionDays, FourteenWithoutAMasterFileOrASetting) {
+  TempDir dir;
+  EXPECT_EQ(ReadRetentionDays(dir.path(), kPosix), "14");
+  WriteFile(dir / "Vantor.ini", "[General]\r\nCP_Keep_N=3\r\n");
+  EXPECT_EQ(ReadRetentionDays(dir.path(), kPosix), "14");
+}
+
+TEST(RestoreRetentionDays, LastNonEmptyMasterLineWinsAndIsTrimmed) {
+  TempDir dir;
+  WriteFile(dir / "Vantor.ini",
+            "CP_Max_Days=7\r\n"
+            " \tCP_Max_Days=  30 \t\r\n"
+            "CP_Max_Days=\r\n"
+            "CP_Max_Days=   \r\n"
+            "cp_max_days=99\r\n"
+            "; CP_Max_Days=98\r\n"
+            "CP_Max_Days_Old=97\r\n");
+  // The project file of the anchor folder is never consulted.
+  WriteFile(dir / "VantorSP.ini", "CP_Max_Days=5\r\n");
+  EXPECT_EQ(ReadRetentionDays(dir.path(), kPosix), "30");
+}
+
+TEST(RestoreNotice, PrintsTheBoxedNoticeInItsColours) {
+  RecordingConsole console;
+  PrintRestoreNotice(console);
+  const std::string rule(56, '=');
+  const std::vector<Span> expected{
+      {color::kGrey, "\n"},
+      {color::kDarkGrey, rule + "\n  "},
+      {color::kCyan, "Vantor Restore Utility - Background Process\n"},
+      {color::kDarkGrey, rule + "\n\n  "},
+      {color::kYellow, "[STATUS]"},
+      {color::kGrey, " The graphical interface is currently active.\n\n  "},
+      {color::kRed, "[WARNING]"},
+      {color::kGrey,
+       " Do NOT close this window!\n"
+       "             Closing this console will immediately terminate\n"
+       "             the Restore GUI.\n\n  "},
+      {color::kDarkGrey, "(This window will close automatically when you are done.)\n\n"},
+  };
+  EXPECT_EQ(console.spans(), expected);
+  EXPECT_EQ(console.color(), color::kGrey);
+}
+
+TEST(RestoreOutcome, BelowOneHundredShowsNothing) {
+  EXPECT_FALSE(RestoreOutcome(0).has_value());
+  EXPECT_FALSE(RestoreOutcome(1).has_value());
+  EXPECT_FALSE(RestoreOutcome(99).has_value());
+  EXPECT_FALSE(RestoreOutcome(-1073741510).has_value());  // killed with Ctrl+C
+}
+
+TEST(RestoreOutcome, OneHundredMeansNothingWasRestored) {
+  const auto outcome = RestoreOutcome(100);
+  ASSERT_TRUE(outcome.has_value());
+  EXPECT_EQ(outcome->text, "No files were restored.");
+  // Warning icon, topmost, system-modal, foreground.
+  EXPECT_EQ(outcome->style, 0x30u | 0x40000u | 0x1000u | 0x10000u);
+}
+
+TEST(RestoreOutcome, AboveOneHundredCountsTheFiles) {
+  const auto one = RestoreOutcome(101);
+  ASSERT_TRUE(one.has_value());
+  EXPECT_EQ(one->text, "Successfully restored 1 file(s) to their original locations.");
+  EXPECT_EQ(one->style, 0x40u | 0x40000u | 0x1000u | 0x10000u);
+  EXPECT_EQ(RestoreOutcome(1100)->text,
+            "Successfully restored 1000 file(s) to their original locations.");
+}
+
+TEST(RestoreScript, FillsTheFourValuesAsBase64InOrder) {
+  const std::string script =
+      "$b = '%RECYCLE_DIR%'; $l = '%LOG_FILE%'; $v = '%VERSION%'; $d = '%DAYS%'; '%DAYS%'";
+  EXPECT_EQ(FillRestoreScript(script, "C:\\Tools\\Vantor\\Vantor_Sweep",
+                              "C:\\Tools\\Vantor\\Vantor_Sweep\\Vantor_Sweep.log", "14"),
+            "$b = 'QzpcVG9vbHNcVmFudG9yXFZhbnRvcl9Td2VlcA=='; "
+            "$l = 'QzpcVG9vbHNcVmFudG9yXFZhbnRvcl9Td2VlcFxWYW50b3JfU3dlZXAubG9n'; "
+            "$v = 'NS4z'; $d = 'MTQ='; 'MTQ='");
+  // Quotes, a typographic apostrophe and a subexpression stay data.
+  EXPECT_EQ(FillRestoreScript("'%RECYCLE_DIR%'", "D:\\Bob's \u2019$(x)", "", ""),
+            "'RDpcQm9iJ3Mg4oCZJCh4KQ=='");
+}
+
+TEST(RestoreScript, TheEmbeddedTemplateHasEveryPlaceholderOnce) {
+  const auto script = EmbeddedScript("restore_window.ps1");
+  ASSERT_TRUE(script.has_value());
+  const std::string filled = FillRestoreScript(*script, "/a", "/a/b", "14");
+  EXPECT_EQ(filled.find('%' + std::string("RECYCLE_DIR%")), std::string::npos);
+  for (const char* name : {"%RECYCLE_DIR%", "%LOG_FILE%", "%VERSION%", "%DAYS%"}) {
+    const std::string_view text = *script;
+    const auto first = text.find(name);
+    ASSERT_NE(first, std::string_view::npos) << name;
+    EXPECT_EQ(text.find(name, first + 1), std::string_view::npos) << name;
+  }
+  EXPECT_EQ(filled.find("%LOG_FILE%"), std::string::npos);
+  EXPECT_EQ(filled.find("%VERSION%"), std::string::npos);
+  EXPECT_EQ(filled.find("%DAYS%"), std::string::npos);
+}
+
+class RestoreUtilityJob : public ::testing::Test {
+ protected:
+  RestoreUtilityJob() {
+    world.UseRealFolders(dir.path(), dir.path());
+    bin = JoinPath(dir.path(), "Vantor_Sweep", kPosix);
+    log = JoinPath(bin, "Vantor_Sweep.log", kPosix);
+  }
+  void MakeBinAndLog() {
+    ASSERT_TRUE(CreateFolders(bin));
+    WriteFile(log, "");
+  }
+
+  TempDir dir;
+  FakeWorld world;
+  std::string bin;
+  std::string log;
+};
+
+TEST_F(RestoreUtilityJob, MissingBinShowsItsPathAndStops) {
+  RunRestoreUtility(world.context);
+  ASSERT_EQ(world.system.messageBoxes.size(), 1u);
+  EXPECT_EQ(world.system.messageBoxes[0].first, "Vantor Restore - v5.3");
+  EXPECT_EQ(world.system.messageBoxes[0].second,
+            "The Vantor Sweep Bin was not found at:\n" + bin);
+  EXPECT_TRUE(world.scripts.stdinScripts.empty());
+  EXPECT_EQ(world.console.Text(), "");
+}
+
+TEST_F(RestoreUtilityJob, MissingLogSaysSoAndStops) {
+  ASSERT_TRUE(CreateFolders(bin));
+  RunRestoreUtility(world.context);
+  ASSERT_EQ(world.system.messageBoxes.size(), 1u);
+  EXPECT_EQ(world.system.messageBoxes[0].first, "Vantor Restore - v5.3");
+  EXPECT_EQ(world.system.messageBoxes[0].second, "The Vantor Sweep History Log was not found.");
+  EXPECT_TRUE(world.scripts.stdinScripts.empty());
+  EXPECT_EQ(world.console.Text(), "");
+}
+
+TEST_F(RestoreUtilityJob, RunsTheFilledWindowAndReportsTheCount) {
+  MakeBinAndLog();
+  WriteFile(dir / "Vantor.ini", "CP_Max_Days=21\r\n");
+  world.scripts.exitCode = 103;
+  RunRestoreUtility(world.context);
+
+  RecordingConsole notice;
+  PrintRestoreNotice(notice);
+  EXPECT_EQ(world.console.spans(), notice.spans());
+  ASSERT_EQ(world.scripts.stdinScripts.size(), 1u);
+  EXPECT_EQ(world.scripts.stdinScripts[0],
+            FillRestoreScript(*EmbeddedScript("restore_window.ps1"), bin, log, "21"));
+  ASSERT_EQ(world.system.messageBoxes.size(), 1u);
+  EXPECT_EQ(world.system.messageBoxes[0].first, "Vantor Restore - v5.3");
+  EXPECT_EQ(world.system.messageBoxes[0].second,
+            "Successfully restored 3 file(s) to their original locations.");
+}
+
+TEST_F(RestoreUtilityJob, NothingRestoredGetsItsOwnMessage) {
+  MakeBinAndLog();
+  world.scripts.exitCode = 100;
+  RunRestoreUtility(world.context);
+  ASSERT_EQ(world.system.messageBoxes.size(), 1u);
+  EXPECT_EQ(world.system.messageBoxes[0].second, "No files were restored.");
+}
+
+TEST_F(RestoreUtilityJob, NoMessageWhenNothingWasChosenOrPowerShellDidNotStart) {
+  MakeBinAndLog();
+  world.scripts.exitCode = 0;
+  RunRestoreUtility(world.context);
+  world.scripts.exitCode = std::nullopt;
+  RunRestoreUtility(world.context);
+  EXPECT_EQ(world.scripts.stdinScripts.size(), 2u);
+  EXPECT_TRUE(world.system.messageBoxes.empty());
+}
+
+}  // namespace
+}  // namespace vantor
