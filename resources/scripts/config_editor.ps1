@@ -66,11 +66,11 @@ function Read-IniLine {
     catch [System.IO.FileNotFoundException], [System.IO.DirectoryNotFoundException] {
         # A missing file reads as empty; any other failure must stop a save, so it
         # is not caught here.
-        return , $lines.ToArray()
+        return
     }
     $reader = New-Object System.IO.StringReader -ArgumentList (ConvertFrom-IniByte -Byte $bytes)
     for ($line = $reader.ReadLine(); $null -ne $line; $line = $reader.ReadLine()) { $lines.Add($line) }
-    return , $lines.ToArray()
+    return $lines.ToArray()
 }
 
 function Get-IniSetting {
@@ -228,7 +228,7 @@ function Get-SavedIniLine {
     }
 
     if ($hasClutter) { $output.AddRange([string[]](Get-ClutterLine -Text $clutterText)) }
-    return , $output.ToArray()
+    return $output.ToArray()
 }
 
 function Move-IniTempFile {
@@ -240,8 +240,9 @@ function Move-IniTempFile {
     )
     for ($attempt = 1; $true; $attempt++) {
         try {
-            # .NET Framework has no Move with overwrite; Replace swaps in place.
-            if ([System.IO.File]::Exists($Target)) { [System.IO.File]::Replace($Source, $Target, $null) }
+            # .NET Framework has no Move with overwrite; Replace swaps in place. A
+            # plain $null would reach .NET as "" (no backup wanted).
+            if ([System.IO.File]::Exists($Target)) { [System.IO.File]::Replace($Source, $Target, [NullString]::Value) }
             else { [System.IO.File]::Move($Source, $Target) }
             return
         }
@@ -296,7 +297,7 @@ function Save-EditorValue {
         [Parameter(Mandatory = $true)][bool]$SpecialProject,
         [Parameter(Mandatory = $true)][bool]$CleanerMode
     )
-    $lines = Read-IniLine -Path $Path
+    $lines = @(Read-IniLine -Path $Path)
     $saved = Get-SavedIniLine -Line $lines -Value $Value -SpecialProject $SpecialProject -CleanerMode $CleanerMode
     Write-IniFile -Path $Path -Line $saved
 }
@@ -372,7 +373,7 @@ function Get-VersionList {
     $list = New-Object 'System.Collections.Generic.List[string]'
     $list.Add('')
     $text = ConvertTo-TrimmedText $InstalledVersions
-    if ($text -eq '' -or $text -eq '0') { return , $list.ToArray() }
+    if ($text -eq '' -or $text -eq '0') { return $list.ToArray() }
     $numbers = New-Object 'System.Collections.Generic.List[int]'
     foreach ($piece in $text.Split(',')) {
         $number = 0
@@ -382,7 +383,7 @@ function Get-VersionList {
     $numbers.Sort()
     $numbers.Reverse()
     foreach ($number in $numbers) { $list.Add([string]$number) }
-    return , $list.ToArray()
+    return $list.ToArray()
 }
 
 function New-EditorRow {
@@ -474,7 +475,7 @@ function Get-EditorRow {
         $rows.Add((New-EditorRow -Kind Combo -Key 'CP_Max_Days' -Width 65 -Items @('7', '14', '21', '30', '60', '90') -Label 'CP_Max_Days (Age out threshold):' -Hint 'Days to hold swept files in the quarantine bin before deletion.' -ToolTip 'Select a value or type your own.'))
     }
     $rows.Add((New-EditorRow -Kind Text -Key 'CP_Clutter' -Width 180 -Label 'CP_Clutter (Comma separated):' -Hint 'List of file extensions to automatically sweep.' -ToolTip 'Use comma separation (e.g., .*.lst*,*.inf*,*.crc*).'))
-    return , $rows.ToArray()
+    return $rows.ToArray()
 }
 
 function Get-EditorLayout {
@@ -586,9 +587,9 @@ function Get-EditorState {
     $specialProject = Test-SpecialProjectPath -IniPath $IniPath -MasterPath $MasterIni
     $masterLines = [string[]]@()
     # The master values only feed the hints; an unreadable master file shows none.
-    try { $masterLines = Read-IniLine -Path $MasterIni } catch { $null = $_ }
-    $editedLines = Read-IniLine -Path $IniPath
-    $versions = Get-VersionList -InstalledVersions $InstalledVersions
+    try { $masterLines = @(Read-IniLine -Path $MasterIni) } catch { $null = $_ }
+    $editedLines = @(Read-IniLine -Path $IniPath)
+    $versions = @(Get-VersionList -InstalledVersions $InstalledVersions)
     return [pscustomobject]@{
         IniPath        = $IniPath
         ModeLabel      = $ModeLabel
@@ -597,7 +598,7 @@ function Get-EditorState {
         CleanerMode    = $CleanerMode
         Master         = Get-MasterReferenceValue -Line $masterLines
         Edited         = Get-EditedFileValue -Line $editedLines -SpecialProject $specialProject
-        Rows           = Get-EditorRow -SpecialProject $specialProject -CleanerMode $CleanerMode -VersionList $versions
+        Rows           = @(Get-EditorRow -SpecialProject $specialProject -CleanerMode $CleanerMode -VersionList $versions)
     }
 }
 
