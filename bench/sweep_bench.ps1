@@ -1,0 +1,158 @@
+# Sweep engine benchmark: builds a project folder, sweeps it with the engine
+# template as the program runs it (a fresh PowerShell process on a filled
+# payload), and compares with the same moves made by a plain `mv` loop and by
+# the naive cmdlet pipeline (Get-ChildItem | Move-Item), on identical data.
+#
+#   pwsh -NoProfile -File bench/sweep_bench.ps1 [-Sizes 20000,40000] [-Runs 3]
+#
+# Prints figures only; it asserts nothing.
+
+[CmdletBinding()]
+param(
+    [ValidateRange(100, 1000000)][int[]]$Sizes = @(20000, 40000),
+    [ValidateRange(1, 20)][int]$Runs = 3,
+    [string]$WorkDir = ''
+)
+
+Set-StrictMode -Version 3.0
+$ErrorActionPreference = 'Stop'
+
+$repo = Split-Path -Parent $PSScriptRoot
+$enginePath = [System.IO.Path]::Combine($repo, 'resources', 'scripts', 'sweep_engine.ps1')
+if ($WorkDir -eq '') { $WorkDir = [System.IO.Path]::Combine([System.IO.Path]::GetTempPath(), 'vantor-bench-' + $PID) }
+$pwshExe = (Get-Command -Name pwsh, powershell -CommandType Application -ErrorAction SilentlyContinue | Select-Object -First 1).Source
+$keepCount = 1
+$clutterRules = '*.lst*,*.inf*,*.ger*,*.crc*,*.memb*,*.ers*,iges_stats.dat*,*.bde,*.bdi,*.bdm,*.m_p*,*.ptd,*.als,*.pls,s2d0*.sec*,mechevnt*,mmenglog*,*.log*,*_log.*,std.out,std.err,*.tst,*.xpr,trail.txt.*,*.err.*,mc_err.log,*.xas'
+
+function ConvertTo-VantorText([string]$Value) { [System.Convert]::ToBase64String([System.Text.Encoding]::UTF8.GetBytes($Value)) }
+
+# Project of about $Count files: a quarter clutter, a tenth documents to keep,
+# the rest models with 1 to 9 iterations each. Returns the names that a sweep
+# with keep count 1 moves.
+function New-BenchProject {
+    param([string]$Folder, [int]$Count)
+
+    $null = [System.IO.Directory]::CreateDirectory($Folder)
+    $bytes = [byte[]]::new(256)
+    $moves = [System.Collections.Generic.List[string]]::new()
+    $clutterKinds = @('trail.txt.{0}', 'job{0}.log', 'part{0}.bde', 'mesh{0}.inf', 'drw{0}.crc', 'run{0}.m_p', 'out{0}.lst.1')
+    $clutter = [int]($Count / 4)
+    for ($i = 0; $i -lt $clutter; $i++) {
+        $name = $clutterKinds[$i % $clutterKinds.Length] -f $i
+        [System.IO.File]::WriteAllBytes([System.IO.Path]::Combine($Folder, $name), $bytes)
+        $moves.Add($name)
+    }
+    $keep = [int]($Count / 10)
+    $keepKinds = @('spec{0}.pdf', 'notes{0}.txt', 'export{0}.step')
+    for ($i = 0; $i -lt $keep; $i++) {
+        [System.IO.File]::WriteAllBytes([System.IO.Path]::Combine($Folder, ($keepKinds[$i % 3] -f $i)), $bytes)
+    }
+    $left = $Count - $clutter - $keep
+    $model = 0
+    $ext = @('prt', 'asm', 'drw')
+    while ($left -gt 0) {
+        $iterations = [System.Math]::Min(($model % 9) + 1, $left)
+        $base = 'model{0}.{1}' -f $model, $ext[$model % 3]
+        for ($n = 1; $n -le $iterations; $n++) {
+            $name = $base + '.' + $n
+            [System.IO.File]::WriteAllBytes([System.IO.Path]::Combine($Folder, $name), $bytes)
+            if ($n -le $iterations - $keepCount) { $moves.Add($name) }
+        }
+        $left -= $iterations
+        $model++
+    }
+    return , $moves
+}
+
+function Invoke-EngineRun {
+    param([string]$Project, [string]$Bin)
+
+    $payload = [System.IO.Path]::Combine($WorkDir, 'payload.ps1')
+    $text = [System.IO.File]::ReadAllText($enginePath)
+    $text = $text.Replace('%TARGET_DIR%', (ConvertTo-VantorText $Project)).Replace('%RECYCLE_DIR%', (ConvertTo-VantorText $Bin))
+    $text = $text.Replace('%LOG_FILE%', (ConvertTo-VantorText ([System.IO.Path]::Combine($Bin, 'Vantor_Sweep.log'))))
+    $text = $text.Replace('%CP_CLUTTER%', (ConvertTo-VantorText $clutterRules)).Replace('%CP_KEEP_N%', [string]$keepCount).Replace('%CP_MAX_DAYS%', '21')
+    [System.IO.File]::WriteAllText($payload, $text, [System.Text.UTF8Encoding]::new($true))
+    $line = & $pwshExe -NoProfile -NonInteractive -ExecutionPolicy Bypass -File $payload
+    return ($line | Where-Object { $_ -like 'X|*' } | Select-Object -First 1)
+}
+
+function Invoke-PlainMoveLoop {
+    param([string]$Project, [string]$Mirror, [System.Collections.Generic.List[string]]$Moves)
+
+    $list = [System.IO.Path]::Combine($WorkDir, 'moves.txt')
+    [System.IO.File]::WriteAllLines($list, $Moves)
+    $script = 'mkdir -p "$2" && while IFS= read -r n; do mv -f -- "$1/$n" "$2/$n"; done < "$3"'
+    & bash -c $script bench $Project $Mirror $list
+}
+
+function Invoke-NaiveMove {
+    param([string]$Project, [string]$Mirror, [System.Collections.Generic.List[string]]$Moves)
+
+    $list = [System.IO.Path]::Combine($WorkDir, 'moves.txt')
+    [System.IO.File]::WriteAllLines($list, $Moves)
+    $script = {
+        param($p, $m, $l)
+        $names = @{}
+        foreach ($n in (Get-Content -LiteralPath $l)) { $names[$n] = $true }
+        $null = New-Item -ItemType Directory -Path $m -Force
+        Get-ChildItem -LiteralPath $p -File | Where-Object { $names.ContainsKey($_.Name) } | Move-Item -Destination $m -Force
+    }
+    & $pwshExe -NoProfile -NonInteractive -Command $script -args $Project, $Mirror, $list
+}
+
+function Measure-Seconds([scriptblock]$Block) {
+    $watch = [System.Diagnostics.Stopwatch]::StartNew()
+    $null = & $Block
+    return $watch.Elapsed.TotalSeconds
+}
+
+function Get-Median([double[]]$Values) {
+    $sorted = [double[]]$Values.Clone()
+    [System.Array]::Sort($sorted)
+    return $sorted[[int][System.Math]::Floor($sorted.Length / 2)]
+}
+
+$engineBySize = @{}
+"Sweep engine benchmark: median of $Runs runs each, keep count $keepCount, fresh process per run"
+'{0,8} {1,8} {2,10} {3,10} {4,10} {5,9} {6,9}' -f 'files', 'moved', 'engine s', 'mv loop s', 'naive s', 'vs mv', 'vs naive'
+foreach ($size in $Sizes) {
+    $engine = [System.Collections.Generic.List[double]]::new()
+    $plain = [System.Collections.Generic.List[double]]::new()
+    $naive = [System.Collections.Generic.List[double]]::new()
+    $moved = 0
+    for ($run = 0; $run -lt $Runs; $run++) {
+        foreach ($kind in @('engine', 'plain', 'naive')) {
+            if ([System.IO.Directory]::Exists($WorkDir)) { [System.IO.Directory]::Delete($WorkDir, $true) }
+            $project = [System.IO.Path]::Combine($WorkDir, 'Proj')
+            $bin = [System.IO.Path]::Combine($WorkDir, 'Vantor_Sweep')
+            $moves = New-BenchProject -Folder $project -Count $size
+            $mirror = [System.IO.Path]::Combine($bin, $project.TrimStart('/'))
+            $null = [System.IO.Directory]::CreateDirectory($bin)
+            if ($kind -eq 'engine') {
+                $result = $null
+                $engine.Add((Measure-Seconds { $script:result = Invoke-EngineRun -Project $project -Bin $bin }))
+                $fields = ([string]$result).Split('|')
+                $moved = [int]$fields[1] + [int]$fields[3]
+                if ($moved -ne $moves.Count) { Write-Warning "engine moved $moved files, expected $($moves.Count)" }
+            } elseif ($kind -eq 'plain') {
+                $plain.Add((Measure-Seconds { Invoke-PlainMoveLoop -Project $project -Mirror $mirror -Moves $moves }))
+            } else {
+                $naive.Add((Measure-Seconds { Invoke-NaiveMove -Project $project -Mirror $mirror -Moves $moves }))
+            }
+            $left = [System.IO.Directory]::GetFiles($project).Length
+            if ($left -ne $size - $moves.Count) { Write-Warning "$kind left $left files, expected $($size - $moves.Count)" }
+        }
+    }
+    $e = Get-Median $engine.ToArray()
+    $p = Get-Median $plain.ToArray()
+    $n = Get-Median $naive.ToArray()
+    $engineBySize[$size] = $e
+    '{0,8} {1,8} {2,10:F2} {3,10:F2} {4,10:F2} {5,8:F2}x {6,8:F2}x' -f $size, $moved, $e, $p, $n, ($e / $p), ($e / $n)
+}
+if ($Sizes.Length -ge 2) {
+    $first = $Sizes[0]
+    $last = $Sizes[$Sizes.Length - 1]
+    'Growth: engine at {0} files takes {1:F2}x the time at {2} files ({3:F2}x the files)' -f $last, ($engineBySize[$last] / $engineBySize[$first]), $first, ($last / $first)
+}
+if ([System.IO.Directory]::Exists($WorkDir)) { [System.IO.Directory]::Delete($WorkDir, $true) }
