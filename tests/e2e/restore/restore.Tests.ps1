@@ -1,0 +1,199 @@
+#Requires -Modules Pester
+# End to end on Linux: build/linux/vantor (or $env:VANTOR_LINUX) in a temporary
+# anchor folder, a project swept into its bin, and `vantor /R` moving files back.
+# The grid of the restore window is played by a stand-in Out-GridView that a
+# wrapper `pwsh` early on PATH puts in front of the script the program feeds in;
+# it hands back the rows named in VANTOR_E2E_PICK ("|"-separated, "*" for all).
+
+BeforeAll {
+    $repo = (Resolve-Path (Join-Path $PSScriptRoot '../../..')).Path
+    $script:Program = $env:VANTOR_LINUX
+    if (-not $script:Program) { $script:Program = Join-Path $repo 'build/linux/vantor' }
+    $script:SweepTemplate = Join-Path $repo 'resources/scripts/sweep_engine.ps1'
+    $script:RealPwsh = (Get-Command -Name pwsh -CommandType Application | Select-Object -First 1).Source
+    $script:Utf8 = New-Object System.Text.UTF8Encoding -ArgumentList $false
+    $script:Caption = 'Vantor Restore - v5.3'
+
+    function New-Anchor {
+        $anchor = [System.IO.Path]::Combine($TestDrive, [guid]::NewGuid().ToString('N').Substring(0, 8), "anchor $([char]0xE9)'s")
+        $null = [System.IO.Directory]::CreateDirectory($anchor)
+        $exe = [System.IO.Path]::Combine($anchor, 'vantor')
+        [System.IO.File]::Copy($script:Program, $exe)
+        & chmod 755 $exe
+        $ini = "CP_Countdown=None`r`nCP_Launch_Sweep=Yes`r`nCP_Keep_N=1`r`nCP_Max_Days=14`r`nCP_Clutter=*.log, trail.txt*`r`nCP_Clutter=std.out`r`n"
+        [System.IO.File]::WriteAllText([System.IO.Path]::Combine($anchor, 'Vantor.ini'), $ini, $script:Utf8)
+        $wrapDir = [System.IO.Path]::Combine($anchor, '..', 'wrap')
+        $null = [System.IO.Directory]::CreateDirectory($wrapDir)
+        $standIn = 'function Out-GridView { param([string]$Title, [switch]$PassThru, [Parameter(ValueFromPipeline = $true)]$InputObject) begin { $pick = @($env:VANTOR_E2E_PICK.Split([char]124)) } process { if ($pick -contains ''*'' -or $pick -contains $InputObject.''File Name''.Trim()) { $InputObject } } }'
+        $wrapper = "#!/bin/bash`n" +
+            "# Only the script fed through standard input gets the stand-in grid.`n" +
+            "if [ `"`${@: -1}`" = `"-`" ]; then`n" +
+            "  { printf '%s\n' '" + $standIn.Replace("'", "'\''") + "'; cat; } | '" + $script:RealPwsh + "' `"`$@`"`n" +
+            "  exit `$?`n" +
+            "fi`n" +
+            "exec '" + $script:RealPwsh + "' `"`$@`"`n"
+        $wrapPath = [System.IO.Path]::Combine($wrapDir, 'pwsh')
+        [System.IO.File]::WriteAllText($wrapPath, $wrapper, $script:Utf8)
+        & chmod 755 $wrapPath
+        $bin = [System.IO.Path]::Combine($anchor, 'Vantor_Sweep')
+        return [pscustomobject]@{
+            Anchor = $anchor
+            Exe    = $exe
+            Wrap   = (Resolve-Path $wrapDir).Path
+            Bin    = $bin
+            Log    = [System.IO.Path]::Combine($bin, 'Vantor_Sweep.log')
+        }
+    }
+
+    # Runs the program; returns its output bytes as text and its exit code.
+    function Invoke-Vantor($World, [string[]]$Arguments, [string]$Pick = '*') {
+        $saved = @{ PATH = $env:PATH; TERM = $env:TERM; VANTOR_E2E_PICK = $env:VANTOR_E2E_PICK }
+        try {
+            $env:PATH = $World.Wrap + ':' + $env:PATH
+            # pwsh reading a script from a pipe toggles cursor-key modes unless TERM says not to.
+            $env:TERM = 'dumb'
+            $env:VANTOR_E2E_PICK = $Pick
+            $outFile = [System.IO.Path]::Combine($TestDrive, 'out_' + [guid]::NewGuid().ToString('N'))
+            # bash redirects, so the bytes arrive as printed (PowerShell would split lines).
+            & bash -c 'cd "$1" && shift && out="$1" && shift && exec "$@" > "$out" < /dev/null' vantor $World.Anchor $outFile $World.Exe @Arguments
+            return [pscustomobject]@{ Output = [System.IO.File]::ReadAllText($outFile, $script:Utf8); ExitCode = $LASTEXITCODE }
+        } finally {
+            foreach ($name in $saved.Keys) { [System.Environment]::SetEnvironmentVariable($name, $saved[$name]) }
+        }
+    }
+
+    function Invoke-SweepTemplate($World, [string]$Target) {
+        $text = [System.IO.File]::ReadAllText($script:SweepTemplate)
+        $values = [ordered]@{ '%TARGET_DIR%' = $Target; '%RECYCLE_DIR%' = $World.Bin; '%LOG_FILE%' = $World.Log; '%CP_CLUTTER%' = '*.log,trail.txt*,std.out' }
+        foreach ($key in $values.Keys) { $text = $text.Replace($key, [System.Convert]::ToBase64String($script:Utf8.GetBytes($values[$key]))) }
+        $text = $text.Replace('%CP_KEEP_N%', '1').Replace('%CP_MAX_DAYS%', '14')
+        $payload = [System.IO.Path]::Combine($TestDrive, 'Vantor_Payload_' + [guid]::NewGuid().ToString('N') + '.ps1')
+        [System.IO.File]::WriteAllText($payload, $text, (New-Object System.Text.UTF8Encoding -ArgumentList $true))
+        $null = [System.IO.Directory]::CreateDirectory($World.Bin)
+        return ((& $script:RealPwsh -NoProfile -NonInteractive -File $payload 2>&1) | ForEach-Object { "$_" }) -join "`n"
+    }
+
+    # A project folder of models, iterations and clutter with awkward names.
+    function New-Project($World) {
+        $project = [System.IO.Path]::Combine($World.Anchor, '..', "Proj [A] $([char]0x2019)`$(x) $([char]0x65E5)")
+        $project = [System.IO.Path]::GetFullPath($project)
+        $null = [System.IO.Directory]::CreateDirectory([System.IO.Path]::Combine($project, 'sub'))
+        $random = New-Object System.Random -ArgumentList 11
+        foreach ($name in @('bracket.prt.1', 'bracket.prt.2', 'bracket.prt.3', 'keep.pdf', "Bob's.log", "Gr$([char]0xFC)$([char]0xDF)e.log",
+                'trail.txt.1', 'std.out', 'sub/deep.log')) {
+            $bytes = New-Object byte[] ($random.Next(1, 6000))
+            $random.NextBytes($bytes)
+            [System.IO.File]::WriteAllBytes([System.IO.Path]::Combine($project, $name), $bytes)
+        }
+        return $project
+    }
+
+    function Get-FolderState([string]$Path) {
+        $state = New-Object 'System.Collections.Generic.List[string]'
+        $sha = [System.Security.Cryptography.SHA256]::Create()
+        foreach ($file in [System.IO.Directory]::EnumerateFiles($Path, '*', [System.IO.SearchOption]::AllDirectories)) {
+            $state.Add($file.Substring($Path.Length) + ' ' + [System.BitConverter]::ToString($sha.ComputeHash([System.IO.File]::ReadAllBytes($file))))
+        }
+        $sha.Dispose()
+        $state.Sort([System.StringComparer]::Ordinal)
+        return $state.ToArray()
+    }
+
+    function Get-Notice {
+        $rule = '=' * 56
+        return "`n$rule`n  Vantor Restore Utility - Background Process`n$rule`n`n" +
+            "  [STATUS] The graphical interface is currently active.`n`n" +
+            "  [WARNING] Do NOT close this window!`n" +
+            "             Closing this console will immediately terminate`n" +
+            "             the Restore GUI.`n`n" +
+            "  (This window will close automatically when you are done.)`n`n"
+    }
+}
+
+Describe 'vantor /R on Linux' {
+    It 'puts back what the sweep engine took, and keeps a file made since in the bin' -Skip:(-not (Test-Path -LiteralPath (Join-Path $PSScriptRoot '../../../resources/scripts/sweep_engine.ps1'))) {
+        $world = New-Anchor
+        $project = New-Project $world
+        $before = Get-FolderState $project
+        Invoke-SweepTemplate $world $project | Should -Match '^X\|4\|.*\|2\|'
+        # Made after the sweep under a swept name: the restore must not destroy it.
+        [System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'std.out'), 'made since', $script:Utf8)
+
+        $run = Invoke-Vantor $world @('/R')
+        $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 6 file(s) to their original locations.`n")
+        $run.ExitCode | Should -Be 0
+        Get-FolderState $project | Should -Be $before
+        $displaced = [System.IO.Path]::Combine($world.Bin, $project.TrimStart('/'), 'std.out')
+        [System.IO.File]::ReadAllText($displaced) | Should -BeExactly 'made since'
+        ([System.IO.File]::ReadAllLines($world.Log, $script:Utf8))[0] | Should -Match ('^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \| std\.out {28} \| ' + [regex]::Escape($project) + ' *\| \(10\.0 B\)$')
+    }
+
+    It 'restores only the rows picked, and says so' -Skip:(-not (Test-Path -LiteralPath (Join-Path $PSScriptRoot '../../../resources/scripts/sweep_engine.ps1'))) {
+        $world = New-Anchor
+        $project = New-Project $world
+        $null = Invoke-SweepTemplate $world $project
+        $run = Invoke-Vantor $world @('/R') -Pick "bracket.prt.1|Gr$([char]0xFC)$([char]0xDF)e.log"
+        $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 2 file(s) to their original locations.`n")
+        $names = @([System.IO.Directory]::GetFiles($project) | ForEach-Object { [System.IO.Path]::GetFileName($_) } | Sort-Object)
+        $names | Should -Be @('bracket.prt.1', 'bracket.prt.3', "Gr$([char]0xFC)$([char]0xDF)e.log", 'keep.pdf')
+    }
+
+    It 'shows only the notice when the user picks nothing' {
+        $world = New-Anchor
+        $project = [System.IO.Path]::Combine($world.Anchor, '..', 'p')
+        $binFile = [System.IO.Path]::Combine($world.Bin, [System.IO.Path]::GetFullPath($project).TrimStart('/'), 'a.log')
+        $null = [System.IO.Directory]::CreateDirectory([System.IO.Path]::GetDirectoryName($binFile))
+        [System.IO.File]::WriteAllText($binFile, 'a')
+        $line = '2024-05-03 10:00:00 | ' + 'a.log'.PadRight(35) + ' | ' + [System.IO.Path]::GetFullPath($project).PadRight(87) + ' | (1.0 B) [Clutter]'
+        [System.IO.File]::WriteAllText($world.Log, $line + "`r`n")
+        $run = Invoke-Vantor $world @('/R') -Pick 'nothing-of-that-name'
+        $run.Output | Should -BeExactly (Get-Notice)
+        [System.IO.File]::Exists($binFile) | Should -BeTrue
+    }
+
+    It 'tolerates a hand-made log of garbage, drive and UNC lines' {
+        $world = New-Anchor
+        $project = [System.IO.Path]::GetFullPath([System.IO.Path]::Combine($world.Anchor, '..', 'hand made'))
+        $stamp = '2024-05-03 10:00:00 | '
+        $files = [ordered]@{
+            ([System.IO.Path]::Combine($world.Bin, $project.TrimStart('/'), 'posix.log'))                  = $stamp + 'posix.log'.PadRight(35) + ' | ' + $project.PadRight(87) + ' | (1.0 B) [Clutter]'
+            ([System.IO.Path]::Combine($world.Bin, 'Vantor_UNC_Server', 'fs01', 'cad', 'proj', 'unc.log')) = $stamp + 'unc.log'.PadRight(35) + ' | ' + '\\fs01\cad\proj'.PadRight(87) + ' | (1.0 B) [Clutter]'
+            ([System.IO.Path]::Combine($world.Bin, 'Vantor_Drive_C', 'Work', 'drive.prt.1'))              = $stamp + 'drive.prt.1'.PadRight(35) + ' | ' + 'C:\Work'.PadRight(87) + ' | (1.0 B)'
+        }
+        foreach ($path in $files.Keys) {
+            $null = [System.IO.Directory]::CreateDirectory([System.IO.Path]::GetDirectoryName($path))
+            [System.IO.File]::WriteAllText($path, 'x')
+        }
+        $lines = @('garbage', '2024-05-03 10:00:00 | SWEEP - 1 Models, 2 Clutter         | C:\Work', '| | |') + @($files.Values) + @('2024-05-03 10:00:00 | ../../etc | /tmp | (1.0 B)')
+        [System.IO.File]::WriteAllText($world.Log, (($lines | ForEach-Object { $_ + "`r`n" }) -join ''), $script:Utf8)
+        $run = Invoke-Vantor $world @('/R')
+        # Windows paths are no places to restore to on Linux; only the POSIX entry comes back.
+        $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 1 file(s) to their original locations.`n")
+        [System.IO.File]::Exists([System.IO.Path]::Combine($project, 'posix.log')) | Should -BeTrue
+        @($files.Keys | Where-Object { [System.IO.File]::Exists($_) }).Count | Should -Be 2
+    }
+
+    It 'names a missing bin, then a missing log, in a message and stops' {
+        $world = New-Anchor
+        $run = Invoke-Vantor $world @('/R')
+        $run.Output | Should -BeExactly ("[$script:Caption] The Vantor Sweep Bin was not found at:`n" + $world.Bin + "`n")
+        $null = [System.IO.Directory]::CreateDirectory($world.Bin)
+        $run = Invoke-Vantor $world @('/R')
+        $run.Output | Should -BeExactly "[$script:Caption] The Vantor Sweep History Log was not found.`n"
+    }
+
+    It 'round-trips a folder swept with vantor /C' {
+        $world = New-Anchor
+        $project = New-Project $world
+        $before = Get-FolderState $project
+        $sweep = Invoke-Vantor $world @('/C', $project)
+        if ($sweep.Output.Contains('Not available in this build.')) {
+            Set-ItResult -Skipped -Because 'this build has no /C yet'
+            return
+        }
+        @(Get-FolderState $project).Count | Should -Be ($before.Count - 6)
+        $run = Invoke-Vantor $world @('/R')
+        $run.Output | Should -BeLike ('*' + "[$script:Caption] Successfully restored 6 file(s) to their original locations.`n")
+        Get-FolderState $project | Should -Be $before
+    }
+}
