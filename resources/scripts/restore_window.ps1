@@ -19,6 +19,8 @@ $script:Blanks = [char[]]@(' ', "`t", "`r", "`n")
 $script:LockTimeoutMilliseconds = 5000
 $script:ReplaceTimeoutMilliseconds = 2000
 $script:RetryPauseMilliseconds = 50
+# Set by the entry layer; without it messages go to the console.
+$script:WindowsFormsLoaded = $false
 
 # --- paths ------------------------------------------------------------------
 
