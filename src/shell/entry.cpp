@@ -66,7 +66,11 @@ int ReportFatalError(Context& context, const char* message) {
     Print(console, color::kRed, "\n  [!] UNKNOWN FATAL ERROR OCCURRED.\n");
     console.SetColor(color::kGrey);
   }
-  RunClosingCountdown(context, kGuardCountdown);
+  try {
+    RunClosingCountdown(context, kGuardCountdown);
+  } catch (...) {
+    // The countdown reads files too; if that fails again the message stays.
+  }
   return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <random>
+#include <stdexcept>
 
 #include "shell/paths.h"
 
@@ -28,6 +29,11 @@ std::string RecordingConsole::Text() const {
   std::string text;
   for (const auto& span : spans_) text += span.text;
   return text;
+}
+
+std::string FakeSystem::CurrentDirectory() {
+  if (!currentDirectoryError.empty()) throw std::runtime_error(currentDirectoryError);
+  return currentDirectory;
 }
 
 int FakeSystem::ReadKey() {

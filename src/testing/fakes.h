@@ -75,7 +75,10 @@ class FakeSystem final : public System {
   PathStyle Style() const override { return style; }
   std::string ModulePath() override { return modulePath; }
   std::string TempFolder() override { return tempFolder; }
-  std::string CurrentDirectory() override { return currentDirectory; }
+  // A message here makes CurrentDirectory throw, as a failing file-system
+  // call would.
+  std::string currentDirectoryError;
+  std::string CurrentDirectory() override;
   unsigned ProcessId() override { return 4711; }
   int ReadKey() override;
   bool KeyWaiting() override { return !keys.empty(); }

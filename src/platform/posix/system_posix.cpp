@@ -58,7 +58,12 @@ int ReadRawKey() {
 
 class PosixSystem final : public System {
  public:
-  PosixSystem() { signal(SIGPIPE, SIG_IGN); }
+  PosixSystem() {
+    signal(SIGPIPE, SIG_IGN);
+    // pwsh colours its error view even into a pipe; Windows PowerShell 5.1
+    // prints plain text, and callers show that text as it is.
+    setenv("NO_COLOR", "1", 0);
+  }
 
   PathStyle Style() const override { return PathStyle::Posix; }
 
