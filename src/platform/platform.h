@@ -111,6 +111,22 @@ class System {
   [[noreturn]] virtual void EndProcess(int code) = 0;
 };
 
+// Mirroring a folder tree onto another: robocopy /MIR /XO /XF on Windows,
+// rsync on Linux. The command is run with System::RunProgram.
+enum class MirrorRun { DryRun, Copy };
+struct ProgramCall {
+  std::string program;
+  std::vector<std::string> arguments;
+};
+// Files named in `excludedNames` are neither copied nor deleted; files
+// older than their copy in `destination` are not copied.
+ProgramCall MirrorFolderCommand(const std::string& source, const std::string& destination,
+                                const std::vector<std::string>& excludedNames, MirrorRun run);
+// The finished command read the way robocopy's exit code reads: 0 when the
+// trees already agreed, above 0 when files were (or would be) copied or
+// deleted, or when something failed.
+int MirrorStatus(const ProcessOutput& finished, MirrorRun run);
+
 // Bytes of an embedded resource by number (templates 107-111, manual 112).
 std::optional<std::string_view> EmbeddedResource(int number);
 

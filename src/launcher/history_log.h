@@ -1,0 +1,38 @@
+// The launcher's lines in the sweep history log: replaced settings files
+// and launch events, each put at the top of the log.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+inline constexpr const char* kBinFolderName = "Vantor_Sweep";
+inline constexpr const char* kHistoryLogName = "Vantor_Sweep.log";
+
+std::string BinFolderOf(const std::string& anchorFolder, PathStyle style);
+std::string HistoryLogOf(const std::string& anchorFolder, PathStyle style);
+
+// The local time now as "YYYY-MM-DD hh:mm:ss".
+std::string HistoryTimeNow();
+
+// 512.0 B, 1.5 KB, 2.25 MB, 1.000 GB.
+std::string HistorySizeText(std::uint64_t bytes);
+
+// time | name (35) | folder (87) | (size) [Clutter]
+std::string HistoryEntryLine(const std::string& time, const std::string& displayName,
+                             const std::string& folder, std::uint64_t bytes);
+// time | LAUNCH - CP label (35) | target folder
+std::string LaunchEventLine(const std::string& time, const std::string& versionLabel,
+                            const std::string& targetFolder);
+
+// Puts `line` above the log's lines, under the log's lock, replacing the
+// file whole. False when the line could not be written; the log is then
+// as it was. The lock is waited for as long as the sweep engine waits.
+inline constexpr int kHistoryLockTimeoutMs = 10000;
+bool PrependHistoryLine(const std::string& logFile, const std::string& line,
+                        int lockTimeoutMs = kHistoryLockTimeoutMs);
+
+}  // namespace vantor

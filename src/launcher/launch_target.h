@@ -1,0 +1,21 @@
+// The folder Creo starts in and the model it loads, from the /L argument.
+#pragma once
+
+#include <string>
+
+namespace vantor {
+
+struct LaunchTarget {
+  std::string folder;
+  std::string model;  // empty when a folder was given
+};
+
+// "bracket.prt.7" gives "bracket.prt": a trailing "." and digits are cut.
+std::string ModelNameOf(const std::string& fileName);
+
+// A folder is the target as given; a file gives its folder and its model
+// name; an empty or missing argument gives `currentDirectory`.
+LaunchTarget ResolveLaunchTarget(const std::string& argument,
+                                 const std::string& currentDirectory);
+
+}  // namespace vantor

@@ -1,8 +1,0 @@
-#include "launcher/launcher.h"
-#include "shell/not_available.h"
-
-namespace vantor {
-
-void RunLauncher(Context& context, const std::string&) { ReportNotAvailable(context); }
-
-}  // namespace vantor

@@ -1,0 +1,57 @@
+// Shared by the launcher's unit tests: stand-in Creo installations on real
+// folders and a world of fakes anchored in a temporary folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "launcher/launch_state.h"
+#include "shell/paths.h"
+#include "testing/fakes.h"
+
+namespace vantor::testing {
+
+// Expected console bytes: box characters as code page 437 bytes.
+inline std::string Cp437(std::string_view utf8) { return EncodeCp437(utf8); }
+
+// `root`/<name>/Parametric/bin/parametric.exe for each name.
+inline std::string MakeCreoRoot(const std::string& root, const std::vector<std::string>& names) {
+  for (const auto& name : names)
+    WriteFile(JoinPath(JoinPath(JoinPath(JoinPath(root, name, PathStyle::Posix), "Parametric",
+                                         PathStyle::Posix),
+                                "bin", PathStyle::Posix),
+                       "parametric.exe", PathStyle::Posix),
+              "#!/bin/sh\n");
+  return root;
+}
+
+inline std::string ExecutableOf(const std::string& root, const std::string& name) {
+  return root + "/" + name + "/Parametric/bin/parametric.exe";
+}
+
+// Real anchor and project folders under one temporary folder, POSIX paths.
+struct LaunchWorld {
+  TempDir dir;
+  FakeWorld world;
+  std::string anchor = dir / "anchor";
+  std::string project = dir / "project";
+
+  LaunchWorld() {
+    CreateFolders(anchor);
+    CreateFolders(project);
+    world.UseRealFolders(anchor, dir.path());
+  }
+  Context& context() { return world.context; }
+  std::string Text() const { return world.console.Text(); }
+
+  LaunchState State() {
+    LaunchState state;
+    state.anchorFolder = anchor;
+    state.targetFolder = project;
+    state.projectFile = project + "/VantorSP.ini";
+    state.masterFile = anchor + "/Vantor.ini";
+    return state;
+  }
+};
+
+}  // namespace vantor::testing

@@ -1,0 +1,194 @@
+#include "launcher/user_environment.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "launcher/history_log.h"
+#include "launcher/special_project.h"
+#include "shell/config_file.h"
+#include "shell/console_text.h"
+#include "shell/paths.h"
+
+namespace vantor {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream in(ToFsPath(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+// The master's bytes replace the user file whole, never half-written.
+void CopyOver(const std::string& from, const std::string& to) {
+  if (const auto bytes = ReadWholeFile(from)) ReplaceFileAtomically(to, *bytes);
+}
+
+// The bin copy keeps the file's own time, so the age purge counts from it.
+bool CopyKeepingTime(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  fs::copy_file(ToFsPath(from), ToFsPath(to), fs::copy_options::overwrite_existing, ec);
+  if (ec) return false;
+  const auto time = fs::last_write_time(ToFsPath(from), ec);
+  if (!ec) fs::last_write_time(ToFsPath(to), time, ec);
+  return PathExists(to);
+}
+
+void PrintSwept(Console& console, const std::string& displayName) {
+  console.Write("\n      ");
+  Print(console, color::kYellow, "[INFO] ");
+  Print(console, color::kGrey, "Swept legacy " + displayName + " to Vantor_Sweep bin.\n");
+}
+
+void PrintNotSwept(Console& console, const std::string& displayName) {
+  console.Write("\n      ");
+  Print(console, color::kYellow, "[WARNING] ");
+  Print(console, color::kGrey,
+        "Could not move " + displayName + " to Vantor_Sweep bin. It was left unchanged.\n");
+}
+
+struct ResetValues {
+  bool config = true;
+  bool ui = false;
+  bool mapkeys = false;
+};
+
+ResetValues ReadResetValues(const LaunchState& state) {
+  const auto read = [&](const char* key, bool fallback) {
+    return ReadYesNo(state.projectFile, state.masterFile, key, fallback);
+  };
+  ResetValues values;
+  values.config = read("CP_Reset_Config", true);
+  values.ui = read("CP_Reset_UI", false);
+  values.mapkeys = read("CP_Reset_Mapkeys", false);
+  return values;
+}
+
+std::string MasterConfigOf(const std::string& masterSettings, PathStyle style) {
+  for (const char* name : {"Vantor_Config.pro", "Vantor_config.pro", "config.pro"}) {
+    const std::string candidate = JoinPath(masterSettings, name, style);
+    if (PathExists(candidate)) return candidate;
+  }
+  return {};
+}
+
+void EnforceConfiguration(Context& context, const std::string& masterSettings,
+                          const std::string& homeFolder, bool reset) {
+  const PathStyle style = context.Style();
+  const std::string userConfig = JoinPath(homeFolder, "config.pro", style);
+  const std::string masterConfig = MasterConfigOf(masterSettings, style);
+  if (!masterConfig.empty()) {
+    EnforceManagedFile(context, masterConfig, userConfig, reset, "config.pro", Backup::Yes);
+    return;
+  }
+  if (!PathExists(userConfig)) return;
+  Console& console = context.console;
+  console.Write("\n      ");
+  Print(console, color::kYellow, "[!] No Master Configuration found.\n");
+  console.Write("      ");
+  Print(console, color::kDarkGrey, "[*] Sweeping unmanaged local config to enforce baseline...\n");
+  console.SetColor(color::kGrey);
+  MoveToSweepBin(context, userConfig, "config.pro");
+}
+
+// HOME from USERPROFILE; empty when that cannot be read.
+std::string SetHome(Context& context) {
+  const auto profile = context.system.GetEnv("USERPROFILE");
+  if (profile && !profile->empty()) {
+    context.system.SetEnv("HOME", *profile);
+    return *profile;
+  }
+  context.console.Write("      ");
+  Print(context.console, color::kYellow, "[WARNING] ");
+  Print(context.console, color::kGrey, "Could not resolve USERPROFILE.\n");
+  return {};
+}
+
+}  // namespace
+
+std::string SettingsMirrorPath(const std::string& folder, PathStyle style) {
+  const std::string separator(1, Separator(style));
+  if (folder.size() > 3 && folder[1] == ':')
+    return "Vantor_Drive_" + folder.substr(0, 1) + separator + folder.substr(3);
+  return "Vantor_Unknown_Drive" + separator + LastComponent(StripTrailingSeparators(folder));
+}
+
+bool SameFileContent(const std::string& a, const std::string& b) {
+  std::error_code ea, eb;
+  const auto sizeA = fs::file_size(ToFsPath(a), ea);
+  const auto sizeB = fs::file_size(ToFsPath(b), eb);
+  if (ea || eb || sizeA != sizeB) return false;
+  const auto bytesA = ReadWholeFile(a);
+  const auto bytesB = ReadWholeFile(b);
+  return bytesA && bytesB && *bytesA == *bytesB;
+}
+
+bool MoveToSweepBin(Context& context, const std::string& file, const std::string& displayName) {
+  const PathStyle style = context.Style();
+  const std::string folder = ParentFolder(file);
+  const std::string mirror =
+      JoinPath(BinFolderOf(context.anchorFolder, style), SettingsMirrorPath(folder, style), style);
+  CreateFolders(mirror);
+  const std::string binCopy = JoinPath(mirror, displayName, style);
+  std::error_code ec;
+  fs::remove(ToFsPath(binCopy), ec);
+  const auto bytes = fs::file_size(ToFsPath(file), ec);
+  if (!CopyKeepingTime(file, binCopy)) return false;
+  fs::remove(ToFsPath(file), ec);
+  PrependHistoryLine(HistoryLogOf(context.anchorFolder, style),
+                     HistoryEntryLine(HistoryTimeNow(), displayName, folder,
+                                      bytes == static_cast<std::uintmax_t>(-1) ? 0 : bytes));
+  return true;
+}
+
+void EnforceManagedFile(Context& context, const std::string& masterFile,
+                        const std::string& userFile, bool reset,
+                        const std::string& displayName, Backup backup) {
+  if (!PathExists(masterFile)) return;
+  if (!PathExists(userFile)) {
+    CopyOver(masterFile, userFile);
+    return;
+  }
+  if (!reset || SameFileContent(userFile, masterFile)) return;
+  if (backup == Backup::Yes) {
+    // Without its backup in the bin the user's file would be lost: keep it.
+    if (!MoveToSweepBin(context, userFile, displayName)) {
+      PrintNotSwept(context.console, displayName);
+      return;
+    }
+    PrintSwept(context.console, displayName);
+  }
+  CopyOver(masterFile, userFile);
+}
+
+void ApplyUserEnvironment(Context& context, const LaunchState& state) {
+  const PathStyle style = context.Style();
+  const std::string homeFolder = SetHome(context);
+  context.system.SetEnv("WorkPath", state.anchorFolder);
+  const std::string userEnv =
+      PathExists(state.projectFile)
+          ? JoinPath(state.targetFolder, kProjectUserEnvName, style)
+          : JoinPath(state.anchorFolder, "Vantor_UserEnv", style);
+  CreateFolders(userEnv);
+  context.system.SetEnv("PTC_WF_ROOT", userEnv);
+  const std::string settings = JoinPath(userEnv, ".Settings", style);
+  CreateFolders(settings);
+
+  const ResetValues reset = ReadResetValues(state);
+  const std::string masterSettings =
+      JoinPath(JoinPath(state.anchorFolder, "Vantor_Home", style), "Settings", style);
+  EnforceManagedFile(context, JoinPath(masterSettings, "Vantor_customization.ui", style),
+                     JoinPath(settings, "creo_parametric_customization.ui", style), reset.ui,
+                     "creo_parametric_customization.ui", Backup::No);
+  EnforceManagedFile(context, JoinPath(masterSettings, "Vantor_mapkeys.pro", style),
+                     JoinPath(settings, "mapkeys.pro", style), reset.mapkeys, "mapkeys.pro",
+                     Backup::Yes);
+  // Without a home folder there is no user config.pro to look after.
+  if (!homeFolder.empty()) EnforceConfiguration(context, masterSettings, homeFolder, reset.config);
+}
+
+}  // namespace vantor

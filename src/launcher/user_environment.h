@@ -1,0 +1,32 @@
+// The environment Creo inherits (HOME, WorkPath, PTC_WF_ROOT) and the
+// three settings files kept in step with the master baseline.
+#pragma once
+
+#include <string>
+
+#include "launcher/launch_state.h"
+
+namespace vantor {
+
+enum class Backup { No, Yes };
+
+// Where a file of `folder` lands in the bin: Vantor_Drive_C\Users\me for
+// C:\Users\me, else Vantor_Unknown_Drive\ and the folder's last component.
+std::string SettingsMirrorPath(const std::string& folder, PathStyle style);
+
+// True when both files can be read and hold the same bytes.
+bool SameFileContent(const std::string& a, const std::string& b);
+
+// Copies the user's file into its mirror place in the bin, removes the
+// original, and logs it. True when the bin holds the copy afterwards.
+bool MoveToSweepBin(Context& context, const std::string& file, const std::string& displayName);
+
+// Brings the user file in line with the master file as far as `reset`
+// allows; a replaced file is first moved into the bin when `backup`.
+void EnforceManagedFile(Context& context, const std::string& masterFile,
+                        const std::string& userFile, bool reset,
+                        const std::string& displayName, Backup backup);
+
+void ApplyUserEnvironment(Context& context, const LaunchState& state);
+
+}  // namespace vantor
