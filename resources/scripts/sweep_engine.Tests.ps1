@@ -68,26 +68,6 @@ Describe 'Template structure' {
         @($out).Count | Should -Be 1
     }
 
-    It 'uses no syntax that Windows PowerShell 5.1 lacks' {
-        $tokens = $null
-        $errors = $null
-        $ast = [System.Management.Automation.Language.Parser]::ParseFile($script:EnginePath, [ref]$tokens, [ref]$errors)
-        $errors | Should -BeNullOrEmpty
-        $found = $ast.FindAll({
-                param($node)
-                $type = $node.GetType().Name
-                if ($type -in 'TernaryExpressionAst', 'PipelineChainAst') { return $true }
-                if ($node -is [System.Management.Automation.Language.BinaryExpressionAst] -and $node.Operator.ToString() -eq 'QuestionQuestion') { return $true }
-                if ($node -is [System.Management.Automation.Language.AssignmentStatementAst] -and $node.Operator.ToString() -eq 'QuestionQuestionEquals') { return $true }
-                if ($node -is [System.Management.Automation.Language.MemberExpressionAst] -and $node.NullConditional) { return $true }
-                if ($node -is [System.Management.Automation.Language.IndexExpressionAst] -and $node.NullConditional) { return $true }
-                if ($node -is [System.Management.Automation.Language.CommandParameterAst] -and $node.ParameterName -eq 'Parallel') { return $true }
-                if ($node -is [System.Management.Automation.Language.ScriptBlockAst] -and $null -ne $node.CleanBlock) { return $true }
-                return $false
-            }, $true)
-        @($found | ForEach-Object { $_.Extent.Text }) | Should -BeNullOrEmpty
-    }
-
     It 'reads placeholders only in the entry layer, text ones as quoted base64' {
         $text = [System.IO.File]::ReadAllText($script:EnginePath)
         $entry = $text.IndexOf('if ((Test-Path -LiteralPath ''variable:VantorNoWindow'')')
@@ -106,6 +86,7 @@ Describe 'Mirror sub-paths' {
         @{ Path = 'C:\Work\Proj\bracket.prt.3'; Expected = 'Vantor_Drive_C\Work\Proj' }
         @{ Path = 'd:\Work\Proj\trail.txt.1'; Expected = 'Vantor_Drive_d\Work\Proj' }
         @{ Path = 'C:\top.prt.1'; Expected = 'Vantor_Drive_C' }
+        @{ Path = 'C:/Work/Proj/a.log'; Expected = 'Vantor_Drive_C\Work/Proj' }
         @{ Path = '\\fs01\cad\proj\bracket.prt.3'; Expected = 'Vantor_UNC_Server\fs01\cad\proj' }
         @{ Path = '\\fs01\cad\a.log'; Expected = 'Vantor_UNC_Server\fs01\cad' }
         @{ Path = '/home/u/proj/bracket.prt.3'; Expected = 'home/u/proj' }
@@ -269,6 +250,22 @@ Describe 'Mirror moves' {
         $copy = [System.IO.Path]::Combine((Get-MirrorOf $f), 'job.log')
         ([System.IO.FileInfo]::new($copy)).Length | Should -Be 20
         @(Get-LogLine $f | Where-Object { $_ -match '\| job\.log ' }).Count | Should -Be 2
+    }
+
+    It 'puts files of a target given as a relative path where the logged folder says' {
+        $f = New-SweepFolder
+        $null = New-TestFile $f.Target 'job.log'
+        $saved = [System.Environment]::CurrentDirectory
+        [System.Environment]::CurrentDirectory = $f.Root
+        try {
+            $r = Invoke-FolderSweep -TargetDir 'Proj' -RecycleDir $f.Bin -LogFile $f.Log -KeepCount 1 -MaxDays 21 -Clutter '*.log'
+        } finally {
+            [System.Environment]::CurrentDirectory = $saved
+        }
+        $r.ClutterCount | Should -Be 1
+        $folder = (Get-LogLine $f)[1].Split('|')[2].Trim()
+        $folder | Should -BeExactly $f.Target
+        [System.IO.File]::Exists([System.IO.Path]::Combine((Join-BinPath -RecycleDir $f.Bin -SubPath (Get-MirrorFolderSubPath -Folder $folder)), 'job.log')) | Should -BeTrue
     }
 
     It 'stamps a moved file with the sweep time so retention counts from the sweep' {

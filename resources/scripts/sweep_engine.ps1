@@ -67,10 +67,10 @@ function Get-MirrorFolderSubPath {
         $sub = 'Vantor_UNC_Server\' + $unc.Groups[1].Value + '\' + $unc.Groups[2].Value
         return $sub.TrimEnd('\')
     }
-    $drive = [regex]::Match($Folder, '^([A-Za-z]):\\(.*)$')
+    $drive = [regex]::Match($Folder, '^([A-Za-z]):[\\/](.*)$')
     if ($drive.Success) {
         $sub = 'Vantor_Drive_' + $drive.Groups[1].Value + '\' + $drive.Groups[2].Value
-        return $sub.TrimEnd('\')
+        return $sub.TrimEnd([char[]]@('\', '/'))
     }
     # Rooted forms such as /home/u would make a path join drop the bin.
     return $Folder.TrimStart([char[]]@('\', '/'))
@@ -372,7 +372,9 @@ function Move-FileToMirror {
             continue
         }
         if (-not $mirrorOf.ContainsKey($folder)) {
-            $mirrorOf[$folder] = Join-BinPath -RecycleDir $RecycleDir -SubPath (Get-MirrorSubPath -FullPath $path)
+            # From the full path, so the bin place always matches the folder the
+            # log names, even for a target given as a relative path.
+            $mirrorOf[$folder] = Join-BinPath -RecycleDir $RecycleDir -SubPath (Get-MirrorSubPath -FullPath $info.FullName)
         }
         $mirror = $mirrorOf[$folder]
         $target = [System.IO.Path]::Combine($mirror, $name)
