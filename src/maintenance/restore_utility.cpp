@@ -68,8 +68,7 @@ void PrintRestoreNotice(Console& console) {
         "             Closing this console will immediately terminate\n"
         "             the Restore GUI.\n\n");
   console.Write("  ");
-  Print(console, color::kDarkGrey,
-        "(This window will close automatically when you are done.)\n\n");
+  Print(console, color::kDarkGrey, "(This window will close automatically when you are done.)\n\n");
   console.SetColor(color::kGrey);
 }
 
@@ -88,8 +87,7 @@ std::optional<MessageBoxRequest> RestoreOutcome(int exitCode) {
   if (restored == 0)
     return MessageBoxRequest{"No files were restored.", mb::kIconWarning | mb::kOutcome};
   return MessageBoxRequest{
-      "Successfully restored " + std::to_string(restored) +
-          " file(s) to their original locations.",
+      "Successfully restored " + std::to_string(restored) + " file(s) to their original locations.",
       mb::kIconInformation | mb::kOutcome};
 }
 
@@ -103,7 +101,8 @@ void RunRestoreUtility(Context& context) {
   PrintRestoreNotice(context.console);
   const auto script = EmbeddedScript(kScriptName);
   if (!script) return;
-  const auto exitCode = context.scripts.RunScriptFromStdin(FillRestoreScript(*script, bin, log, days));
+  const auto exitCode =
+      context.scripts.RunScriptFromStdin(FillRestoreScript(*script, bin, log, days));
   if (!exitCode) return;
   const auto outcome = RestoreOutcome(*exitCode);
   if (!outcome) return;

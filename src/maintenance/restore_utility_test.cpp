@@ -136,8 +136,7 @@ TEST_F(RestoreUtilityJob, MissingBinShowsItsPathAndStops) {
   RunRestoreUtility(world.context);
   ASSERT_EQ(world.system.messageBoxes.size(), 1u);
   EXPECT_EQ(world.system.messageBoxes[0].first, "Vantor Restore - v5.3");
-  EXPECT_EQ(world.system.messageBoxes[0].second,
-            "The Vantor Sweep Bin was not found at:\n" + bin);
+  EXPECT_EQ(world.system.messageBoxes[0].second, "The Vantor Sweep Bin was not found at:\n" + bin);
   EXPECT_TRUE(world.scripts.stdinScripts.empty());
   EXPECT_EQ(world.console.Text(), "");
 }
