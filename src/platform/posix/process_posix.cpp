@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 namespace vantor {
 namespace {
 
@@ -89,6 +91,9 @@ std::optional<int> RunFeedingInput(const std::vector<std::string>& argv,
   }
   const pid_t pid = fork();
   if (pid == 0) {
+    // pwsh reading a script from its input would switch our terminal's
+    // keypad mode; Windows PowerShell leaves the console alone.
+    setenv("TERM", "dumb", 1);
     dup2(in[0], STDIN_FILENO);
     close(in[1]);
     close(status[0]);
