@@ -72,9 +72,13 @@ void PrintLaunchBox(Console& console, const std::string& model, const std::strin
     const std::string title = "Launching Creo Parametric " + versionLabel;
     Print(console, color::kCyan, title + Spaces(TextWidth(title)));
   }
-  Print(console, color::kDarkGrey, " " + std::string(box::kSide) + "\n");
-  console.Write("  " + std::string(box::kBottomLeft) + RepeatText(box::kDouble, box::kInnerWidth) +
-                std::string(box::kBottomRight) + "\n\n");
+  Print(console, color::kDarkGrey, " ");
+  console.Write(box::kSide);
+  console.Write("\n  ");
+  console.Write(box::kBottomLeft);
+  console.Write(RepeatText(box::kDouble, box::kInnerWidth));
+  console.Write(box::kBottomRight);
+  console.Write("\n\n");
   console.Write("      ");
   Print(console, color::kDarkGrey,
         "[*] To access Vantor Configuration Editor, hold [SHIFT] while launching.\n\n");

@@ -59,12 +59,12 @@ Menu MenuFor(const LegacyOptions& options, bool anchorTarget) {
   menu.offerPreserve = !anchorTarget && options.exactInstalled;
   menu.listAlternates = !anchorTarget && !options.alternates.empty();
   menu.alternates = options.alternates;
-  menu.keyList = "U";
-  if (menu.offerPreserve) menu.keyList += ", P";
+  std::vector<std::string> keys{"U"};
+  if (menu.offerPreserve) keys.emplace_back("P");
   if (menu.listAlternates)
-    for (std::size_t i = 1; i <= menu.alternates.size(); ++i)
-      menu.keyList += ", " + std::to_string(i);
-  menu.keyList += ", Q";
+    for (std::size_t i = 1; i <= menu.alternates.size(); ++i) keys.push_back(std::to_string(i));
+  keys.emplace_back("Q");
+  for (const auto& key : keys) menu.keyList.append(menu.keyList.empty() ? "" : ", ").append(key);
   return menu;
 }
 

@@ -114,7 +114,9 @@ std::string SettingsMirrorPath(const std::string& folder, PathStyle style) {
   const std::string separator(1, Separator(style));
   if (folder.size() > 3 && folder[1] == ':')
     return "Vantor_Drive_" + folder.substr(0, 1) + separator + folder.substr(3);
-  return "Vantor_Unknown_Drive" + separator + LastComponent(StripTrailingSeparators(folder));
+  std::string last = LastComponent(StripTrailingSeparators(folder));
+  if (last.find(':') != std::string::npos) last.clear();  // a bare drive root has no name
+  return "Vantor_Unknown_Drive" + separator + last;
 }
 
 bool SameFileContent(const std::string& a, const std::string& b) {

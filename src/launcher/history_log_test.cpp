@@ -1,0 +1,84 @@
+#include "launcher/history_log.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "shell/paths.h"
+#include "testing/fakes.h"
+
+namespace vantor {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+TEST(HistorySizeText, UnitsAndDecimals) {
+  EXPECT_EQ(HistorySizeText(0), "0.0 B");
+  EXPECT_EQ(HistorySizeText(1023), "1023.0 B");
+  EXPECT_EQ(HistorySizeText(1024), "1.0 KB");
+  EXPECT_EQ(HistorySizeText(1536), "1.5 KB");
+  EXPECT_EQ(HistorySizeText(1048576), "1.00 MB");
+  EXPECT_EQ(HistorySizeText(2359296), "2.25 MB");
+  EXPECT_EQ(HistorySizeText(1073741824), "1.000 GB");
+}
+
+TEST(HistoryLines, ColumnsArePaddedNeverCut) {
+  EXPECT_EQ(HistoryEntryLine("2026-01-02 03:04:05", "config.pro", "C:\\Users\\me", 2048),
+            "2026-01-02 03:04:05 | config.pro" + std::string(25, ' ') + " | C:\\Users\\me" +
+                std::string(76, ' ') + " | (2.0 KB) [Clutter]");
+  EXPECT_EQ(LaunchEventLine("2026-01-02 03:04:05", "10.0.2.0", "C:\\Work\\Bracket"),
+            "2026-01-02 03:04:05 | LAUNCH - CP 10.0.2.0" + std::string(15, ' ') +
+                " | C:\\Work\\Bracket");
+  const std::string longName(40, 'n');
+  EXPECT_EQ(HistoryEntryLine("t", longName, "f", 1), "t | " + longName + " | f" +
+                                                           std::string(86, ' ') + " | (1.0 B) [Clutter]");
+}
+
+TEST(HistoryTimeNow, LocalTimeToTheSecond) {
+  EXPECT_TRUE(std::regex_match(HistoryTimeNow(),
+                               std::regex("\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}")));
+}
+
+TEST(PrependHistoryLine, NewLineOnTopOldLinesUnchanged) {
+  TempDir dir;
+  const std::string log = dir / "Vantor_Sweep.log";
+  EXPECT_TRUE(PrependHistoryLine(log, "first"));
+  EXPECT_EQ(ReadFile(log), "first\r\n");
+  WriteFile(log, "old one\r\nold \xC3\xB6 two\nthree");
+  EXPECT_TRUE(PrependHistoryLine(log, "new \xE2\x80\x99"));
+  EXPECT_EQ(ReadFile(log), "new \xE2\x80\x99\r\nold one\r\nold \xC3\xB6 two\r\nthree\r\n");
+  EXPECT_TRUE(PathExists(log + ".lock"));
+}
+
+TEST(PrependHistoryLine, WritesNothingWithoutTheBinFolder) {
+  TempDir dir;
+  EXPECT_FALSE(PrependHistoryLine(dir / "missing/Vantor_Sweep.log", "line"));
+  EXPECT_FALSE(PathExists(dir / "missing"));
+}
+
+TEST(PrependHistoryLine, WaitsForTheLockAndGivesUpWithTheLogIntact) {
+  TempDir dir;
+  const std::string log = dir / "Vantor_Sweep.log";
+  WriteFile(log, "sweep block\r\n");
+  {
+    auto held = FileLock::Acquire(log + ".lock", 0);
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(PrependHistoryLine(log, "launch", 100));
+    EXPECT_EQ(ReadFile(log), "sweep block\r\n");
+  }
+  EXPECT_TRUE(PrependHistoryLine(log, "launch", 100));
+  EXPECT_EQ(ReadFile(log), "launch\r\nsweep block\r\n");
+}
+
+TEST(PrependHistoryLine, LeavesALogItCannotReadAlone) {
+  TempDir dir;
+  const std::string log = dir / "Vantor_Sweep.log";
+  CreateFolders(log);  // a folder where the log should be: it cannot be read
+  EXPECT_FALSE(PrependHistoryLine(log, "launch"));
+  EXPECT_TRUE(IsDirectory(log));
+}
+
+}  // namespace
+}  // namespace vantor
