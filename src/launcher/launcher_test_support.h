@@ -2,6 +2,7 @@
 // folders and a world of fakes anchored in a temporary folder.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,11 @@
 #include "testing/fakes.h"
 
 namespace vantor::testing {
+
+// Failed span comparisons show the colour and the text.
+inline void PrintTo(const RecordingConsole::Span& span, std::ostream* out) {
+  *out << "{" << span.color << ", \"" << span.text << "\"}";
+}
 
 // Expected console bytes: box characters as code page 437 bytes.
 inline std::string Cp437(std::string_view utf8) { return EncodeCp437(utf8); }
