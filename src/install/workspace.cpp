@@ -8,8 +8,7 @@
 namespace vantor {
 namespace {
 
-void PrintLabel(Console& console, std::string_view label, int valueColor,
-                std::string_view value) {
+void PrintLabel(Console& console, std::string_view label, int valueColor, std::string_view value) {
   console.Write("      ");
   Print(console, color::kDarkGrey, label);
   Print(console, valueColor, std::string(value) + "\n");
@@ -50,10 +49,10 @@ void BuildWorkspaceScaffold(Console& console, const std::string& anchorFolder,
   for (const char* name : {"Settings", "Templates"})
     VerifyFolder(console, JoinPath(home, name, style), name);
   const std::string templates = JoinPath(home, "Templates", style);
-  ExtractIfMissing(console, resource::kProjectTemplate,
-                   JoinPath(templates, "VantorSP.ini", style), "VantorSP.ini");
-  ExtractIfMissing(console, resource::kMasterTemplate,
-                   JoinPath(anchorFolder, "Vantor.ini", style), "Vantor.ini");
+  ExtractIfMissing(console, resource::kProjectTemplate, JoinPath(templates, "VantorSP.ini", style),
+                   "VantorSP.ini");
+  ExtractIfMissing(console, resource::kMasterTemplate, JoinPath(anchorFolder, "Vantor.ini", style),
+                   "Vantor.ini");
   const std::string documentation = JoinPath(home, "Documentation", style);
   if (!PathExists(documentation)) CreateFolders(documentation);
   ExtractIfMissing(console, resource::kManual, JoinPath(documentation, kManualFileName, style),

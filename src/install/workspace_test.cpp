@@ -44,9 +44,9 @@ TEST(Resources, TemplatesHaveTheirLineEndsAndMarks) {
 
 TEST(Resources, TheProjectTemplateHasEveryKeyEmptyAndNoMasterOnlyKeys) {
   const std::string text = Resource(108);
-  for (const char* key : {"CP_Version_Max", "CP_Creo_Cmd", "CP_Countdown", "CP_Launch_Sweep",
-                          "CP_Reset_Config", "CP_Reset_UI", "CP_Reset_Mapkeys", "CP_Keep_N",
-                          "CP_Clutter"})
+  for (const char* key :
+       {"CP_Version_Max", "CP_Creo_Cmd", "CP_Countdown", "CP_Launch_Sweep", "CP_Reset_Config",
+        "CP_Reset_UI", "CP_Reset_Mapkeys", "CP_Keep_N", "CP_Clutter"})
     EXPECT_NE(text.find(std::string("\r\n") + key + "=\r\n"), std::string::npos) << key;
   EXPECT_EQ(text.find("CP_Max_Days="), std::string::npos);
   EXPECT_EQ(text.find("Vantor_Setup_Master="), std::string::npos);

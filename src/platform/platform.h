@@ -54,6 +54,20 @@ struct ProcessOutput {
 
 enum class ElevationResult { Started, Declined, Failed };
 
+// The properties of a shortcut file (.lnk). Window state as the SW_ values:
+// 1 a normal window, 7 minimized without taking the focus.
+struct ShellLink {
+  std::string linkPath;
+  std::string target;
+  std::string arguments;
+  std::string description;
+  std::string iconFile;
+  int iconIndex = 0;
+  std::string workingFolder;
+  int windowState = 1;
+  bool operator==(const ShellLink&) const = default;
+};
+
 // Everything else the jobs need from the operating system.
 class System {
  public:
@@ -82,16 +96,16 @@ class System {
   // stand-in drops what only Windows PowerShell understands), output
   // captured through a pipe, no standard input, no window of its own.
   // Empty when the process could not be started.
-  virtual std::optional<ProcessOutput> RunPowerShell(
-      const std::vector<std::string>& arguments, ScriptWindow window) = 0;
+  virtual std::optional<ProcessOutput> RunPowerShell(const std::vector<std::string>& arguments,
+                                                     ScriptWindow window) = 0;
   // PowerShell reading `input` from its standard input; its output goes to
   // our console. Returns the exit code, empty when it could not start.
-  virtual std::optional<int> RunPowerShellWithInput(
-      const std::vector<std::string>& arguments, std::string_view input) = 0;
+  virtual std::optional<int> RunPowerShellWithInput(const std::vector<std::string>& arguments,
+                                                    std::string_view input) = 0;
   // Any other program, started directly (no command interpreter), waited
   // for. Empty when it could not be started.
-  virtual std::optional<ProcessOutput> RunProgram(
-      const std::string& program, const std::vector<std::string>& arguments) = 0;
+  virtual std::optional<ProcessOutput> RunProgram(const std::string& program,
+                                                  const std::vector<std::string>& arguments) = 0;
 
   // The shell's "open" verb: a document with its application, or an
   // executable with `parameters` in `workingFolder`. Does not wait.
@@ -103,12 +117,28 @@ class System {
 
   // Shows a message box and returns the button pressed.
   virtual int ShowMessageBox(const std::string& caption, const std::string& text,
-                         unsigned style) = 0;
+                             unsigned style) = 0;
   // A synthetic Alt tap so that the next message box may take the
   // foreground from a console program.
   virtual void BringMessageBoxForward() = 0;
 
   [[noreturn]] virtual void EndProcess(int code) = 0;
+
+  // Whether this process holds administrator rights.
+  virtual bool IsAdministrator() = 0;
+  // The user's desktop folder and Start Menu programs folder; "" when the
+  // shell does not know them.
+  virtual std::string DesktopFolder() = 0;
+  virtual std::string ProgramsFolder() = 0;
+  // A string value under HKEY_LOCAL_MACHINE; the key is created when
+  // missing, an empty `valueName` is the key's default value.
+  virtual bool SetRegistryString(const std::string& key, const std::string& valueName,
+                                 const std::string& data) = 0;
+  // Removes a key under HKEY_LOCAL_MACHINE with everything below it. True
+  // when the key is gone afterwards (a missing key is no error).
+  virtual bool DeleteRegistryTree(const std::string& key) = 0;
+  // Writes the shortcut file, replacing one of the same name.
+  virtual bool CreateShellLink(const ShellLink& link) = 0;
 };
 
 // Mirroring a folder tree onto another: robocopy /MIR /XO /XF on Windows,
@@ -155,8 +185,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 class FileLock {
  public:
   // Tries for up to `timeoutMs`; an empty result means the lock was not had.
-  static std::optional<FileLock> Acquire(const std::string& lockPath,
-                                         int timeoutMs);
+  static std::optional<FileLock> Acquire(const std::string& lockPath, int timeoutMs);
   FileLock(FileLock&& other) noexcept;
   FileLock& operator=(FileLock&&) = delete;
   FileLock(const FileLock&) = delete;

@@ -97,7 +97,7 @@ MasterFileState RestoreMasterFile(const std::string& anchorFolder, PathStyle sty
   const std::string master = JoinPath(anchorFolder, kMasterFileName, style);
   if (PathExists(master)) return MasterFileState::Present;
   return WriteEmbeddedResource(resource::kMasterTemplate, master) ? MasterFileState::Restored
-                                                        : MasterFileState::RestoreFailed;
+                                                                  : MasterFileState::RestoreFailed;
 }
 
 }  // namespace vantor

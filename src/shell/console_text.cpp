@@ -11,8 +11,7 @@ constexpr std::size_t kShortPathLimit = 43;
 void PrintRule(Console& console, std::string_view left, std::string_view line,
                std::string_view right) {
   Print(console, color::kDarkGrey,
-        "  " + std::string(left) + RepeatText(line, box::kInnerWidth) + std::string(right) +
-            "\n");
+        "  " + std::string(left) + RepeatText(line, box::kInnerWidth) + std::string(right) + "\n");
 }
 
 void PrintTitleRow(Console& console, const HeaderBox& header) {

@@ -32,8 +32,8 @@ void Print(Console& console, int attribute, std::string_view text);
 std::string RepeatText(std::string_view piece, int count);
 
 struct HeaderBox {
-  std::string title;          // in colour 11
-  std::string versionSuffix;  // in colour 8, "- v5.3" or " - v5.3"
+  std::string title;                        // in colour 11
+  std::string versionSuffix;                // in colour 8, "- v5.3" or " - v5.3"
   std::optional<std::string> targetFolder;  // adds the folder rows
 };
 

@@ -51,11 +51,11 @@ TEST(HeaderBox, FolderRowsPadTheShortenedPath) {
   RecordingConsole console;
   PrintHeaderBox(console, {"Title ", " - v5.3", std::string("C:\\Work")}, kWin);
   const std::string bytes = console.Bytes();
-  const std::string expected =
-      "  \xC9" + std::string(60, '\xCD') + "\xBB\n" + "  \xBA Title  - v5.3" +
-      std::string(58 - 13, ' ') + " \xBA\n" + "  \xC7" + std::string(60, '\xC4') + "\xB6\n" +
-      "  \xBA Target Folder: C:\\Work" + std::string(43 - 7, ' ') + " \xBA\n" + "  \xC8" +
-      std::string(60, '\xCD') + "\xBC\n";
+  const std::string expected = "  \xC9" + std::string(60, '\xCD') + "\xBB\n" +
+                               "  \xBA Title  - v5.3" + std::string(58 - 13, ' ') + " \xBA\n" +
+                               "  \xC7" + std::string(60, '\xC4') + "\xB6\n" +
+                               "  \xBA Target Folder: C:\\Work" + std::string(43 - 7, ' ') +
+                               " \xBA\n" + "  \xC8" + std::string(60, '\xCD') + "\xBC\n";
   EXPECT_EQ(bytes, expected);
   EXPECT_EQ(console.color(), color::kDarkGrey);
 }

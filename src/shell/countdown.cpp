@@ -68,8 +68,7 @@ CountdownPlan PlanCountdown(const std::string& setting, int baseSeconds) {
 
 std::string CountdownSetting(const Context& context) {
   const PathStyle style = context.Style();
-  const std::string project =
-      JoinPath(context.system.CurrentDirectory(), kProjectFileName, style);
+  const std::string project = JoinPath(context.system.CurrentDirectory(), kProjectFileName, style);
   const std::string master = JoinPath(context.anchorFolder, kMasterFileName, style);
   std::string value;
   if (PathExists(project)) value = ReadCountdownSetting(project);

@@ -74,12 +74,12 @@ TEST_F(CountdownFixture, AnyKeyButHClosesAtOnce) {
 TEST_F(CountdownFixture, HHoldsUntilEnterWhateverElseIsPressed) {
   world.system.Type("hab\r");
   RunClosingCountdown(world.context, 10);
-  EXPECT_EQ(world.console.spans(),
-            (std::vector<Span>{
-                {color::kGrey, "  " + Tick(10)},
-                {color::kYellow,
-                 "\r      [Window Held] Press Enter to close...                     "},
-                {color::kGrey, kBlank}}));
+  EXPECT_EQ(
+      world.console.spans(),
+      (std::vector<Span>{
+          {color::kGrey, "  " + Tick(10)},
+          {color::kYellow, "\r      [Window Held] Press Enter to close...                     "},
+          {color::kGrey, kBlank}}));
   EXPECT_TRUE(world.system.keys.empty());
 }
 
@@ -87,11 +87,11 @@ TEST_F(CountdownFixture, HoldModeWaitsForEnter) {
   WriteFile(anchor / "Vantor.ini", "CP_Countdown=Hold\n");
   world.system.Type("q\r");
   RunClosingCountdown(world.context, 10);
-  EXPECT_EQ(world.console.spans(),
-            (std::vector<Span>{
-                {color::kGrey, "  "},
-                {color::kYellow, "\r      Press Enter to close...                     "},
-                {color::kGrey, kBlank}}));
+  EXPECT_EQ(
+      world.console.spans(),
+      (std::vector<Span>{{color::kGrey, "  "},
+                         {color::kYellow, "\r      Press Enter to close...                     "},
+                         {color::kGrey, kBlank}}));
 }
 
 TEST_F(CountdownFixture, EndOfInputCountsAsEnterInsteadOfSpinning) {

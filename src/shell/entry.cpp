@@ -28,14 +28,20 @@ void ShowArchiveStop(Context& context) {
 
 // The folder and/or jobs of one command-line flag; false for an unknown flag.
 bool DispatchFlag(Context& context, const std::string& flag, const std::string& folder) {
-  if (flag == "/L") RunLauncher(context, folder);
+  if (flag == "/L")
+    RunLauncher(context, folder);
   else if (flag == "/C")
     RunFolderMaintenance(context, folder, MaintenanceMode::Standalone, SweepSwitch::On);
-  else if (flag == "/R") RunRestoreUtility(context);
-  else if (flag == "/M") RunMigrationWizard(context);
-  else if (flag == "/S") RunSetup(context);
-  else if (flag == "/U") RunUninstall(context);
-  else return false;
+  else if (flag == "/R")
+    RunRestoreUtility(context);
+  else if (flag == "/M")
+    RunMigrationWizard(context);
+  else if (flag == "/S")
+    RunSetup(context);
+  else if (flag == "/U")
+    RunUninstall(context);
+  else
+    return false;
   return true;
 }
 
@@ -97,9 +103,9 @@ void ShowBlockedScreen(Context& context, const std::string& target) {
   console.Write("  ");
   Print(console, color::kDarkGrey, "          Restricted zones include:\n");
   console.Write("            ");
-  Print(console, color::kGrey,
-        "The '" + LastComponent(context.anchorFolder) +
-            "' Anchor root and all its subfolders.\n\n");
+  Print(
+      console, color::kGrey,
+      "The '" + LastComponent(context.anchorFolder) + "' Anchor root and all its subfolders.\n\n");
   console.Write("  ");
   Print(console, color::kRed, "Aborting to protect environment integrity.\n\n");
   console.SetColor(color::kGrey);

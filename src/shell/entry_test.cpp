@@ -13,9 +13,9 @@ using testing::ReadFile;
 using testing::TempDir;
 using Span = testing::RecordingConsole::Span;
 
-const std::string kBannerBytes =
-    "  \xC9" + std::string(60, '\xCD') + "\xBB\n" + "  \xBA Vantor Env Manager Utility - v5.3" +
-    std::string(25, ' ') + " \xBA\n" + "  \xC8" + std::string(60, '\xCD') + "\xBC\n\n";
+const std::string kBannerBytes = "  \xC9" + std::string(60, '\xCD') + "\xBB\n" +
+                                 "  \xBA Vantor Env Manager Utility - v5.3" + std::string(25, ' ') +
+                                 " \xBA\n" + "  \xC8" + std::string(60, '\xCD') + "\xBC\n\n";
 
 TEST(Banner, BytesAndColours) {
   testing::RecordingConsole console;

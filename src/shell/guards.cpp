@@ -19,9 +19,7 @@ std::string WithTrailingSeparator(std::string path, PathStyle style) {
 
 }  // namespace
 
-std::string AnchorFolderOf(const std::string& modulePath) {
-  return ParentFolder(modulePath);
-}
+std::string AnchorFolderOf(const std::string& modulePath) { return ParentFolder(modulePath); }
 
 std::string FoundationFolderOf(const std::string& anchorFolder) {
   return ParentFolder(anchorFolder);
@@ -31,8 +29,7 @@ bool IsRunningFromArchive(const std::string& modulePath, const std::string& temp
                           PathStyle style) {
   const std::string path = ToLowerAscii(modulePath);
   const std::string temp = ToLowerAscii(tempFolder);
-  const bool inTemp = path.find(InStyle("\\appdata\\local\\temp\\", style)) !=
-                          std::string::npos ||
+  const bool inTemp = path.find(InStyle("\\appdata\\local\\temp\\", style)) != std::string::npos ||
                       StartsWith(path, temp);
   if (!inTemp) return false;
   for (const char* marker : {".zip", "\\temp\\temp", "\\7z", "\\rar"})

@@ -25,18 +25,17 @@ TEST(InfrastructureGuard, BlocksSweepBinsAndProjectEnvironmentsAnywhere) {
 
 TEST(ArchiveGuard, FiresOnlyForArchiveMarkersInsideTheTempFolder) {
   const std::string temp = "C:\\Users\\me\\AppData\\Local\\Temp\\";
-  EXPECT_TRUE(IsRunningFromArchive(
-      "C:\\Users\\me\\AppData\\Local\\Temp\\7zO12345\\Vantor.exe", temp, kWin));
+  EXPECT_TRUE(IsRunningFromArchive("C:\\Users\\me\\AppData\\Local\\Temp\\7zO12345\\Vantor.exe",
+                                   temp, kWin));
   EXPECT_TRUE(IsRunningFromArchive(
       "C:\\Users\\me\\AppData\\Local\\Temp\\Temp1_pack.zip\\Vantor.exe", temp, kWin));
-  EXPECT_TRUE(IsRunningFromArchive("D:\\Scratch\\Rar$EXa1.2\\Vantor.exe", "d:\\scratch\\",
-                                   kWin));
-  EXPECT_FALSE(IsRunningFromArchive(
-      "C:\\Users\\me\\AppData\\Local\\Temp\\setup\\Vantor.exe", temp, kWin));
+  EXPECT_TRUE(IsRunningFromArchive("D:\\Scratch\\Rar$EXa1.2\\Vantor.exe", "d:\\scratch\\", kWin));
+  EXPECT_FALSE(
+      IsRunningFromArchive("C:\\Users\\me\\AppData\\Local\\Temp\\setup\\Vantor.exe", temp, kWin));
   EXPECT_FALSE(IsRunningFromArchive("D:\\Downloads\\pack.zip.d\\Vantor.exe", temp, kWin));
   // Another user's profile temp folder still counts as a temp folder.
-  EXPECT_TRUE(IsRunningFromArchive(
-      "C:\\Users\\X\\AppData\\Local\\Temp\\Temp2_a.zip\\Vantor.exe", "", kWin));
+  EXPECT_TRUE(IsRunningFromArchive("C:\\Users\\X\\AppData\\Local\\Temp\\Temp2_a.zip\\Vantor.exe",
+                                   "", kWin));
 }
 
 TEST(Folders, AnchorAndFoundationComeFromTheModulePath) {

@@ -18,8 +18,7 @@ constexpr std::string_view kDoubleQuotes[] = {"\"", "\u201C", "\u201D", "\u201E"
 
 // The length of the quote character at `at`, or 0.
 template <std::size_t N>
-std::size_t QuoteAt(std::string_view text, std::size_t at,
-                    const std::string_view (&quotes)[N]) {
+std::size_t QuoteAt(std::string_view text, std::size_t at, const std::string_view (&quotes)[N]) {
   for (const auto quote : quotes)
     if (text.substr(at, quote.size()) == quote) return quote.size();
   return 0;
@@ -136,8 +135,7 @@ std::string PayloadBytes(std::string_view script) {
 }
 
 std::string PowerShellHost::PayloadPath() const {
-  return system_.TempFolder() + "Vantor_Payload_" + std::to_string(system_.ProcessId()) +
-         ".ps1";
+  return system_.TempFolder() + "Vantor_Payload_" + std::to_string(system_.ProcessId()) + ".ps1";
 }
 
 std::string PowerShellHost::RunScript(const std::string& script, ScriptWindow window) {
@@ -155,10 +153,9 @@ std::string PowerShellHost::RunScript(const std::string& script, ScriptWindow wi
 }
 
 std::optional<int> PowerShellHost::RunScriptFromStdin(const std::string& script) {
-  return system_.RunPowerShellWithInput(
-      {"-STA", "-NoProfile", "-ExecutionPolicy", "Bypass", "-WindowStyle", "Hidden",
-       "-Command", "-"},
-      script);
+  return system_.RunPowerShellWithInput({"-STA", "-NoProfile", "-ExecutionPolicy", "Bypass",
+                                         "-WindowStyle", "Hidden", "-Command", "-"},
+                                        script);
 }
 
 void RelaunchElevated(Console& console, System& system, const std::string& parameters) {

@@ -10,8 +10,7 @@ namespace {
 
 TEST(RealPowerShell, ReturnsTheResultLineAndRemovesThePayload) {
   PowerShellHost host(RealSystem());
-  const std::string script =
-      "Write-Output 'garbage'\nWrite-Output 'X|1|2'\nWrite-Output 'more'\n";
+  const std::string script = "Write-Output 'garbage'\nWrite-Output 'X|1|2'\nWrite-Output 'more'\n";
   EXPECT_EQ(host.RunScript(script, ScriptWindow::Hidden), "X|1|2");
   EXPECT_FALSE(PathExists(host.PayloadPath()));
 }
@@ -38,7 +37,7 @@ TEST(RealPowerShell, EncodedValuesAreDataNeverCode) {
   const std::string marker = dir / "ran";
   PowerShellHost host(RealSystem());
   for (const std::string& value : {std::string("Bob's parts"), std::string("Bob\u2019s parts"),
-                                  "$(New-Item -ItemType File '" + marker + "')"}) {
+                                   "$(New-Item -ItemType File '" + marker + "')"}) {
     const std::string script = FillPlaceholder(
         "$v = [Text.Encoding]::UTF8.GetString([Convert]::FromBase64String('%V%'))\n"
         "'X|' + $v\n",

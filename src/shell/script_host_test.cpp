@@ -43,8 +43,7 @@ TEST(Escaping, SingleQuotedDoublesEveryKindOfApostrophe) {
 }
 
 TEST(Escaping, DoubleQuotedEscapesBacktickDollarAndQuotes) {
-  EXPECT_EQ(EscapeDoubleQuoted("$(Remove-Item x) `a` \"q\""),
-            "`$(Remove-Item x) ``a`` `\"q`\"");
+  EXPECT_EQ(EscapeDoubleQuoted("$(Remove-Item x) `a` \"q\""), "`$(Remove-Item x) ``a`` `\"q`\"");
   EXPECT_EQ(EscapeDoubleQuoted("\u201Cq\u201D\u201E"), "`\u201Cq`\u201D`\u201E");
 }
 
@@ -57,7 +56,9 @@ TEST(Escaping, Base64OfUtf8Bytes) {
 }
 
 TEST(Payload, HasAByteOrderMarkAndCrLfLineEnds) {
-  EXPECT_EQ(PayloadBytes("a\nb\n"), "\xEF\xBB\xBF" "a\r\nb\r\n");
+  EXPECT_EQ(PayloadBytes("a\nb\n"),
+            "\xEF\xBB\xBF"
+            "a\r\nb\r\n");
 }
 
 TEST(PowerShellHost, RunsTheWindowsCommandLineThroughThePlatform) {
@@ -69,7 +70,7 @@ TEST(PowerShellHost, RunsTheWindowsCommandLineThroughThePlatform) {
   EXPECT_EQ(host.RunScript("Write-Output 1", ScriptWindow::Hidden), "X|OK");
   ASSERT_EQ(system.powershellRuns.size(), 1u);
   const std::vector<std::string> hidden{"-NoProfile", "-NonInteractive", "-ExecutionPolicy",
-                                        "Bypass", "-File", host.PayloadPath()};
+                                        "Bypass",     "-File",           host.PayloadPath()};
   EXPECT_EQ(system.powershellRuns[0].first, hidden);
   host.RunScript("x", ScriptWindow::Interactive);
   EXPECT_EQ(system.powershellRuns[1].first[1], "-Sta");
@@ -80,9 +81,9 @@ TEST(PowerShellHost, RunsTheWindowsCommandLineThroughThePlatform) {
   system.powershellOutput.reset();
   EXPECT_EQ(host.RunScript("x", ScriptWindow::Hidden), "");
   EXPECT_EQ(host.RunScriptFromStdin("x"), std::nullopt);
-  const std::vector<std::string> stdinArgs{"-STA",         "-NoProfile", "-ExecutionPolicy",
-                                           "Bypass",       "-WindowStyle", "Hidden",
-                                           "-Command",     "-"};
+  const std::vector<std::string> stdinArgs{
+      "-STA",         "-NoProfile", "-ExecutionPolicy", "Bypass",
+      "-WindowStyle", "Hidden",     "-Command",         "-"};
   EXPECT_EQ(system.powershellRuns.back().first, stdinArgs);
 }
 

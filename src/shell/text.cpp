@@ -33,8 +33,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         text.substr(text.size() - suffix.size()) == suffix;
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
 std::string PadRight(std::string_view text, std::size_t width) {

@@ -13,13 +13,20 @@ namespace {
 
 const char* SgrFor(int attribute) {
   switch (attribute) {
-    case color::kDarkCyan: return "\x1b[0;36m";
-    case color::kDarkGrey: return "\x1b[0;90m";
-    case color::kGreen: return "\x1b[0;92m";
-    case color::kCyan: return "\x1b[0;96m";
-    case color::kRed: return "\x1b[0;91m";
-    case color::kYellow: return "\x1b[0;93m";
-    default: return "\x1b[0m";
+    case color::kDarkCyan:
+      return "\x1b[0;36m";
+    case color::kDarkGrey:
+      return "\x1b[0;90m";
+    case color::kGreen:
+      return "\x1b[0;92m";
+    case color::kCyan:
+      return "\x1b[0;96m";
+    case color::kRed:
+      return "\x1b[0;91m";
+    case color::kYellow:
+      return "\x1b[0;93m";
+    default:
+      return "\x1b[0m";
   }
 }
 

@@ -29,12 +29,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
   return true;
 }
 
-std::optional<FileLock> FileLock::Acquire(const std::string& lockPath,
-                                          int timeoutMs) {
+std::optional<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {
   const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return std::nullopt;
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (std::chrono::steady_clock::now() >= deadline) {
       close(fd);
@@ -45,9 +43,7 @@ std::optional<FileLock> FileLock::Acquire(const std::string& lockPath,
   return FileLock(fd);
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = -1;
-}
+FileLock::FileLock(FileLock&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
 
 FileLock::~FileLock() {
   if (handle_ >= 0) close(static_cast<int>(handle_));  // releases the flock

@@ -80,8 +80,7 @@ std::optional<ProcessOutput> RunCaptured(const std::vector<std::string>& argv) {
   return result;
 }
 
-std::optional<int> RunFeedingInput(const std::vector<std::string>& argv,
-                                   std::string_view input) {
+std::optional<int> RunFeedingInput(const std::vector<std::string>& argv, std::string_view input) {
   int in[2], status[2];
   if (pipe(in) != 0) return std::nullopt;
   if (pipe2(status, O_CLOEXEC) != 0) {

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "platform/posix/install_posix.h"
 #include "platform/posix/process_posix.h"
 
 namespace vantor {
@@ -116,8 +117,8 @@ class PosixSystem final : public System {
                                             std::string_view input) override {
     return RunFeedingInput(PwshArguments(args), input);
   }
-  std::optional<ProcessOutput> RunProgram(
-      const std::string& program, const std::vector<std::string>& args) override {
+  std::optional<ProcessOutput> RunProgram(const std::string& program,
+                                          const std::vector<std::string>& args) override {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     return RunCaptured(argv);
@@ -136,8 +137,7 @@ class PosixSystem final : public System {
     return ElevationResult::Failed;  // no elevation prompt on Linux
   }
 
-  int ShowMessageBox(const std::string& caption, const std::string& text,
-                     unsigned) override {
+  int ShowMessageBox(const std::string& caption, const std::string& text, unsigned) override {
     const std::string line = "[" + caption + "] " + text + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
@@ -149,6 +149,20 @@ class PosixSystem final : public System {
     std::fflush(stdout);
     std::exit(code);
   }
+
+  // There is no elevation on Linux (ShellRunElevated above never starts a
+  // second copy), so the machine stage is reached only through tests.
+  bool IsAdministrator() override { return false; }
+  std::string DesktopFolder() override { return PosixDesktopFolder(); }
+  std::string ProgramsFolder() override { return PosixProgramsFolder(); }
+  bool SetRegistryString(const std::string& key, const std::string& valueName,
+                         const std::string& data) override {
+    return PosixSetRegistryString(key, valueName, data);
+  }
+  bool DeleteRegistryTree(const std::string& key) override {
+    return PosixDeleteRegistryTree(key);
+  }
+  bool CreateShellLink(const ShellLink& link) override { return PosixCreateShellLink(link); }
 };
 
 }  // namespace

@@ -13,8 +13,7 @@ class Win32Console final : public Console {
  public:
   void SetColor(int attribute) override {
     // The handle is fetched on every call: a job may have reopened it.
-    SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE),
-                            static_cast<WORD>(attribute));
+    SetConsoleTextAttribute(GetStdHandle(STD_OUTPUT_HANDLE), static_cast<WORD>(attribute));
   }
   void Write(std::string_view text) override {
     const std::string bytes = EncodeCp437(text);
@@ -22,9 +21,7 @@ class Win32Console final : public Console {
     std::fflush(stdout);
   }
   void Clear() override { std::system("cls"); }
-  void SetTitle(std::string_view title) override {
-    SetConsoleTitleW(Widen(title).c_str());
-  }
+  void SetTitle(std::string_view title) override { SetConsoleTitleW(Widen(title).c_str()); }
   void UseBoxCodePage() override { SetConsoleOutputCP(437); }
   bool HideCursor() override {
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);

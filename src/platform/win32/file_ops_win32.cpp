@@ -9,13 +9,13 @@ namespace vantor {
 namespace {
 
 bool WriteWholeFile(const std::wstring& path, std::string_view content) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
-                            &written, nullptr) &&
-                  written == content.size() && FlushFileBuffers(file);
+  const bool ok =
+      WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+      written == content.size() && FlushFileBuffers(file);
   CloseHandle(file);
   return ok;
 }
@@ -40,26 +40,22 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
   return false;
 }
 
-std::optional<FileLock> FileLock::Acquire(const std::string& lockPath,
-                                          int timeoutMs) {
+std::optional<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {
   const std::wstring path = Widen(lockPath);
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
   for (;;) {
     // No sharing: the open itself is the lock, and Windows drops it when
     // the process ends.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE)
-      return FileLock(reinterpret_cast<std::intptr_t>(file));
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return FileLock(reinterpret_cast<std::intptr_t>(file));
     if (GetLastError() != ERROR_SHARING_VIOLATION || GetTickCount64() >= deadline)
       return std::nullopt;
     Sleep(25);
   }
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = -1;
-}
+FileLock::FileLock(FileLock&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
 
 FileLock::~FileLock() {
   if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));

@@ -44,12 +44,11 @@ bool MakePipe(Pipe& pipe, bool keepReadEnd) {
   return true;
 }
 
-std::optional<PROCESS_INFORMATION> Start(const std::string& commandLine,
-                                         STARTUPINFOW& startup) {
+std::optional<PROCESS_INFORMATION> Start(const std::string& commandLine, STARTUPINFOW& startup) {
   std::wstring buffer = Widen(commandLine);  // CreateProcessW may write to it
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &startup, &info))
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info))
     return std::nullopt;
   return info;
 }
@@ -97,8 +96,7 @@ std::optional<ProcessOutput> RunCaptured(const std::string& commandLine, WORD sh
   return result;
 }
 
-std::optional<int> RunFeedingInput(const std::string& commandLine,
-                                   std::string_view input) {
+std::optional<int> RunFeedingInput(const std::string& commandLine, std::string_view input) {
   Pipe pipe;
   if (!MakePipe(pipe, false)) return std::nullopt;
   STARTUPINFOW startup{};

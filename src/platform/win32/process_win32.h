@@ -13,12 +13,10 @@
 namespace vantor {
 
 // `program` and each argument quoted where needed.
-std::string BuildCommandLine(const std::string& program,
-                             const std::vector<std::string>& arguments);
+std::string BuildCommandLine(const std::string& program, const std::vector<std::string>& arguments);
 // Output and error captured through one pipe, no standard input.
 std::optional<ProcessOutput> RunCaptured(const std::string& commandLine, WORD show);
 // `input` written to the child's standard input; its output is ours.
-std::optional<int> RunFeedingInput(const std::string& commandLine,
-                                   std::string_view input);
+std::optional<int> RunFeedingInput(const std::string& commandLine, std::string_view input);
 
 }  // namespace vantor

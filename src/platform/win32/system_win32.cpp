@@ -1,11 +1,12 @@
-#include <windows.h>
 #include <conio.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/install_win32.h"
 #include "platform/win32/process_win32.h"
 #include "platform/win32/wide_text.h"
 
@@ -77,8 +78,8 @@ class Win32System final : public System {
                                             std::string_view input) override {
     return RunFeedingInput(BuildCommandLine("powershell.exe", args), input);
   }
-  std::optional<ProcessOutput> RunProgram(
-      const std::string& program, const std::vector<std::string>& args) override {
+  std::optional<ProcessOutput> RunProgram(const std::string& program,
+                                          const std::vector<std::string>& args) override {
     return RunCaptured(BuildCommandLine(program, args), SW_HIDE);
   }
 
@@ -86,10 +87,9 @@ class Win32System final : public System {
                  const std::string& workingFolder) override {
     const std::wstring wfile = Widen(file), wparams = Widen(parameters),
                        wfolder = Widen(workingFolder);
-    const auto result = ShellExecuteW(nullptr, L"open", wfile.c_str(),
-                                      parameters.empty() ? nullptr : wparams.c_str(),
-                                      workingFolder.empty() ? nullptr : wfolder.c_str(),
-                                      SW_SHOWNORMAL);
+    const auto result = ShellExecuteW(
+        nullptr, L"open", wfile.c_str(), parameters.empty() ? nullptr : wparams.c_str(),
+        workingFolder.empty() ? nullptr : wfolder.c_str(), SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
   }
   ElevationResult ShellRunElevated(const std::string& file,
@@ -102,12 +102,10 @@ class Win32System final : public System {
     info.lpParameters = wparams.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (ShellExecuteExW(&info)) return ElevationResult::Started;
-    return GetLastError() == ERROR_CANCELLED ? ElevationResult::Declined
-                                             : ElevationResult::Failed;
+    return GetLastError() == ERROR_CANCELLED ? ElevationResult::Declined : ElevationResult::Failed;
   }
 
-  int ShowMessageBox(const std::string& caption, const std::string& text,
-                     unsigned style) override {
+  int ShowMessageBox(const std::string& caption, const std::string& text, unsigned style) override {
     return MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), style);
   }
   void BringMessageBoxForward() override {
@@ -121,6 +119,18 @@ class Win32System final : public System {
     std::fflush(stdout);
     ::ExitProcess(static_cast<UINT>(code));
   }
+
+  bool IsAdministrator() override { return Win32IsAdministrator(); }
+  std::string DesktopFolder() override { return Win32DesktopFolder(); }
+  std::string ProgramsFolder() override { return Win32ProgramsFolder(); }
+  bool SetRegistryString(const std::string& key, const std::string& valueName,
+                         const std::string& data) override {
+    return Win32SetRegistryString(key, valueName, data);
+  }
+  bool DeleteRegistryTree(const std::string& key) override {
+    return Win32DeleteRegistryTree(key);
+  }
+  bool CreateShellLink(const ShellLink& link) override { return Win32CreateShellLink(link); }
 };
 
 }  // namespace
