@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "maintenance/purge_settings.h"
 #include "shell/context.h"
 
 namespace vantor {
@@ -10,7 +11,17 @@ namespace vantor {
 enum class MaintenanceMode { Standalone, BeforeLaunch };
 enum class SweepSwitch { Off, On };
 
-void RunFolderMaintenance(Context& context, const std::string& targetArgument,
-                          MaintenanceMode mode, SweepSwitch sweep);
+void RunFolderMaintenance(Context& context, const std::string& targetArgument, MaintenanceMode mode,
+                          SweepSwitch sweep);
+
+// The folder a sweep works on: the argument when it is a folder, its
+// parent when it is a file, the current directory when it is empty or
+// names nothing.
+std::string ResolveTargetFolder(System& system, const std::string& targetArgument);
+
+// The purge settings for `targetFolder`: the master file, then the
+// folder's VantorSP.ini; in the anchor folder that file is swept as well.
+PurgeSettings LoadSweepSettings(const std::string& targetFolder, const std::string& anchorFolder,
+                                PathStyle style);
 
 }  // namespace vantor

@@ -1,0 +1,55 @@
+#include "maintenance/spinner.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+#include "testing/fakes.h"
+
+namespace vantor {
+namespace {
+
+using testing::RecordingConsole;
+using Span = RecordingConsole::Span;
+
+TEST(Spinner, FrameTurnsThroughTheCycle) {
+  RecordingConsole console;
+  for (int pass = 0; pass < 5; ++pass) PrintSpinnerFrame(console, pass);
+  std::vector<Span> expected;
+  for (const char c : std::string("|/-\\|")) {
+    expected.push_back({color::kGrey, "\r      "});
+    expected.push_back({color::kCyan, std::string("[*] Sweeping network drive ... ") + c});
+  }
+  EXPECT_EQ(console.spans(), expected);
+  EXPECT_EQ(console.color(), color::kGrey);
+}
+
+TEST(Spinner, TurnsUntilStoppedThenClearsItsLine) {
+  RecordingConsole console;
+  std::atomic<int> sleeps{0};
+  std::atomic<int> lastSleepMs{0};
+  Spinner spinner(console, [&](int ms) {
+    lastSleepMs = ms;
+    ++sleeps;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  ASSERT_TRUE(spinner.Start());
+  // The loop runs on its own thread; the console is read only after Stop.
+  while (sleeps < 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  spinner.Stop();
+
+  EXPECT_EQ(lastSleepMs, 100);
+  const auto& spans = console.spans();
+  ASSERT_GE(spans.size(), 7u);
+  EXPECT_EQ(spans.back(), (Span{color::kGrey, "\r" + std::string(70, ' ') + "\r"}));
+  for (std::size_t i = 0; i + 1 < spans.size(); i += 2) {
+    EXPECT_EQ(spans[i], (Span{color::kGrey, "\r      "}));
+    EXPECT_EQ(spans[i + 1], (Span{color::kCyan, std::string("[*] Sweeping network drive ... ") +
+                                                    "|/-\\"[(i / 2) % 4]}));
+  }
+  EXPECT_EQ(spans.size() % 2, 1u);
+}
+
+}  // namespace
+}  // namespace vantor

@@ -1,0 +1,26 @@
+#include "maintenance/sweep_engine.h"
+
+#include "maintenance/spinner.h"
+#include "shell/script_host.h"
+
+namespace vantor {
+
+std::string FillSweepScript(std::string_view templateText, const SweepInputs& inputs) {
+  std::string text =
+      FillPlaceholder(templateText, "%TARGET_DIR%", EncodeScriptText(inputs.targetFolder));
+  text = FillPlaceholder(text, "%RECYCLE_DIR%", EncodeScriptText(inputs.binFolder));
+  text = FillPlaceholder(text, "%LOG_FILE%", EncodeScriptText(inputs.logFile));
+  text = FillPlaceholder(text, "%CP_KEEP_N%", std::to_string(inputs.keepCount));
+  text = FillPlaceholder(text, "%CP_MAX_DAYS%", std::to_string(inputs.maxDays));
+  return FillPlaceholder(text, "%CP_CLUTTER%", EncodeScriptText(inputs.clutter));
+}
+
+std::string RunSweepEngine(Context& context, const std::string& script) {
+  Spinner spinner(context.console, [&context](int ms) { context.system.Sleep(ms); });
+  if (!spinner.Start()) return {};
+  std::string result = context.scripts.RunScript(script, ScriptWindow::Hidden);
+  spinner.Stop();
+  return result;
+}
+
+}  // namespace vantor

@@ -1,0 +1,32 @@
+// Filling and running the sweep engine template (resources/scripts).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "shell/context.h"
+
+namespace vantor {
+
+inline constexpr std::string_view kSweepScriptName = "sweep_engine.ps1";
+
+struct SweepInputs {
+  std::string targetFolder;
+  std::string binFolder;
+  std::string logFile;
+  long keepCount = 0;  // checked whole numbers: they stand bare in the script
+  long maxDays = 0;
+  std::string clutter;  // comma-joined rules
+};
+
+// The template with its six placeholders filled. Texts go in as base64 of
+// their UTF-8 bytes, which the template decodes, so no folder name can be
+// read as script; the two numbers go in bare.
+std::string FillSweepScript(std::string_view templateText, const SweepInputs& inputs);
+
+// Runs the filled script hidden while the spinner turns, and returns what
+// the script host gave back. Empty, without running anything, when the
+// spinner thread could not be started.
+std::string RunSweepEngine(Context& context, const std::string& script);
+
+}  // namespace vantor

@@ -1,0 +1,34 @@
+// The "[CLEANUP]" report printed from the sweep engine's result line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+// X|clutter count|clutter size|model count|model size|total size|log busy
+struct SweepResult {
+  long clutterCount = 0;
+  std::string clutterSize;
+  long modelCount = 0;
+  std::string modelSize;
+  std::string totalSize;
+  std::string logBusy;
+};
+
+// Empty unless `line` splits into at least seven fields headed by "X".
+std::optional<SweepResult> ParseSweepResult(std::string_view line);
+
+struct SweepDestination {
+  std::string anchorName;  // last component of the anchor folder
+  char separator;          // shown between the anchor name and the bin
+  std::string maxDays;
+};
+
+void PrintCleanupReport(Console& console, const SweepResult& result,
+                        const SweepDestination& destination);
+
+}  // namespace vantor
