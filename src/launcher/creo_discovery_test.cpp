@@ -97,8 +97,9 @@ TEST(ChooseCreoVersion, AVersionThatIsNotInstalledEndsTheLaunch) {
             (std::vector<Span>{
                 {7, "\n  "},
                 {14, "[!] CP VERSION UNAVAILABLE: "},
-                {7, " CP 10 was not found.\n"
-                    "      Check Vantor.ini for typos or install the required software.\n\n"}}));
+                {7,
+                 " CP 10 was not found.\n"
+                 "      Check Vantor.ini for typos or install the required software.\n\n"}}));
 
   w.world.console.Reset();
   WriteFile(w.project + "/VantorSP.ini", "CP_Version_Max=12\r\n");
@@ -159,8 +160,9 @@ TEST(FindCreoExecutable, PrefixMatchOverRootsInOrder) {
 }
 
 TEST(VersionLabelOf, TheInstallationFolderWithoutCreo) {
-  EXPECT_EQ(VersionLabelOf("C:\\Program Files\\PTC\\Creo 10.0.2.0\\Parametric\\bin\\parametric.exe"),
-            "10.0.2.0");
+  EXPECT_EQ(
+      VersionLabelOf("C:\\Program Files\\PTC\\Creo 10.0.2.0\\Parametric\\bin\\parametric.exe"),
+      "10.0.2.0");
   EXPECT_EQ(VersionLabelOf("/opt/PTC/Creo 11.0.0.0/Parametric/bin/parametric.exe"), "11.0.0.0");
   EXPECT_EQ(VersionLabelOf("D:\\Apps\\Creo\\Launch\\bin\\start.bat"), "Creo");
   EXPECT_EQ(VersionLabelOf("D:\\Tools\\Latest Creo 9\\x\\y\\start.bat"), "Latest 9");

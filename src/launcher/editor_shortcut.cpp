@@ -12,7 +12,8 @@ constexpr int kNoKey = -1;
 
 void PrintChoice(Console& console) {
   console.Write("      ");
-  Print(console, color::kCyan, "[+] [SHIFT] key detected. Entering Vantor Configuration Editor\n\n");
+  Print(console, color::kCyan,
+        "[+] [SHIFT] key detected. Entering Vantor Configuration Editor\n\n");
   Print(console, color::kGrey,
         "      [B] Edit Baseline Vantor Configuration settings\n"
         "      [S] Edit Special Project Configuration Variance\n");

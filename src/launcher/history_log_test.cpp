@@ -28,17 +28,17 @@ TEST(HistoryLines, ColumnsArePaddedNeverCut) {
   EXPECT_EQ(HistoryEntryLine("2026-01-02 03:04:05", "config.pro", "C:\\Users\\me", 2048),
             "2026-01-02 03:04:05 | config.pro" + std::string(25, ' ') + " | C:\\Users\\me" +
                 std::string(76, ' ') + " | (2.0 KB) [Clutter]");
-  EXPECT_EQ(LaunchEventLine("2026-01-02 03:04:05", "10.0.2.0", "C:\\Work\\Bracket"),
-            "2026-01-02 03:04:05 | LAUNCH - CP 10.0.2.0" + std::string(15, ' ') +
-                " | C:\\Work\\Bracket");
+  EXPECT_EQ(
+      LaunchEventLine("2026-01-02 03:04:05", "10.0.2.0", "C:\\Work\\Bracket"),
+      "2026-01-02 03:04:05 | LAUNCH - CP 10.0.2.0" + std::string(15, ' ') + " | C:\\Work\\Bracket");
   const std::string longName(40, 'n');
-  EXPECT_EQ(HistoryEntryLine("t", longName, "f", 1), "t | " + longName + " | f" +
-                                                           std::string(86, ' ') + " | (1.0 B) [Clutter]");
+  EXPECT_EQ(HistoryEntryLine("t", longName, "f", 1),
+            "t | " + longName + " | f" + std::string(86, ' ') + " | (1.0 B) [Clutter]");
 }
 
 TEST(HistoryTimeNow, LocalTimeToTheSecond) {
-  EXPECT_TRUE(std::regex_match(HistoryTimeNow(),
-                               std::regex("\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}")));
+  EXPECT_TRUE(
+      std::regex_match(HistoryTimeNow(), std::regex("\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}")));
 }
 
 TEST(PrependHistoryLine, NewLineOnTopOldLinesUnchanged) {

@@ -28,8 +28,8 @@ std::string Spaces(std::size_t used) {
 
 void PrintRule(Console& console, std::string_view left, std::string_view right) {
   Print(console, color::kDarkGrey,
-        "  " + std::string(left) + RepeatText(box::kDouble, box::kInnerWidth) +
-            std::string(right) + "\n");
+        "  " + std::string(left) + RepeatText(box::kDouble, box::kInnerWidth) + std::string(right) +
+            "\n");
 }
 
 }  // namespace
@@ -66,8 +66,8 @@ void PrintLaunchBox(Console& console, const std::string& model, const std::strin
     Print(console, color::kCyan, name);
     Print(console, color::kGrey, kWith);
     Print(console, color::kCyan, "CP " + versionLabel);
-    console.Write(Spaces(kLoading.size() + TextWidth(name) + kWith.size() + 3 +
-                         TextWidth(versionLabel)));
+    console.Write(
+        Spaces(kLoading.size() + TextWidth(name) + kWith.size() + 3 + TextWidth(versionLabel)));
   } else {
     const std::string title = "Launching Creo Parametric " + versionLabel;
     Print(console, color::kCyan, title + Spaces(TextWidth(title)));

@@ -19,18 +19,18 @@ const std::string kHint =
 TEST(PrintLauncherBanner, TitleAndTargetFolderBox) {
   testing::RecordingConsole console;
   PrintLauncherBanner(console, "C:\\Work\\Bracket", PathStyle::Windows);
-  EXPECT_EQ(console.Bytes(),
-            "\n" + kTop + "  \xBA Vantor Environment Launcher - v5.3" + std::string(24, ' ') +
-                " \xBA\n" + "  \xC7" + std::string(60, '\xC4') + "\xB6\n" +
-                "  \xBA Target Folder: C:\\Work\\Bracket" + std::string(28, ' ') + " \xBA\n" +
-                kBottom);
+  EXPECT_EQ(console.Bytes(), "\n" + kTop + "  \xBA Vantor Environment Launcher - v5.3" +
+                                 std::string(24, ' ') + " \xBA\n" + "  \xC7" +
+                                 std::string(60, '\xC4') + "\xB6\n" +
+                                 "  \xBA Target Folder: C:\\Work\\Bracket" + std::string(28, ' ') +
+                                 " \xBA\n" + kBottom);
   const auto& spans = console.spans();
   ASSERT_EQ(spans.size(), 6u);
   EXPECT_EQ(spans[0], (Span{7, "\n"}));
   EXPECT_EQ(spans[1].color, 8);
   EXPECT_EQ(spans[2], (Span{11, "Vantor Environment Launcher "}));
   EXPECT_EQ(Cp437(spans[3].text), "- v5.3" + std::string(24, ' ') + " \xBA\n  \xC7" +
-                                       std::string(60, '\xC4') + "\xB6\n  \xBA Target Folder: ");
+                                      std::string(60, '\xC4') + "\xB6\n  \xBA Target Folder: ");
   EXPECT_EQ(spans[3].color, 8);
   EXPECT_EQ(spans[4], (Span{7, "C:\\Work\\Bracket" + std::string(28, ' ')}));
   EXPECT_EQ(spans[5].color, 8);
@@ -67,7 +67,8 @@ TEST(PrintLaunchBox, AModelLaunch) {
   EXPECT_EQ(spans[3], (Span{11, "bracket.prt"}));
   EXPECT_EQ(spans[4], (Span{7, " with "}));
   EXPECT_EQ(spans[5], (Span{11, "CP 10.0.2.0" + std::string(22, ' ')}));
-  EXPECT_EQ(spans[6], (Span{8, " \u2551\n  \u255A" + RepeatText("\u2550", 60) + "\u255D\n\n" + kHint}));
+  EXPECT_EQ(spans[6],
+            (Span{8, " \u2551\n  \u255A" + RepeatText("\u2550", 60) + "\u255D\n\n" + kHint}));
 }
 
 TEST(LaunchBoxModelName, ALongNameIsCutToKeepTheRowAt58) {

@@ -12,8 +12,7 @@ std::string ModelNameOf(const std::string& fileName) {
   return std::regex_replace(fileName, kIteration, "");
 }
 
-LaunchTarget ResolveLaunchTarget(const std::string& argument,
-                                 const std::string& currentDirectory) {
+LaunchTarget ResolveLaunchTarget(const std::string& argument, const std::string& currentDirectory) {
   if (argument.empty()) return {currentDirectory, {}};
   std::error_code ec;
   const auto status = std::filesystem::status(ToFsPath(argument), ec);

@@ -15,7 +15,6 @@ std::string ModelNameOf(const std::string& fileName);
 
 // A folder is the target as given; a file gives its folder and its model
 // name; an empty or missing argument gives `currentDirectory`.
-LaunchTarget ResolveLaunchTarget(const std::string& argument,
-                                 const std::string& currentDirectory);
+LaunchTarget ResolveLaunchTarget(const std::string& argument, const std::string& currentDirectory);
 
 }  // namespace vantor

@@ -99,8 +99,7 @@ StepResult PrepareLaunch(Context& context, LaunchState& state, const LauncherHoo
   return CheckExecutable(context, state);
 }
 
-void RunSequence(Context& context, const std::string& targetArgument,
-                 const LauncherHooks& hooks) {
+void RunSequence(Context& context, const std::string& targetArgument, const LauncherHooks& hooks) {
   // SHIFT only has to be held while the job starts: read it before anything else.
   const bool shiftHeld = context.system.IsShiftHeld();
   LaunchState state = StartState(context, targetArgument);

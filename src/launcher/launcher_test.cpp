@@ -86,14 +86,16 @@ TEST(RunLauncher, AFolderStartsTheLatestCreoThere) {
   EXPECT_EQ(l.opens()[0].parameters, "");
   EXPECT_EQ(l.opens()[0].folder, l.project);
   EXPECT_EQ(l.Text(), l.Banner(l.project) + l.Box("", "11.0.1.0"));
-  EXPECT_EQ(l.calls, (std::vector<std::string>{"sweep " + l.project + " before-launch on",
-                                               "countdown 10"}));
+  EXPECT_EQ(l.calls,
+            (std::vector<std::string>{"sweep " + l.project + " before-launch on", "countdown 10"}));
   EXPECT_EQ(l.world.system.environment["HOME"], l.home);
   EXPECT_EQ(l.world.system.environment["WorkPath"], l.anchor);
   EXPECT_EQ(l.world.system.environment["PTC_WF_ROOT"], l.anchor + "/Vantor_UserEnv");
   EXPECT_TRUE(std::regex_match(
-      l.LogText(), std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\| LAUNCH - CP 11\\.0\\.1\\.0 {15} \\| " +
-                              l.project + "\r\n")));
+      l.LogText(),
+      std::regex(
+          "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d \\| LAUNCH - CP 11\\.0\\.1\\.0 {15} \\| " +
+          l.project + "\r\n")));
 }
 
 TEST(RunLauncher, AModelFileStartsCreoInItsFolderWithTheModel) {
@@ -183,9 +185,9 @@ TEST(RunLauncher, AMissingExecutableEndsTheLaunch) {
 
 TEST(RunLauncher, TheSweepSwitch) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"CP_Launch_Sweep=n\r\n", "off"},     {"CP_Launch_Sweep=FALSE\r\n", "off"},
-      {"CP_Launch_Sweep=0\r\n", "off"},     {"CP_Launch_Sweep=nO\r\n", "on"},
-      {"CP_Launch_Sweep=off\r\n", "on"},    {"CP_Launch_Sweep=\r\n", "on"},
+      {"CP_Launch_Sweep=n\r\n", "off"},  {"CP_Launch_Sweep=FALSE\r\n", "off"},
+      {"CP_Launch_Sweep=0\r\n", "off"},  {"CP_Launch_Sweep=nO\r\n", "on"},
+      {"CP_Launch_Sweep=off\r\n", "on"}, {"CP_Launch_Sweep=\r\n", "on"},
       {"CP_Countdown=None\r\n", "on"}};
   for (const auto& [ini, expected] : cases) {
     Launch l;
@@ -210,7 +212,9 @@ TEST(RunLauncher, AMissingMasterFileIsRestoredFirst) {
   l.duringSweep = [&] { printedAtSweep = l.Text(); };
   l.Run(l.project);
   EXPECT_EQ(ReadFile(l.anchor + "/Vantor.ini"), std::string(*EmbeddedResource(109)));
-  EXPECT_EQ(printedAtSweep, l.Banner(l.project) + "\n      [INFO] Master Vantor.ini was restored from internal memory.\n");
+  EXPECT_EQ(printedAtSweep,
+            l.Banner(l.project) +
+                "\n      [INFO] Master Vantor.ini was restored from internal memory.\n");
   const auto& spans = l.world.console.spans();
   EXPECT_EQ(spans[6], (Span{14, "[INFO] "}));
   EXPECT_EQ(spans[7].color, 7);
@@ -264,12 +268,14 @@ TEST(RunLauncher, ShiftOffersBaselineOrSpecialProject) {
     return std::find(spans.begin(), spans.end(), span) != spans.end();
   };
   EXPECT_TRUE(at({11, "[+] [SHIFT] key detected. Entering Vantor Configuration Editor\n\n"}));
-  EXPECT_TRUE(at({7, "      [B] Edit Baseline Vantor Configuration settings\n"
-                     "      [S] Edit Special Project Configuration Variance\n"}));
-  EXPECT_TRUE(at({8, "          Target folder will be designated as a Special Project with a "
-                     "Unique and Independent User Environment.\n"
-                     "          (VantorSP.ini, and VantorSP_UserEnv folder for custom UI and "
-                     "Windchill cache)\n\n"}));
+  EXPECT_TRUE(at({7,
+                  "      [B] Edit Baseline Vantor Configuration settings\n"
+                  "      [S] Edit Special Project Configuration Variance\n"}));
+  EXPECT_TRUE(at({8,
+                  "          Target folder will be designated as a Special Project with a "
+                  "Unique and Independent User Environment.\n"
+                  "          (VantorSP.ini, and VantorSP_UserEnv folder for custom UI and "
+                  "Windchill cache)\n\n"}));
   EXPECT_TRUE(at({7, "      Action [B/S]: S\n\n      "}));
   EXPECT_TRUE(at({10, "[+] Special Project designated. Opening Editor...\n"}));
   EXPECT_TRUE(at({14, "    [-] Edit canceled. Resuming launch sequence...\n"}));
@@ -362,7 +368,8 @@ TEST(RunLauncher, NewerDataStopsTheLaunch) {
 
 TEST(RunLauncher, TheLaunchEventGoesAboveEarlierLines) {
   Launch l;
-  WriteFile(l.anchor + "/Vantor_Sweep/Vantor_Sweep.log", "2026-01-01 10:00:00 | SWEEP - 0 Models, 0 Clutter | x\r\n");
+  WriteFile(l.anchor + "/Vantor_Sweep/Vantor_Sweep.log",
+            "2026-01-01 10:00:00 | SWEEP - 0 Models, 0 Clutter | x\r\n");
   l.ProbeData(11);
   l.Run(l.project);
   const std::string log = l.LogText();
@@ -390,7 +397,8 @@ TEST(RunLauncher, AnExceptionIsCaughtShownAndCountedDown) {
   other.ProbeData(11);
   other.duringSweep = [] { throw 42; };
   other.Run(other.project);
-  EXPECT_EQ(other.world.console.spans().back(), (Span{12, "\n  [!] UNKNOWN FATAL ERROR OCCURRED.\n"}));
+  EXPECT_EQ(other.world.console.spans().back(),
+            (Span{12, "\n  [!] UNKNOWN FATAL ERROR OCCURRED.\n"}));
   EXPECT_EQ(other.world.console.color(), 7);
   EXPECT_EQ(other.calls.back(), "countdown 10");
 }

@@ -160,14 +160,12 @@ LegacyOptions LegacyOptionsFor(int dataVersion, int chosenVersion, int latestVer
   return options;
 }
 
-LegacyChoice LegacyDecision(Context& context, int dataVersion, int chosenVersion,
-                            int latestVersion, const std::string& otherVersionsText,
-                            bool anchorTarget) {
+LegacyChoice LegacyDecision(Context& context, int dataVersion, int chosenVersion, int latestVersion,
+                            const std::string& otherVersionsText, bool anchorTarget) {
   Console& console = context.console;
   PrintLegacyWarning(console, dataVersion);
   const Menu menu = MenuFor(
-      LegacyOptionsFor(dataVersion, chosenVersion, latestVersion, otherVersionsText),
-      anchorTarget);
+      LegacyOptionsFor(dataVersion, chosenVersion, latestVersion, otherVersionsText), anchorTarget);
   PrintChoices(console, menu, dataVersion, chosenVersion, anchorTarget);
   Print(console, color::kGrey, "          ");
   Print(console, color::kYellow, "Select [" + menu.keyList + "]: ");

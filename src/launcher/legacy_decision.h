@@ -12,8 +12,8 @@ namespace vantor {
 
 struct LegacyChoice {
   StepResult result = StepResult::Continue;
-  int version = 0;                  // the version to start
-  bool generateProject = false;     // P or an alternate was chosen
+  int version = 0;               // the version to start
+  bool generateProject = false;  // P or an alternate was chosen
 };
 
 struct LegacyOptions {
@@ -26,9 +26,8 @@ LegacyOptions LegacyOptionsFor(int dataVersion, int chosenVersion, int latestVer
 
 // The prompt and its answer. `anchorTarget`: the folder is the anchor
 // folder, which cannot become a Special Project.
-LegacyChoice LegacyDecision(Context& context, int dataVersion, int chosenVersion,
-                            int latestVersion, const std::string& otherVersionsText,
-                            bool anchorTarget);
+LegacyChoice LegacyDecision(Context& context, int dataVersion, int chosenVersion, int latestVersion,
+                            const std::string& otherVersionsText, bool anchorTarget);
 
 // Refuses newer data, asks about older data unless a Special Project locks
 // the version; generates the Special Project the user asked for.

@@ -38,28 +38,30 @@ TEST(LegacyDecision, OffersUpgradePreserveQuitAndAlternates) {
   EXPECT_EQ(choice.result, StepResult::Continue);
   EXPECT_EQ(choice.version, 10);
   EXPECT_TRUE(choice.generateProject);
-  EXPECT_EQ(world.console.spans(),
-            (std::vector<Span>{
-                {7, "\n      "},
-                {12, "[!] LEGACY DATA DETECTED: "},
-                {14, "This folder contains "},
-                {11, "CP 9"},
-                {14, " models.\n          Remember: Model version upgrade is irreversible.\n\n    "},
-                {11, "[DECISION] "},
-                {10, "How to proceed with these legacy models?\n\n"},
-                {14, "      [U] Upgrade  - "},
-                {3, "Launch CP 11 "},
-                {7, "(Latest Approved version, Upgrade upon save)\n"},
-                {14, "      [P] Preserve - "},
-                {3, "Launch CP 9  "},
-                {7, "(Designate folder as Special Project)\n"},
-                {14, "      [Q] Quit     "},
-                {7, "- Abort launch\n\n      "},
-                {8, "--- Alternate \"Special Project\" options --- \n"
-                    "      [1] Launch CP 10 (Upgrade upon save)\n\n"},
-                {7, "          "},
-                {14, "Select [U, P, 1, Q]: "},
-                {7, "1\n"}}));
+  EXPECT_EQ(
+      world.console.spans(),
+      (std::vector<Span>{
+          {7, "\n      "},
+          {12, "[!] LEGACY DATA DETECTED: "},
+          {14, "This folder contains "},
+          {11, "CP 9"},
+          {14, " models.\n          Remember: Model version upgrade is irreversible.\n\n    "},
+          {11, "[DECISION] "},
+          {10, "How to proceed with these legacy models?\n\n"},
+          {14, "      [U] Upgrade  - "},
+          {3, "Launch CP 11 "},
+          {7, "(Latest Approved version, Upgrade upon save)\n"},
+          {14, "      [P] Preserve - "},
+          {3, "Launch CP 9  "},
+          {7, "(Designate folder as Special Project)\n"},
+          {14, "      [Q] Quit     "},
+          {7, "- Abort launch\n\n      "},
+          {8,
+           "--- Alternate \"Special Project\" options --- \n"
+           "      [1] Launch CP 10 (Upgrade upon save)\n\n"},
+          {7, "          "},
+          {14, "Select [U, P, 1, Q]: "},
+          {7, "1\n"}}));
 }
 
 TEST(LegacyDecision, InvalidKeysAskAgain) {
@@ -104,8 +106,9 @@ TEST(LegacyDecision, TheAnchorFolderCannotBePreserved) {
                 "          [!] Invalid choice. Select [U, Q]: U\n");
   const auto& spans = world.console.spans();
   EXPECT_NE(std::find(spans.begin(), spans.end(),
-                      Span{8, "      [-] Preserve - Disabled (Cannot isolate the Vantor Anchor "
-                              "folder)\n"}),
+                      Span{8,
+                           "      [-] Preserve - Disabled (Cannot isolate the Vantor Anchor "
+                           "folder)\n"}),
             spans.end());
 }
 
@@ -128,9 +131,9 @@ TEST(LegacyDecision, QuitAndEndedInputAbortWithoutCountdown) {
     EXPECT_EQ(choice.result, StepResult::Quit) << keys;
     EXPECT_EQ(world.system.sleptMs, 400) << keys;
     const std::string text = world.console.Text();
-    EXPECT_EQ(text.substr(text.find("Select [U, P, 1, Q]: ") + 21),
-              std::string(*keys ? "Q" : "") +
-                  "\n\n      [!] Launch aborted to protect legacy data.\n\n")
+    EXPECT_EQ(
+        text.substr(text.find("Select [U, P, 1, Q]: ") + 21),
+        std::string(*keys ? "Q" : "") + "\n\n      [!] Launch aborted to protect legacy data.\n\n")
         << keys;
     EXPECT_EQ(world.console.spans().back(),
               (Span{14, "[!] Launch aborted to protect legacy data.\n\n"}));

@@ -70,9 +70,9 @@ TEST(SyncWithMaster, ADryRunDecidesWhetherToCopy) {
   const ProgramCall copy = MirrorFolderCommand(master, w.anchor + "/Vantor_Home",
                                                {"Vantor.ini", "VantorSP.ini"}, MirrorRun::Copy);
   EXPECT_EQ(w.world.system.programRuns[1].second, copy.arguments);
-  EXPECT_EQ(w.world.console.spans(),
-            (std::vector<Span>{{7, "      "},
-                               {11, "[*] Syncing Environment with Secure Master...\n"}}));
+  EXPECT_EQ(
+      w.world.console.spans(),
+      (std::vector<Span>{{7, "      "}, {11, "[*] Syncing Environment with Secure Master...\n"}}));
   EXPECT_EQ(w.world.console.color(), 7);
 }
 

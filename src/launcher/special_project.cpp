@@ -37,8 +37,7 @@ void GenerateSpecialProject(Context& context, const std::string& targetFolder, i
   Console& console = context.console;
   console.Write("\n      ");
   Print(console, color::kGreen,
-        "[+] Generating Special Project Environment for CP " + std::to_string(version) +
-            "...\n");
+        "[+] Generating Special Project Environment for CP " + std::to_string(version) + "...\n");
   console.SetColor(color::kGrey);
   CreateFolders(JoinPath(targetFolder, kProjectUserEnvName, style));
   ExtractLocalConfig(targetFolder, style);

@@ -21,8 +21,9 @@ TEST(PrepareSpecialProject, CreatesTheUserEnvironmentAndTheLocalConfig) {
   EXPECT_EQ(w.world.console.spans(),
             (std::vector<Span>{{7, "\n      "},
                                {14, "[*] Special Project Folder Detected\n"},
-                               {8, "          Loading local VantorSP.ini overrides\n"
-                                   "          -> Extracted local config.pro\n"}}));
+                               {8,
+                                "          Loading local VantorSP.ini overrides\n"
+                                "          -> Extracted local config.pro\n"}}));
   EXPECT_EQ(w.world.console.color(), 7);
 }
 
@@ -44,8 +45,8 @@ TEST(GenerateSpecialProject, RewritesEveryLockLineOfAnExistingFile) {
   EXPECT_EQ(ReadFile(w.project + "/VantorSP.ini"),
             "CP_Version_Max=10\r\nCP_Countdown=Long\r\nCP_Version_Max=10\r\n");
   EXPECT_EQ(w.world.console.spans(),
-            (std::vector<Span>{
-                {7, "\n      "}, {10, "[+] Generating Special Project Environment for CP 10...\n"}}));
+            (std::vector<Span>{{7, "\n      "},
+                               {10, "[+] Generating Special Project Environment for CP 10...\n"}}));
 }
 
 TEST(GenerateSpecialProject, AnIndentedLineDoesNotLock) {

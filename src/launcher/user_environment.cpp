@@ -148,8 +148,8 @@ bool MoveToSweepBin(Context& context, const std::string& file, const std::string
 }
 
 void EnforceManagedFile(Context& context, const std::string& masterFile,
-                        const std::string& userFile, bool reset,
-                        const std::string& displayName, Backup backup) {
+                        const std::string& userFile, bool reset, const std::string& displayName,
+                        Backup backup) {
   if (!PathExists(masterFile)) return;
   if (!PathExists(userFile)) {
     CopyOver(masterFile, userFile);
@@ -171,10 +171,9 @@ void ApplyUserEnvironment(Context& context, const LaunchState& state) {
   const PathStyle style = context.Style();
   const std::string homeFolder = SetHome(context);
   context.system.SetEnv("WorkPath", state.anchorFolder);
-  const std::string userEnv =
-      PathExists(state.projectFile)
-          ? JoinPath(state.targetFolder, kProjectUserEnvName, style)
-          : JoinPath(state.anchorFolder, "Vantor_UserEnv", style);
+  const std::string userEnv = PathExists(state.projectFile)
+                                  ? JoinPath(state.targetFolder, kProjectUserEnvName, style)
+                                  : JoinPath(state.anchorFolder, "Vantor_UserEnv", style);
   CreateFolders(userEnv);
   context.system.SetEnv("PTC_WF_ROOT", userEnv);
   const std::string settings = JoinPath(userEnv, ".Settings", style);

@@ -24,8 +24,8 @@ bool MoveToSweepBin(Context& context, const std::string& file, const std::string
 // Brings the user file in line with the master file as far as `reset`
 // allows; a replaced file is first moved into the bin when `backup`.
 void EnforceManagedFile(Context& context, const std::string& masterFile,
-                        const std::string& userFile, bool reset,
-                        const std::string& displayName, Backup backup);
+                        const std::string& userFile, bool reset, const std::string& displayName,
+                        Backup backup);
 
 void ApplyUserEnvironment(Context& context, const LaunchState& state);
 

@@ -63,8 +63,8 @@ TEST(ApplyUserEnvironment, AChangedConfigGoesToTheBinBeforeTheMasterReplacesIt) 
   EnvWorld w;
   w.Master("CP_Countdown=None\r\n");  // CP_Reset_Config unset: Yes
   WriteFile(w.home + "/config.pro", "my own config");
-  const auto before = std::filesystem::last_write_time(ToFsPath(w.home + "/config.pro")) -
-                      std::chrono::hours(48);
+  const auto before =
+      std::filesystem::last_write_time(ToFsPath(w.home + "/config.pro")) - std::chrono::hours(48);
   std::filesystem::last_write_time(ToFsPath(w.home + "/config.pro"), before);
   w.Apply();
   EXPECT_EQ(ReadFile(w.home + "/config.pro"), "master config");
@@ -114,8 +114,8 @@ TEST(ApplyUserEnvironment, IdenticalFilesAreNeverRewritten) {
   EnvWorld w;
   w.Master("CP_Reset_Config=Yes\r\nCP_Reset_UI=Yes\r\nCP_Reset_Mapkeys=Yes\r\n");
   WriteFile(w.home + "/config.pro", "master config");
-  const auto old = std::filesystem::last_write_time(ToFsPath(w.home + "/config.pro")) -
-                   std::chrono::hours(1);
+  const auto old =
+      std::filesystem::last_write_time(ToFsPath(w.home + "/config.pro")) - std::chrono::hours(1);
   std::filesystem::last_write_time(ToFsPath(w.home + "/config.pro"), old);
   w.Apply();
   EXPECT_EQ(std::filesystem::last_write_time(ToFsPath(w.home + "/config.pro")), old);
@@ -129,10 +129,11 @@ TEST(ApplyUserEnvironment, WithoutAMasterConfigTheUsersConfigIsSwept) {
   w.Apply();
   EXPECT_FALSE(PathExists(w.home + "/config.pro"));
   EXPECT_EQ(ReadFile(w.BinCopy("config.pro")), "unmanaged");
-  EXPECT_EQ(w.world.console.spans(),
-            (std::vector<Span>{{7, "\n      "},
-                               {14, "[!] No Master Configuration found.\n      "},
-                               {8, "[*] Sweeping unmanaged local config to enforce baseline...\n"}}));
+  EXPECT_EQ(
+      w.world.console.spans(),
+      (std::vector<Span>{{7, "\n      "},
+                         {14, "[!] No Master Configuration found.\n      "},
+                         {8, "[*] Sweeping unmanaged local config to enforce baseline...\n"}}));
   EXPECT_EQ(w.world.console.color(), 7);
   EXPECT_NE(w.Log().find("config.pro"), std::string::npos);
 }
@@ -153,9 +154,8 @@ TEST(ApplyUserEnvironment, WithoutUserProfileItWarnsAndLeavesConfigAlone) {
   w.world.system.environment.erase("USERPROFILE");
   w.Apply();
   EXPECT_EQ(w.world.console.spans(),
-            (std::vector<Span>{{7, "      "},
-                               {14, "[WARNING] "},
-                               {7, "Could not resolve USERPROFILE.\n"}}));
+            (std::vector<Span>{
+                {7, "      "}, {14, "[WARNING] "}, {7, "Could not resolve USERPROFILE.\n"}}));
   EXPECT_EQ(w.world.system.environment.count("HOME"), 0u);
   EXPECT_EQ(w.world.system.environment["WorkPath"], w.anchor);
   EXPECT_EQ(ReadFile(w.userEnv + "/mapkeys.pro"), "master mapkeys");

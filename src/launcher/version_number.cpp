@@ -24,7 +24,8 @@ std::optional<int> LeadingNumber(std::string_view text) {
   const auto [stop, error] = std::from_chars(begin, end, value);
   if (error != std::errc()) return std::nullopt;
   if (negative) value = -value;
-  if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) return std::nullopt;
+  if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+    return std::nullopt;
   return static_cast<int>(value);
 }
 
