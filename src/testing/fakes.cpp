@@ -85,6 +85,22 @@ int FakeSystem::ShowMessageBox(const std::string& caption, const std::string& te
 
 void FakeSystem::EndProcess(int code) { throw ProcessEnded{code}; }
 
+bool FakeSystem::SetRegistryString(const std::string& key, const std::string& valueName,
+                                   const std::string& data) {
+  registryCalls.push_back({"set", key, valueName, data});
+  return !failingRegistryKeys.contains(key);
+}
+
+bool FakeSystem::DeleteRegistryTree(const std::string& key) {
+  registryCalls.push_back({"delete", key, "", ""});
+  return !failingRegistryKeys.contains(key);
+}
+
+bool FakeSystem::CreateShellLink(const ShellLink& link) {
+  shellLinks.push_back(link);
+  return !failingLinkPaths.contains(link.linkPath);
+}
+
 std::string FakeScriptHost::RunScript(const std::string& script, ScriptWindow window) {
   scripts.emplace_back(script, window);
   if (results.empty()) return {};

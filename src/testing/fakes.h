@@ -4,6 +4,7 @@
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,6 +72,21 @@ class FakeSystem final : public System {
   std::vector<ShellOpenCall> shellOpens;
   std::vector<std::pair<std::string, std::string>> messageBoxes;
   ElevationResult elevation = ElevationResult::Failed;
+  bool administrator = false;
+  std::string desktopFolder = "C:\\Users\\me\\Desktop";
+  std::string programsFolder =
+      "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+  // Registry calls in order; calls on a key in `failingRegistryKeys` fail.
+  struct RegistryCall {
+    std::string action;  // "delete" or "set"
+    std::string key, valueName, data;
+    bool operator==(const RegistryCall&) const = default;
+  };
+  std::vector<RegistryCall> registryCalls;
+  std::set<std::string> failingRegistryKeys;
+  // Links asked for in order; those at a path in `failingLinkPaths` fail.
+  std::vector<ShellLink> shellLinks;
+  std::set<std::string> failingLinkPaths;
 
   PathStyle Style() const override { return style; }
   std::string ModulePath() override { return modulePath; }
@@ -102,6 +118,13 @@ class FakeSystem final : public System {
   int ShowMessageBox(const std::string& caption, const std::string& text, unsigned) override;
   void BringMessageBoxForward() override {}
   [[noreturn]] void EndProcess(int code) override;
+  bool IsAdministrator() override { return administrator; }
+  std::string DesktopFolder() override { return desktopFolder; }
+  std::string ProgramsFolder() override { return programsFolder; }
+  bool SetRegistryString(const std::string& key, const std::string& valueName,
+                         const std::string& data) override;
+  bool DeleteRegistryTree(const std::string& key) override;
+  bool CreateShellLink(const ShellLink& link) override;
 
   // Keys for ReadKey, as typed.
   void Type(std::string_view text);

@@ -1,0 +1,26 @@
+// Linux stand-ins for the shell folders, the machine registry and shell
+// links, so that Setup and Uninstall run end to end in tests.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+// $HOME/Desktop and $HOME/.local/share/applications; nothing is created.
+std::string PosixDesktopFolder();
+std::string PosixProgramsFolder();
+
+// The registry is the text file $HOME/.vantor-registry: one line per value,
+// key TAB name TAB data, replaced whole on every change.
+std::string PosixRegistryFile();
+bool PosixSetRegistryString(const std::string& key, const std::string& valueName,
+                            const std::string& data);
+bool PosixDeleteRegistryTree(const std::string& key);
+
+// A shell link is a small text file at the link path, one name=value line
+// per property.
+bool PosixCreateShellLink(const ShellLink& link);
+
+}  // namespace vantor
