@@ -1,9 +1,11 @@
 #include "platform/win32/install_win32.h"
 
+// windows.h first: the shell headers rely on its types.
+#include <windows.h>
+
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <windows.h>
 
 #include "platform/win32/wide_text.h"
 

@@ -1,6 +1,8 @@
+// windows.h first: shellapi.h relies on its types.
+#include <windows.h>
+
 #include <conio.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -127,9 +129,7 @@ class Win32System final : public System {
                          const std::string& data) override {
     return Win32SetRegistryString(key, valueName, data);
   }
-  bool DeleteRegistryTree(const std::string& key) override {
-    return Win32DeleteRegistryTree(key);
-  }
+  bool DeleteRegistryTree(const std::string& key) override { return Win32DeleteRegistryTree(key); }
   bool CreateShellLink(const ShellLink& link) override { return Win32CreateShellLink(link); }
 };
 
