@@ -159,9 +159,7 @@ class PosixSystem final : public System {
                          const std::string& data) override {
     return PosixSetRegistryString(key, valueName, data);
   }
-  bool DeleteRegistryTree(const std::string& key) override {
-    return PosixDeleteRegistryTree(key);
-  }
+  bool DeleteRegistryTree(const std::string& key) override { return PosixDeleteRegistryTree(key); }
   bool CreateShellLink(const ShellLink& link) override { return PosixCreateShellLink(link); }
 };
 
