@@ -94,16 +94,32 @@ void PrintBlockedRules(Console& console, const std::vector<std::string>& rules) 
   console.Write("\n");
 }
 
-void RunSweep(Context& context, const std::string& target, const PurgeSettings& settings) {
-  Console& console = context.console;
-  const std::string clutter = EffectiveClutter(settings);
+// False, after saying why, when the settings cannot drive a sweep.
+bool SettingsReady(Console& console, const PurgeSettings& settings, const std::string& clutter) {
   if (settings.keepCount.empty() || settings.maxDays.empty() || clutter.empty()) {
     console.Write("\n    ");
     Print(console, color::kRed, "[ERROR] Essential Purge variables are undefined.\n");
     PrintAbort(console);
-    return;
+    return false;
   }
-  if (!CheckPurgeNumbers(console, settings)) return;
+  return CheckPurgeNumbers(console, settings);
+}
+
+void RunEngineAndReport(Context& context, const SweepInputs& inputs, const std::string& maxDays) {
+  const auto templateText = EmbeddedScript(kSweepScriptName);
+  if (!templateText) return;
+  const auto result =
+      ParseSweepResult(RunSweepEngine(context, FillSweepScript(*templateText, inputs)));
+  if (!result) return;
+  const SweepDestination destination{LastComponent(StripTrailingSeparators(context.anchorFolder)),
+                                     Separator(context.Style()), maxDays};
+  PrintCleanupReport(context.console, *result, destination);
+}
+
+void RunSweep(Context& context, const std::string& target, const PurgeSettings& settings) {
+  Console& console = context.console;
+  const std::string clutter = EffectiveClutter(settings);
+  if (!SettingsReady(console, settings, clutter)) return;
   const PathStyle style = context.Style();
   const std::string bin = JoinPath(context.anchorFolder, kBinFolderName, style);
   std::error_code ec;
@@ -112,21 +128,13 @@ void RunSweep(Context& context, const std::string& target, const PurgeSettings& 
   console.Write("\n    ");
   Print(console, color::kCyan, "[CLEANUP]\n");
   console.SetColor(color::kGrey);
-
-  const auto templateText = EmbeddedScript(kSweepScriptName);
-  if (!templateText) return;
   const SweepInputs inputs{target,
                            bin,
                            JoinPath(bin, kLogFileName, style),
                            *ParseWholeNumber(settings.keepCount),
                            *ParseWholeNumber(settings.maxDays),
                            clutter};
-  const auto result =
-      ParseSweepResult(RunSweepEngine(context, FillSweepScript(*templateText, inputs)));
-  if (!result) return;
-  PrintCleanupReport(console, *result,
-                     {LastComponent(StripTrailingSeparators(context.anchorFolder)),
-                      Separator(style), settings.maxDays});
+  RunEngineAndReport(context, inputs, settings.maxDays);
 }
 
 }  // namespace
