@@ -9,13 +9,15 @@
 
 [CmdletBinding()]
 param(
-    [ValidateRange(100, 1000000)][int[]]$Sizes = @(20000, 40000),
+    # "20000,40000" works both with -File and -Command.
+    [string[]]$Sizes = @('20000', '40000'),
     [ValidateRange(1, 20)][int]$Runs = 3,
     [string]$WorkDir = ''
 )
 
 Set-StrictMode -Version 3.0
 $ErrorActionPreference = 'Stop'
+$Sizes = [int[]]@($Sizes | ForEach-Object { $_.Split(',') } | Where-Object { $_ -ne '' })
 
 $repo = Split-Path -Parent $PSScriptRoot
 $enginePath = [System.IO.Path]::Combine($repo, 'resources', 'scripts', 'sweep_engine.ps1')

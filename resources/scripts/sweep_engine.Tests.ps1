@@ -205,6 +205,19 @@ Describe 'Clutter sweep' {
         Get-Remaining $f | Should -Be @('a3.tmp', 'ab.tmp')
     }
 
+    It 'picks exactly the files -like would pick for the shipped rules and odd names' {
+        $f = New-SweepFolder
+        $rules = @('*.lst*', '*.inf*', 'iges_stats.dat*', 's2d0*.sec*', 'mechevnt*', '*_log.*', 'std.out', 'trail.txt.*', '*.err.*', 'mc_err.log', 'a+b(1)?.t$p', '^x.*', 'é*.LOG')
+        $names = @('x.lst', 'X.LST.2', 'a.inf', 'iges_stats.dat', 'S2D0001.SEC', 's2d0.sec.3', 'MechEvnt', 'run_log.txt', 'std.out', 'STD.OUTX', 'trail.txt.7',
+            'trail.txt', 'a.err.1', 'mc_err.log', 'mc_errXlog', 'a+b(1)x.t$p', 'a+b(1)xx.t$p', '^x.1', 'xx.1', 'É1.log', 'plain.prt.1', 'notes.txt')
+        foreach ($n in $names) { $null = New-TestFile $f.Target $n }
+        $expected = @($names | Where-Object { $name = $_; @($rules | Where-Object { $name -like $_ }).Count -gt 0 } | Sort-Object)
+        $paths = Get-ClutterFile -TargetDir $f.Target -Rules $rules
+        $found = @($paths | ForEach-Object { [System.IO.Path]::GetFileName($_) } | Sort-Object)
+        $found | Should -Be $expected
+        $found.Count | Should -Be 15
+    }
+
     It 'sweeps clutter before versions, so a model matched by a rule goes as clutter' {
         $f = New-SweepFolder
         foreach ($n in 'a.prt', 'a.prt.1', 'a.prt.2', 'b.asm.1', 'b.asm.2') { $null = New-TestFile $f.Target $n }

@@ -249,6 +249,23 @@ function Get-FileNameText {
     return , $names
 }
 
+# Regex text for a rule made only of literal characters, "*" and "?"; $null
+# for a rule with brackets or escapes, which is left to -like itself.
+function ConvertFrom-SimpleWildcard {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Rule)
+
+    if ($Rule.IndexOfAny([char[]]@('[', ']', '`')) -ge 0) { return $null }
+    $regex = [System.Text.StringBuilder]::new()
+    foreach ($c in $Rule.ToCharArray()) {
+        if ($c -eq '*') { $null = $regex.Append('.*') }
+        elseif ($c -eq '?') { $null = $regex.Append('.') }
+        else { $null = $regex.Append([regex]::Escape([string]$c)) }
+    }
+    return $regex.ToString()
+}
+
 # Files of the folder that match a clutter rule, ignoring case. Anything whose
 # path mentions the bin is left alone, so a sweep never eats its own history.
 function Get-ClutterFile {
@@ -262,7 +279,11 @@ function Get-ClutterFile {
     $paths = Get-FolderFile -Folder $TargetDir
     $names = Get-FileNameText -Paths $paths
     $matched = [System.Collections.Generic.HashSet[string]]::new([System.StringComparer]::Ordinal)
+    # Plain rules become one regex: one test per file instead of one per rule.
+    $simple = [System.Collections.Generic.List[string]]::new()
     foreach ($rule in $Rules) {
+        $regex = ConvertFrom-SimpleWildcard -Rule $rule
+        if ($null -ne $regex) { $simple.Add($regex); continue }
         try {
             # -like over the whole array filters in one pass per rule.
             foreach ($name in ($names -like $rule)) { $null = $matched.Add($name) }
@@ -270,6 +291,10 @@ function Get-ClutterFile {
             # A malformed pattern (an unclosed bracket) matches nothing.
             continue
         }
+    }
+    if ($simple.Count -gt 0) {
+        $any = [regex]::new('^(?:' + ($simple -join '|') + ')$', 'IgnoreCase, CultureInvariant, Singleline')
+        foreach ($name in $names) { if ($any.IsMatch($name)) { $null = $matched.Add($name) } }
     }
     $clutter = [System.Collections.Generic.List[string]]::new()
     for ($i = 0; $i -lt $paths.Length; $i++) {
@@ -346,19 +371,33 @@ function Format-SweepEventLine {
     return (Format-HistoryTimestamp -Now $Now) + ' | ' + $text.PadRight(35) + ' | ' + $TargetDir
 }
 
+# The files a sweep moved, as parallel lists (one object per file would cost
+# more than the move itself on a big folder).
+function New-MovedFileSet {
+    [CmdletBinding()]
+    [OutputType([psobject])]
+    param()
+
+    return [pscustomobject]@{
+        Name = [System.Collections.Generic.List[string]]::new()
+        Folder = [System.Collections.Generic.List[string]]::new()
+        Length = [System.Collections.Generic.List[long]]::new()
+    }
+}
+
 # Moves each file into its mirror folder in the bin. Returns one record per
 # file that really left its folder; a file that could not be moved (locked,
 # no rights) stays where it was and is not reported.
 function Move-FileToMirror {
     [CmdletBinding()]
-    [OutputType([System.Collections.Generic.List[psobject]])]
+    [OutputType([psobject])]
     param(
         [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Paths,
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
         [Parameter(Mandatory)][datetime]$Now
     )
 
-    $moved = [System.Collections.Generic.List[psobject]]::new()
+    $moved = New-MovedFileSet
     $canOverwrite = $null -ne [System.IO.File].GetMethod('Move', [type[]]@([string], [string], [bool]))
     $mirrorOf = @{}
     $created = [System.Collections.Generic.HashSet[string]]::new()
@@ -429,9 +468,11 @@ function Move-FileToMirror {
         }
         # Retention counts from the sweep, not from the file's own age.
         try { [System.IO.File]::SetLastWriteTime($target, $Now) } catch { $null = $_ }
-        $moved.Add([pscustomobject]@{ Name = $name; Folder = $folder; Length = $length })
+        $moved.Name.Add($name)
+        $moved.Folder.Add($folder)
+        $moved.Length.Add($length)
     }
-    return , $moved
+    return $moved
 }
 
 # Lines of the existing log that are dated and not older than the cut-off day.
@@ -559,19 +600,18 @@ function Get-SweptFileLine {
     [CmdletBinding()]
     [OutputType([System.Collections.Generic.List[string]])]
     param(
-        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[psobject]]$Files,
+        [Parameter(Mandatory)][psobject]$Files,
         [Parameter(Mandatory)][string]$Timestamp,
         [switch]$Clutter
     )
 
-    $lengths = [long[]]::new($Files.Count)
-    for ($i = 0; $i -lt $Files.Count; $i++) { $lengths[$i] = $Files[$i].Length }
-    $sizes = ConvertTo-SizeText -Bytes $lengths
+    $sizes = ConvertTo-SizeText -Bytes $Files.Length.ToArray()
     $suffix = ')'
     if ($Clutter) { $suffix = ') [Clutter]' }
-    $lines = [System.Collections.Generic.List[string]]::new($Files.Count)
-    for ($i = 0; $i -lt $Files.Count; $i++) {
-        $lines.Add($Timestamp + ' | ' + $Files[$i].Name.PadRight(35) + ' | ' + $Files[$i].Folder.PadRight(87) + ' | (' + $sizes[$i] + $suffix)
+    $count = $Files.Name.Count
+    $lines = [System.Collections.Generic.List[string]]::new($count)
+    for ($i = 0; $i -lt $count; $i++) {
+        $lines.Add($Timestamp + ' | ' + $Files.Name[$i].PadRight(35) + ' | ' + $Files.Folder[$i].PadRight(87) + ' | (' + $sizes[$i] + $suffix)
     }
     $lines.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
     return , $lines
@@ -585,13 +625,13 @@ function Get-SweepBlock {
     param(
         [Parameter(Mandatory)][datetime]$Now,
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$TargetDir,
-        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[psobject]]$Clutter,
-        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[psobject]]$Models
+        [Parameter(Mandatory)][psobject]$Clutter,
+        [Parameter(Mandatory)][psobject]$Models
     )
 
     $stamp = Format-HistoryTimestamp -Now $Now
     $block = [System.Collections.Generic.List[string]]::new()
-    $block.Add((Format-SweepEventLine -Now $Now -ModelCount $Models.Count -ClutterCount $Clutter.Count -TargetDir $TargetDir))
+    $block.Add((Format-SweepEventLine -Now $Now -ModelCount $Models.Name.Count -ClutterCount $Clutter.Name.Count -TargetDir $TargetDir))
     $block.AddRange((Get-SweptFileLine -Files $Clutter -Timestamp $stamp -Clutter))
     $block.AddRange((Get-SweptFileLine -Files $Models -Timestamp $stamp))
     return , $block
@@ -600,10 +640,10 @@ function Get-SweepBlock {
 function Measure-MovedByte {
     [CmdletBinding()]
     [OutputType([long])]
-    param([Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[psobject]]$Files)
+    param([Parameter(Mandatory)][psobject]$Files)
 
     $total = [long]0
-    foreach ($file in $Files) { $total += $file.Length }
+    foreach ($length in $Files.Length) { $total += $length }
     return $total
 }
 
@@ -625,8 +665,8 @@ function Invoke-FolderSweep {
     )
 
     $cutoff = Get-SweepCutoff -Now $Now -MaxDays $MaxDays
-    $clutterMoved = [System.Collections.Generic.List[psobject]]::new()
-    $modelsMoved = [System.Collections.Generic.List[psobject]]::new()
+    $clutterMoved = New-MovedFileSet
+    $modelsMoved = New-MovedFileSet
     # Each step is fenced so that a surprise in one never skips the log of the
     # files already moved.
     try { $null = Remove-AgedBinFile -RecycleDir $RecycleDir -LogFile $LogFile -Cutoff $cutoff } catch { $null = $_ }
@@ -646,9 +686,9 @@ function Invoke-FolderSweep {
     } catch { $null = $_ }
 
     return [pscustomobject]@{
-        ClutterCount = $clutterMoved.Count
+        ClutterCount = $clutterMoved.Name.Count
         ClutterBytes = Measure-MovedByte -Files $clutterMoved
-        ModelCount = $modelsMoved.Count
+        ModelCount = $modelsMoved.Name.Count
         ModelBytes = Measure-MovedByte -Files $modelsMoved
         LogBusy = $logBusy
     }
