@@ -186,7 +186,7 @@ Describe 'vantor /R on Linux' {
         $world = New-Anchor
         $project = New-Project $world
         $before = Get-FolderState $project
-        $sweep = Invoke-Vantor $world @('/C', $project)
+        $null = Invoke-Vantor $world @('/C', $project)
         @(Get-FolderState $project).Count | Should -Be ($before.Count - 6)
         $run = Invoke-Vantor $world @('/R')
         $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 6 file(s) to their original locations.`n")
