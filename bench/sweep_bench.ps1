@@ -1,7 +1,9 @@
 # Sweep engine benchmark: builds a project folder, sweeps it with the engine
 # template as the program runs it (a fresh PowerShell process on a filled
-# payload), and compares with the same moves made by a plain `mv` loop and by
-# the naive cmdlet pipeline (Get-ChildItem | Move-Item), on identical data.
+# payload), and compares with the same moves made by a plain shell loop of
+# `mv`, by a loop of rename() calls in one perl process (the floor: no
+# process per file, no checks, no log), and by the naive cmdlet pipeline
+# (Get-ChildItem | Move-Item), all on identical data in the same run.
 #
 #   pwsh -NoProfile -File bench/sweep_bench.ps1 [-Sizes 20000,40000] [-Runs 3]
 #
@@ -88,6 +90,15 @@ function Invoke-PlainMoveLoop {
     & bash -c $script bench $Project $Mirror $list
 }
 
+function Invoke-RenameLoop {
+    param([string]$Project, [string]$Mirror, [System.Collections.Generic.List[string]]$Moves)
+
+    $list = [System.IO.Path]::Combine($WorkDir, 'moves.txt')
+    [System.IO.File]::WriteAllLines($list, $Moves)
+    $script = 'use File::Path qw(make_path); my ($p, $m, $l) = @ARGV; make_path($m); open(my $f, "<", $l) or die; while (my $n = <$f>) { chomp $n; rename("$p/$n", "$m/$n") or die "$n: $!"; }'
+    & perl -e $script $Project $Mirror $list
+}
+
 function Invoke-NaiveMove {
     param([string]$Project, [string]$Mirror, [System.Collections.Generic.List[string]]$Moves)
 
@@ -117,14 +128,15 @@ function Get-Median([double[]]$Values) {
 
 $engineBySize = @{}
 "Sweep engine benchmark: median of $Runs runs each, keep count $keepCount, fresh process per run"
-'{0,8} {1,8} {2,10} {3,10} {4,10} {5,9} {6,9}' -f 'files', 'moved', 'engine s', 'mv loop s', 'naive s', 'vs mv', 'vs naive'
+'{0,8} {1,8} {2,9} {3,10} {4,9} {5,9} {6,8} {7,9} {8,9}' -f 'files', 'moved', 'engine s', 'mv loop s', 'rename s', 'naive s', 'vs mv', 'vs rename', 'vs naive'
 foreach ($size in $Sizes) {
     $engine = [System.Collections.Generic.List[double]]::new()
     $plain = [System.Collections.Generic.List[double]]::new()
+    $rename = [System.Collections.Generic.List[double]]::new()
     $naive = [System.Collections.Generic.List[double]]::new()
     $moved = 0
     for ($run = 0; $run -lt $Runs; $run++) {
-        foreach ($kind in @('engine', 'plain', 'naive')) {
+        foreach ($kind in @('engine', 'plain', 'rename', 'naive')) {
             if ([System.IO.Directory]::Exists($WorkDir)) { [System.IO.Directory]::Delete($WorkDir, $true) }
             $project = [System.IO.Path]::Combine($WorkDir, 'Proj')
             $bin = [System.IO.Path]::Combine($WorkDir, 'Vantor_Sweep')
@@ -139,6 +151,8 @@ foreach ($size in $Sizes) {
                 if ($moved -ne $moves.Count) { Write-Warning "engine moved $moved files, expected $($moves.Count)" }
             } elseif ($kind -eq 'plain') {
                 $plain.Add((Measure-Seconds { Invoke-PlainMoveLoop -Project $project -Mirror $mirror -Moves $moves }))
+            } elseif ($kind -eq 'rename') {
+                $rename.Add((Measure-Seconds { Invoke-RenameLoop -Project $project -Mirror $mirror -Moves $moves }))
             } else {
                 $naive.Add((Measure-Seconds { Invoke-NaiveMove -Project $project -Mirror $mirror -Moves $moves }))
             }
@@ -148,9 +162,10 @@ foreach ($size in $Sizes) {
     }
     $e = Get-Median $engine.ToArray()
     $p = Get-Median $plain.ToArray()
+    $q = Get-Median $rename.ToArray()
     $n = Get-Median $naive.ToArray()
     $engineBySize[$size] = $e
-    '{0,8} {1,8} {2,10:F2} {3,10:F2} {4,10:F2} {5,8:F2}x {6,8:F2}x' -f $size, $moved, $e, $p, $n, ($e / $p), ($e / $n)
+    '{0,8} {1,8} {2,9:F2} {3,10:F2} {4,9:F2} {5,9:F2} {6,7:F2}x {7,8:F2}x {8,8:F2}x' -f $size, $moved, $e, $p, $q, $n, ($e / $p), ($e / $q), ($e / $n)
 }
 if ($Sizes.Length -ge 2) {
     $first = $Sizes[0]
