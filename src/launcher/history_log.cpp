@@ -3,21 +3,12 @@
 #include <cstdio>
 #include <ctime>
 
+#include "maintenance/size_text.h"
 #include "shell/config_file.h"
 #include "shell/paths.h"
 #include "shell/text.h"
 
 namespace vantor {
-namespace {
-
-std::string Fixed(double value, int decimals, const char* unit) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f %s", decimals, value, unit);
-  return text;
-}
-
-}  // namespace
-
 std::string BinFolderOf(const std::string& anchorFolder, PathStyle style) {
   return JoinPath(anchorFolder, kBinFolderName, style);
 }
@@ -34,18 +25,10 @@ std::string HistoryTimeNow() {
   return text;
 }
 
-std::string HistorySizeText(std::uint64_t bytes) {
-  const double size = static_cast<double>(bytes);
-  if (bytes < 1024ull) return Fixed(size, 1, "B");
-  if (bytes < 1048576ull) return Fixed(size / 1024.0, 1, "KB");
-  if (bytes < 1073741824ull) return Fixed(size / 1048576.0, 2, "MB");
-  return Fixed(size / 1073741824.0, 3, "GB");
-}
-
 std::string HistoryEntryLine(const std::string& time, const std::string& displayName,
                              const std::string& folder, std::uint64_t bytes) {
   return time + " | " + PadRight(displayName, 35) + " | " + PadRight(folder, 87) + " | (" +
-         HistorySizeText(bytes) + ") [Clutter]";
+         FormatSize(bytes) + ") [Clutter]";
 }
 
 std::string LaunchEventLine(const std::string& time, const std::string& versionLabel,

@@ -18,9 +18,6 @@ std::string HistoryLogOf(const std::string& anchorFolder, PathStyle style);
 // The local time now as "YYYY-MM-DD hh:mm:ss".
 std::string HistoryTimeNow();
 
-// 512.0 B, 1.5 KB, 2.25 MB, 1.000 GB.
-std::string HistorySizeText(std::uint64_t bytes);
-
 // time | name (35) | folder (87) | (size) [Clutter]
 std::string HistoryEntryLine(const std::string& time, const std::string& displayName,
                              const std::string& folder, std::uint64_t bytes);

@@ -14,16 +14,6 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-TEST(HistorySizeText, UnitsAndDecimals) {
-  EXPECT_EQ(HistorySizeText(0), "0.0 B");
-  EXPECT_EQ(HistorySizeText(1023), "1023.0 B");
-  EXPECT_EQ(HistorySizeText(1024), "1.0 KB");
-  EXPECT_EQ(HistorySizeText(1536), "1.5 KB");
-  EXPECT_EQ(HistorySizeText(1048576), "1.00 MB");
-  EXPECT_EQ(HistorySizeText(2359296), "2.25 MB");
-  EXPECT_EQ(HistorySizeText(1073741824), "1.000 GB");
-}
-
 TEST(HistoryLines, ColumnsArePaddedNeverCut) {
   EXPECT_EQ(HistoryEntryLine("2026-01-02 03:04:05", "config.pro", "C:\\Users\\me", 2048),
             "2026-01-02 03:04:05 | config.pro" + std::string(25, ' ') + " | C:\\Users\\me" +

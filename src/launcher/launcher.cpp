@@ -14,6 +14,7 @@
 #include "launcher/user_environment.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
+#include "shell/fatal_error.h"
 #include "shell/countdown.h"
 #include "shell/paths.h"
 
@@ -116,18 +117,6 @@ void RunSequence(Context& context, const std::string& targetArgument, const Laun
   Countdown(context, hooks);
 }
 
-void ReportException(Console& console, const char* message) {
-  if (message) {
-    Print(console, color::kRed, "\n  [!] FATAL SYSTEM EXCEPTION CAUGHT: \n      ");
-    Print(console, color::kYellow, std::string(message) + "\n\n");
-    Print(console, color::kGrey,
-          "  The C++ kernel stopped an instant crash. Please review the error.\n");
-  } else {
-    Print(console, color::kRed, "\n  [!] UNKNOWN FATAL ERROR OCCURRED.\n");
-    console.SetColor(color::kGrey);
-  }
-}
-
 }  // namespace
 
 void RunLauncher(Context& context, const std::string& targetArgument) {
@@ -141,9 +130,9 @@ void RunLauncher(Context& context, const std::string& targetArgument, const Laun
     RunSequence(context, targetArgument, hooks);
     return;
   } catch (const std::exception& error) {
-    ReportException(context.console, error.what());
+    PrintFatalError(context.console, error.what());
   } catch (...) {
-    ReportException(context.console, nullptr);
+    PrintFatalError(context.console, nullptr);
   }
   Countdown(context, hooks);
 }

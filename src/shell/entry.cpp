@@ -8,6 +8,7 @@
 #include "maintenance/restore_utility.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
+#include "shell/fatal_error.h"
 #include "shell/paths.h"
 #include "shell/text.h"
 
@@ -62,16 +63,7 @@ int RunFromArguments(Context& context, const std::vector<std::string>& arguments
 
 // A job that lets an error escape still ends with a readable message.
 int ReportFatalError(Context& context, const char* message) {
-  Console& console = context.console;
-  if (message) {
-    Print(console, color::kRed, "\n  [!] FATAL SYSTEM EXCEPTION CAUGHT: \n      ");
-    Print(console, color::kYellow, std::string(message) + "\n\n");
-    Print(console, color::kGrey,
-          "  The C++ kernel stopped an instant crash. Please review the error.\n");
-  } else {
-    Print(console, color::kRed, "\n  [!] UNKNOWN FATAL ERROR OCCURRED.\n");
-    console.SetColor(color::kGrey);
-  }
+  PrintFatalError(context.console, message);
   try {
     RunClosingCountdown(context, kGuardCountdown);
   } catch (...) {
