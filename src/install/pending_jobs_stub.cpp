@@ -1,12 +1,9 @@
-// The migration wizard and the add-on installer are not part of this build
-// yet: the menu says so, and Setup goes on with a clean environment.
+// The add-on installer is not part of this build yet: the menu says so.
 #include "install/setup.h"
 #include "shell/not_available.h"
 
 namespace vantor {
 
-bool ShowMigrationWizard(Context&, const std::string&) { return false; }
-void RunMigrationWizard(Context& context) { ReportNotAvailable(context); }
 void InstallAddOn(Context& context) { ReportNotAvailable(context); }
 
 }  // namespace vantor

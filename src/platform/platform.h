@@ -86,6 +86,9 @@ class System {
   virtual int ReadKey() = 0;
   // True when ReadKey would return at once (a key, or the end of input).
   virtual bool KeyWaiting() = 0;
+  // One line typed (or dropped) at the console, without its line end; empty
+  // when no line can come (input closed).
+  virtual std::optional<std::string> ReadLine() = 0;
   virtual bool IsShiftHeld() = 0;
   virtual void Sleep(int milliseconds) = 0;
 
@@ -156,6 +159,10 @@ ProgramCall MirrorFolderCommand(const std::string& source, const std::string& de
 // trees already agreed, above 0 when files were (or would be) copied or
 // deleted, or when something failed.
 int MirrorStatus(const ProcessOutput& finished, MirrorRun run);
+
+// Unpacking a zip archive into a folder: Windows' own tar.exe, bsdtar on
+// Linux. The command is run with System::RunProgram.
+ProgramCall ExtractArchiveCommand(const std::string& archive, const std::string& destination);
 
 // Bytes of an embedded resource by number (templates 107-111, manual 112).
 std::optional<std::string_view> EmbeddedResource(int number);

@@ -145,15 +145,17 @@ TEST(Menu, ColoursOfTheLabels) {
   EXPECT_TRUE(has({color::kYellow, "Interactive Options:\n"}));
 }
 
-TEST(Menu, UnlistedKeysRedrawAndPendingJobsSayNotAvailable) {
+TEST(Menu, UnlistedKeysRedrawAndMigrateOpensTheWizard) {
   FakeWorld world;
   world.context.anchorFolder = "X:\\";
-  world.system.Type("zmq");
+  world.system.Type("zm");
   ShowMainMenu(world.context);
   const std::string text = world.console.Text();
   EXPECT_EQ(std::count(text.begin(), text.end(), '<'), 3);  // three screens
-  EXPECT_NE(text.find("[S, M, A, U, H, Q]: M\n\n  [!] Not available in this build.\n"),
-            std::string::npos);
+  EXPECT_NE(text.find("[S, M, A, U, H, Q]: M\n\n  \u2554"), std::string::npos);
+  EXPECT_NE(text.find("  [INFO] Opening Migration Wizard...\n"), std::string::npos);
+  ASSERT_EQ(world.scripts.scripts.size(), 1u);
+  EXPECT_NE(world.scripts.scripts[0].first.find(EncodeScriptText("X:\\")), std::string::npos);
   EXPECT_NE(text.find("Vantor Foundation  : Unknown\n"), std::string::npos);
 }
 

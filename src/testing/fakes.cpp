@@ -43,6 +43,13 @@ int FakeSystem::ReadKey() {
   return key;
 }
 
+std::optional<std::string> FakeSystem::ReadLine() {
+  if (lines.empty()) return std::nullopt;
+  std::string line = std::move(lines.front());
+  lines.pop_front();
+  return line;
+}
+
 void FakeSystem::Type(std::string_view text) {
   for (const char c : text) keys.push_back(static_cast<unsigned char>(c));
 }

@@ -59,6 +59,7 @@ class FakeSystem final : public System {
   std::string tempFolder = "C:\\Users\\me\\AppData\\Local\\Temp\\";
   std::string currentDirectory = "C:\\Work";
   std::deque<int> keys;  // -1 once empty
+  std::deque<std::string> lines;  // for ReadLine; none once empty
   bool shiftHeld = false;
   std::map<std::string, std::string> environment;
   int sleptMs = 0;
@@ -98,6 +99,7 @@ class FakeSystem final : public System {
   unsigned ProcessId() override { return 4711; }
   int ReadKey() override;
   bool KeyWaiting() override { return !keys.empty(); }
+  std::optional<std::string> ReadLine() override;
   bool IsShiftHeld() override { return shiftHeld; }
   void Sleep(int milliseconds) override { sleptMs += milliseconds; }
   std::optional<std::string> GetEnv(const std::string& name) override;

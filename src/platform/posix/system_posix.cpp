@@ -95,6 +95,20 @@ class PosixSystem final : public System {
     pollfd fd{STDIN_FILENO, POLLIN, 0};
     return poll(&fd, 1, 0) > 0;  // also true at the end of input
   }
+  std::optional<std::string> ReadLine() override {
+    // Byte by byte: a buffered stream would swallow the keys that follow.
+    std::string line;
+    unsigned char c = 0;
+    bool any = false;
+    while (read(STDIN_FILENO, &c, 1) == 1) {
+      any = true;
+      if (c == '\n') break;
+      line += static_cast<char>(c);
+    }
+    if (!any) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+  }
   bool IsShiftHeld() override { return false; }
   void Sleep(int milliseconds) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));

@@ -56,6 +56,37 @@ class Win32System final : public System {
     return key;
   }
   bool KeyWaiting() override { return _kbhit() != 0; }
+  std::optional<std::string> ReadLine() override {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(input, &mode)) {
+      // UTF-16 from the console: a dropped path keeps every letter whatever
+      // the console code page.
+      std::wstring line;
+      wchar_t buffer[512];
+      DWORD got = 0;
+      while (line.find(L'\n') == std::wstring::npos) {
+        if (!ReadConsoleW(input, buffer, 512, &got, nullptr) || got == 0) break;
+        line.append(buffer, got);
+      }
+      if (line.empty()) return std::nullopt;
+      line = line.substr(0, line.find_first_of(L"\r\n"));
+      return Narrow(line);
+    }
+    // A pipe: byte by byte, so nothing after the line is taken from the keys.
+    std::string line;
+    char c = 0;
+    DWORD got = 0;
+    bool any = false;
+    while (ReadFile(input, &c, 1, &got, nullptr) && got == 1) {
+      any = true;
+      if (c == '\n') break;
+      line += c;
+    }
+    if (!any) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+  }
   bool IsShiftHeld() override { return GetAsyncKeyState(VK_SHIFT) < 0; }
   void Sleep(int milliseconds) override { ::Sleep(static_cast<DWORD>(milliseconds)); }
 
