@@ -1,0 +1,277 @@
+#include "install/addon_installer.h"
+
+#include <gtest/gtest.h>
+
+#include "install/install_test_support.h"
+#include "install/setup.h"
+#include "shell/entry.h"
+
+namespace vantor {
+namespace {
+
+using testing::Canonical;
+using testing::InstallWorld;
+using testing::ReadFile;
+using testing::WriteFile;
+
+TEST(AddOnRules, IntegrationRoleByName) {
+  EXPECT_EQ(IntegrationRoleOf("Extra_Mapkeys.pro"), IntegrationRole::Mapkeys);
+  EXPECT_EQ(IntegrationRoleOf("addon_CONFIG.pro"), IntegrationRole::Configuration);
+  EXPECT_EQ(IntegrationRoleOf("config_and_mapkeys.pro"), IntegrationRole::Configuration);
+  EXPECT_EQ(IntegrationRoleOf("Tools.PRO"), IntegrationRole::Ignored);
+  EXPECT_EQ(IntegrationRoleOf("config.pro.bak"), IntegrationRole::Ignored);
+  EXPECT_EQ(IntegrationRoleOf("tools.pro"), IntegrationRole::Ignored);
+}
+
+TEST(AddOnRules, DroppedPathLosesItsQuotes) {
+  EXPECT_EQ(CleanDroppedPath("\"C:\\My Packages\\addon.zip\""), "C:\\My Packages\\addon.zip");
+  EXPECT_EQ(CleanDroppedPath("  C:\\a.zip \r"), "C:\\a.zip");
+}
+
+TEST(AddOnRules, PackagePathMustExistAndNameAZipCaseSensitively) {
+  testing::TempDir dir;
+  WriteFile(dir / "Addon.ZIP", "z");
+  WriteFile(dir / "notes.zip.txt", "z");
+  WriteFile(dir / "good.zip", "z");
+  EXPECT_TRUE(IsAddOnPackagePath(dir / "good.zip"));
+  EXPECT_TRUE(IsAddOnPackagePath(dir / "notes.zip.txt"));
+  EXPECT_FALSE(IsAddOnPackagePath(dir / "Addon.ZIP"));
+  EXPECT_FALSE(IsAddOnPackagePath(dir / "missing.zip"));
+}
+
+TEST(AddOnRules, TextLinesAsATextModeReaderSeesThem) {
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(SplitTextLines(""), Lines{});
+  EXPECT_EQ(SplitTextLines("a\r\nb"), (Lines{"a", "b"}));
+  EXPECT_EQ(SplitTextLines("a\n\r\nb\r\n"), (Lines{"a", "", "b"}));
+}
+
+TEST(AddOnMerge, OptionsReplaceInPlaceCommentsAppendLinesWithoutValueAreSkipped) {
+  const std::vector<std::string> master = {"! mine", "Display_Mode wireframe", "", "units mm"};
+  const auto merged =
+      MergeOptionLines(master, {"display_mode shade", "regen_failure_handling", "! from the add-on",
+                                "", "new_opt\tyes", "NEW_OPT no"});
+  EXPECT_EQ(merged, (std::vector<std::string>{"! mine", "display_mode shade", "", "units mm",
+                                              "! from the add-on", "", "NEW_OPT no"}));
+}
+
+TEST(AddOnMerge, KeysAreNotTrimmed) {
+  // A line that starts with a blank has the empty key and meets only its like.
+  EXPECT_EQ(MergeOptionLines({"a 1", " b 2"}, {" c 3"}), (std::vector<std::string>{"a 1", " c 3"}));
+  EXPECT_EQ(MergeOptionLines({"a 1"}, {"\tc 3"}), (std::vector<std::string>{"a 1", "\tc 3"}));
+  // A master line without a value has the whole line as key.
+  EXPECT_EQ(MergeOptionLines({"flag"}, {"FLAG on"}), (std::vector<std::string>{"FLAG on"}));
+}
+
+TEST(AddOnMerge, MapkeyBlockBytes) {
+  const std::string rule = "! " + std::string(40, '-') + "\r\n";
+  EXPECT_EQ(MapkeyBlock("Extra_Mapkeys.pro", "mapkey a @x;\nmapkey b @y;\r\n"),
+            "\r\n" + rule + "! --- Appended by Vantor Extension: Extra_Mapkeys.pro ---\r\n" + rule +
+                "mapkey a @x;\r\nmapkey b @y;\r\n\r\n");
+}
+
+// An anchor with a package file; the fake tar "unpacks" by leaving whatever
+// the test put into Vantor_Home beforehand.
+struct AddOnWorld : InstallWorld {
+  std::string home = anchor + "/Vantor_Home";
+  std::string settings = home + "/Settings";
+  std::string master = settings + "/Vantor_config.pro";
+  std::string mapkeys = settings + "/Vantor_mapkeys.pro";
+  std::string backup = settings + "/Vantor_config.pro.bak";
+  std::string integration = home + "/Integration";
+  std::string package = dir / "My Packages/addon.zip";
+
+  AddOnWorld() {
+    WriteFile(package, "zip");
+    world.system.lines.push_back("\"" + package + "\"");
+  }
+  void Run() { InstallAddOn(world.context); }
+};
+
+std::string InstallerStart() {
+  const std::string rule = RepeatText(box::kDouble, box::kInnerWidth);
+  return "{7}<cls>{8}  " + std::string(box::kTopLeft) + rule + std::string(box::kTopRight) +
+         "\n  " + std::string(box::kSide) + " {11}Vantor Extension Installer{8}" +
+         std::string(58 - 26, ' ') + " " + std::string(box::kSide) + "\n  " +
+         std::string(box::kBottomLeft) + rule + std::string(box::kBottomRight) + "\n" +
+         "{7}  Drag and drop the Vantor Add-on package (.zip) here:\n\n  Path: ";
+}
+
+TEST(InstallAddOnJob, EmptyInputReturnsAtOnce) {
+  for (const bool closed : {false, true}) {
+    AddOnWorld addOn;
+    addOn.world.system.lines.clear();
+    if (!closed) addOn.world.system.lines.push_back("  ");
+    testing::WriteFile(addOn.dir / "cwd/VantorSP.ini", "CP_Countdown=Normal\r\n");
+    addOn.Run();
+    EXPECT_EQ(addOn.Output(), Canonical(InstallerStart()));
+    EXPECT_TRUE(addOn.world.system.programRuns.empty());
+    EXPECT_EQ(addOn.world.system.sleptMs, 0);
+  }
+}
+
+TEST(InstallAddOnJob, InvalidPathAbortsAndTouchesNothing) {
+  for (const std::string name : {"Addon.ZIP", "missing.zip"}) {
+    AddOnWorld addOn;
+    if (name == "Addon.ZIP") WriteFile(addOn.dir / name, "z");
+    addOn.world.system.lines = {addOn.dir / name};
+    addOn.Run();
+    EXPECT_EQ(
+        addOn.Output(),
+        Canonical(InstallerStart() + "\n  {12}[!] Invalid file or path not found. Aborting.\n{7}"))
+        << name;
+    EXPECT_FALSE(PathExists(addOn.home));
+    EXPECT_TRUE(addOn.world.system.programRuns.empty());
+  }
+}
+
+TEST(InstallAddOnJob, FailedExtractionKeepsTheBackup) {
+  AddOnWorld addOn;
+  WriteFile(addOn.master, "units mm\r\n");
+  addOn.world.system.programOutput = ProcessOutput{1, "tar: Error opening archive\n"};
+  addOn.Run();
+  EXPECT_EQ(addOn.Output(),
+            Canonical(InstallerStart() + "\n  {8}[*] Extracting Payload...\n{7}" +
+                      "tar: Error opening archive\n" +
+                      "  {12}[!] Extraction failed (Corrupt ZIP?). Aborting.\n{7}"));
+  const ProgramCall expected = ExtractArchiveCommand(addOn.package, addOn.home);
+  ASSERT_EQ(addOn.world.system.programRuns.size(), 1u);
+  EXPECT_EQ(addOn.world.system.programRuns[0].first, expected.program);
+  EXPECT_EQ(addOn.world.system.programRuns[0].second, expected.arguments);
+  EXPECT_EQ(ReadFile(addOn.backup), "units mm\r\n");
+}
+
+TEST(InstallAddOnJob, TarThatCannotStartIsAFailedExtraction) {
+  AddOnWorld addOn;
+  addOn.world.system.programOutput = std::nullopt;
+  addOn.Run();
+  EXPECT_NE(addOn.Output().find("[!] Extraction failed (Corrupt ZIP?). Aborting.\n"),
+            std::string::npos);
+}
+
+TEST(InstallAddOnJob, PackageWithoutIntegrationFolder) {
+  AddOnWorld addOn;
+  addOn.Run();
+  EXPECT_EQ(addOn.Output(),
+            Canonical(InstallerStart() + "  {8}[*] Initializing Vantor_Home foundation...\n{7}" +
+                      "\n  {8}[*] Extracting Payload...\n{7}" +
+                      "  {10}[+] Package extracted. (No dynamic integration files found).\n{7}"));
+  EXPECT_TRUE(IsDirectory(addOn.settings));
+}
+
+TEST(InstallAddOnJob, MergesConfigurationAppendsMapkeysAndCleansUp) {
+  AddOnWorld addOn;
+  WriteFile(addOn.master, "! master\r\nDisplay_Mode wireframe\r\nunits mm\r\n");
+  WriteFile(addOn.mapkeys, "mapkey old @a;\r\n");
+  WriteFile(addOn.integration + "/addon_config.pro", "display_mode shade\nnew_opt 1\n");
+  WriteFile(addOn.integration + "/Extra_Mapkeys.pro", "mapkey x @y;\n");
+  WriteFile(addOn.integration + "/Tools.PRO", "ignored yes\n");
+  addOn.Run();
+  EXPECT_EQ(addOn.Output(), Canonical(InstallerStart() + "\n  {8}[*] Extracting Payload...\n{7}" +
+                                      "  {11}[+] Appending Mapkeys:     {7}Extra_Mapkeys.pro\n" +
+                                      "  {11}[+] Merging Configuration: {7}addon_config.pro\n" +
+                                      "\n  {10}[+] Add-on Successfully Integrated.\n{7}"));
+  EXPECT_EQ(ReadFile(addOn.master), "! master\r\ndisplay_mode shade\r\nunits mm\r\nnew_opt 1\r\n");
+  const std::string rule = "! " + std::string(40, '-') + "\r\n";
+  EXPECT_EQ(ReadFile(addOn.mapkeys),
+            "mapkey old @a;\r\n\r\n" + rule +
+                "! --- Appended by Vantor Extension: Extra_Mapkeys.pro ---\r\n" + rule +
+                "mapkey x @y;\r\n\r\n");
+  EXPECT_FALSE(PathExists(addOn.integration));
+  EXPECT_FALSE(PathExists(addOn.backup));
+}
+
+TEST(InstallAddOnJob, TwoConfigurationFilesWithoutMasterBothCount) {
+  AddOnWorld addOn;
+  WriteFile(addOn.integration + "/a_config.pro", "one 1\n");
+  WriteFile(addOn.integration + "/b_config.pro", "two 2\n");
+  addOn.Run();
+  const std::string text = addOn.Output();
+  EXPECT_NE(text.find("{7}a_config.pro\n      {8}[-] Master Config not found. Creating new "
+                      "file.\n{7}  {11}[+] Merging Configuration: {7}b_config.pro\n"),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(addOn.master), "one 1\r\ntwo 2\r\n");
+}
+
+TEST(InstallAddOnJob, MissingMasterMapkeysIsCreated) {
+  AddOnWorld addOn;
+  WriteFile(addOn.integration + "/mapkeys.pro", "mapkey z @z;");
+  addOn.Run();
+  EXPECT_NE(addOn.Output().find("      {8}[-] Master Mapkeys not found. Creating new file.\n{7}"),
+            std::string::npos);
+  EXPECT_TRUE(EndsWith(ReadFile(addOn.mapkeys),
+                       "---\r\n! " + std::string(40, '-') + "\r\nmapkey z @z;\r\n"));
+}
+
+TEST(InstallAddOnJob, MergeErrorRestoresTheMasterFromItsBackup) {
+  AddOnWorld addOn;
+  WriteFile(addOn.master, "units mm\r\n");
+  WriteFile(addOn.integration + "/a_config.pro", "units inch\n");
+  WriteFile(addOn.integration + "/b_mapkeys.pro", "mapkey x @y;\n");
+  ASSERT_TRUE(CreateFolders(addOn.mapkeys));  // cannot be read or replaced
+  addOn.Run();
+  EXPECT_TRUE(EndsWith(addOn.Output(),
+                       Canonical("{7}b_mapkeys.pro\n\n  {12}[!] Merge encountered an error. "
+                                 "Rolling back changes...\n{7}")));
+  EXPECT_EQ(ReadFile(addOn.master), "units mm\r\n");
+  EXPECT_FALSE(PathExists(addOn.backup));
+  EXPECT_TRUE(PathExists(addOn.integration));
+}
+
+TEST(InstallAddOnJob, MergeErrorRemovesAMasterThatDidNotExist) {
+  AddOnWorld addOn;
+  WriteFile(addOn.integration + "/a_config.pro", "units inch\n");
+  WriteFile(addOn.integration + "/b_mapkeys.pro", "mapkey x @y;\n");
+  ASSERT_TRUE(CreateFolders(addOn.mapkeys));
+  addOn.Run();
+  EXPECT_NE(addOn.Output().find("[!] Merge encountered an error."), std::string::npos);
+  EXPECT_FALSE(PathExists(addOn.master));
+}
+
+TEST(InstallAddOnJob, ABackupLeftByAnEarlierRunIsKept) {
+  // Without a master there is nothing to back up; the older backup may be the
+  // user's only copy of their settings.
+  AddOnWorld addOn;
+  WriteFile(addOn.backup, "older\r\n");
+  WriteFile(addOn.integration + "/x_config.pro", "units inch\n");
+  addOn.Run();
+  EXPECT_EQ(ReadFile(addOn.master), "units inch\r\n");
+  EXPECT_EQ(ReadFile(addOn.backup), "older\r\n");
+}
+
+TEST(InstallAddOnJob, MenuKeyAOpensTheInstallerAndReturnsToTheMenu) {
+  AddOnWorld addOn;
+  addOn.world.system.lines = {""};
+  addOn.world.system.Type("a");
+  ShowMainMenu(addOn.world.context);
+  const std::string text = addOn.world.console.Text();
+  EXPECT_NE(text.find("[S, M, A, U, H, Q]: A\n\n<cls>"), std::string::npos);
+  EXPECT_NE(text.find("Vantor Extension Installer"), std::string::npos);
+  EXPECT_TRUE(text.ends_with(": Q\n"));
+}
+
+TEST(ArchiveCommand, UnpacksAZipWithThePlatformTar) {
+  testing::TempDir dir;
+  WriteFile(dir / "src/Integration/x_config.pro", "a 1\n");
+  WriteFile(dir / "src/Library/part.prt", "p");
+  System& system = RealSystem();
+  const auto packed =
+      system.RunProgram("bsdtar", {"-a", "-cf", dir / "pkg.zip", "-C", dir / "src", "."});
+  ASSERT_TRUE(packed && packed->exitCode == 0);
+  ASSERT_TRUE(CreateFolders(dir / "home"));
+  const ProgramCall call = ExtractArchiveCommand(dir / "pkg.zip", dir / "home");
+  const auto unpacked = system.RunProgram(call.program, call.arguments);
+  ASSERT_TRUE(unpacked);
+  EXPECT_EQ(unpacked->exitCode, 0);
+  EXPECT_EQ(ReadFile(dir / "home/Integration/x_config.pro"), "a 1\n");
+  EXPECT_EQ(ReadFile(dir / "home/Library/part.prt"), "p");
+
+  WriteFile(dir / "broken.zip", "not a zip");
+  const ProgramCall broken = ExtractArchiveCommand(dir / "broken.zip", dir / "home");
+  const auto failed = system.RunProgram(broken.program, broken.arguments);
+  ASSERT_TRUE(failed);
+  EXPECT_NE(failed->exitCode, 0);
+}
+
+}  // namespace
+}  // namespace vantor
