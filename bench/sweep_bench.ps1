@@ -47,7 +47,7 @@ function New-BenchProject {
         $moves.Add($name)
     }
     $keep = [int]($Count / 10)
-    $keepKinds = @('spec{0}.pdf', 'notes{0}.txt', 'export{0}.step')
+    $keepKinds = @('datasheet{0}.pdf', 'notes{0}.txt', 'export{0}.step')
     for ($i = 0; $i -lt $keep; $i++) {
         [System.IO.File]::WriteAllBytes([System.IO.Path]::Combine($Folder, ($keepKinds[$i % 3] -f $i)), $bytes)
     }
