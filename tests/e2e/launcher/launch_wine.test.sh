@@ -67,9 +67,11 @@ x86_64-w64-mingw32-gcc -O2 -static -o "$tools/recorder.exe" "$tools/recorder.c"
 x86_64-w64-mingw32-gcc -O2 -static -o "$tools/powershell.exe" "$tools/powershell.c"
 
 field() { sed -n "s/^$2=//p" "$1" | tr -d '\r'; }
+# The stand-ins write their record line by line and PTC_WF_ROOT last: wait
+# for that line, not just the file, or a busy machine reads it half written.
 wait_for() {
-  for _ in $(seq 1 100); do
-    [ -f "$1" ] && return 0
+  for _ in $(seq 1 300); do
+    grep -q '^PTC_WF_ROOT=' "$1" 2>/dev/null && return 0
     sleep 0.1
   done
   return 1
