@@ -51,7 +51,7 @@ launch() {
 
 # Waits for the stand-in Creo of `version` to have written its record.
 started() {
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 300); do
     [ -f "$work/started.$1" ] && return 0
     sleep 0.1
   done
