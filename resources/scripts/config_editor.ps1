@@ -740,9 +740,9 @@ function Add-EditorRow {
         $Form.Controls.Add($caption)
         return
     }
-    $hintY = $Y + 19
-    if ($Row.Kind -eq 'Check') { $hintY = $Y + 20 }
-    else {
+    # The hint starts below the input (23 high from Y - 2) and the check box (22 high).
+    $hintY = $Y + 22
+    if ($Row.Kind -ne 'Check') {
         $label = New-EditorLabel -Text $Row.Label -X 20 -Y $Y -Width 250 -Height 20 -Font (New-EditorFont -Size 9.5)
         $ToolTip.SetToolTip($label, $Row.ToolTip)
         $Form.Controls.Add($label)
@@ -837,7 +837,8 @@ function New-EditorForm {
     $toolTip.InitialDelay = 500
     $toolTip.ReshowDelay = 200
 
-    $title = New-EditorLabel -Text ('Vantor Configuration - ' + $State.ModeLabel) -X 0 -Y 0 -Width 515 -Height 48 -Font (New-EditorFont -Size 13 -Style Bold)
+    $layout = Get-EditorLayout -Row $State.Rows
+    $title = New-EditorLabel -Text ('Vantor Configuration - ' + $State.ModeLabel) -X 0 -Y 0 -Width $layout.ClientWidth -Height 48 -Font (New-EditorFont -Size 13 -Style Bold)
     $title.ForeColor = [System.Drawing.Color]::White
     $title.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
     $title.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 12, 10, 0, 0
@@ -850,7 +851,6 @@ function New-EditorForm {
     $info.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 8, 5, 8, 5
     $form.Controls.Add($info)
 
-    $layout = Get-EditorLayout -Row $State.Rows
     for ($i = 0; $i -lt $State.Rows.Count; $i++) {
         Add-EditorRow -Form $form -ToolTip $toolTip -State $State -Row $State.Rows[$i] -Y $layout.RowY[$i]
     }
