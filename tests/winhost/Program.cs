@@ -81,12 +81,18 @@ public static class MessageBoxes {
   const uint WmCommand = 0x0111;
   const int TextId = 0xFFFF;
 
+  struct Rect {
+    public int Left, Top, Right, Bottom;
+  }
+
   [DllImport("user32.dll", CharSet = CharSet.Unicode)]
   static extern IntPtr FindWindow(string className, string? caption);
   [DllImport("user32.dll")]
   static extern IntPtr GetDlgItem(IntPtr dialog, int id);
   [DllImport("user32.dll", CharSet = CharSet.Unicode)]
   static extern int GetWindowText(IntPtr window, StringBuilder text, int size);
+  [DllImport("user32.dll")]
+  static extern bool GetWindowRect(IntPtr window, out Rect rect);
   [DllImport("user32.dll")]
   static extern bool PostMessage(IntPtr window, uint message, IntPtr wParam, IntPtr lParam);
 
@@ -97,6 +103,13 @@ public static class MessageBoxes {
     var text = new StringBuilder(4096);
     GetWindowText(GetDlgItem(box, TextId), text, text.Capacity);
     return text.ToString();
+  }
+
+  // Where the open message box with this caption is on the screen, or null.
+  public static System.Drawing.Rectangle? Bounds(string caption) {
+    IntPtr box = FindWindow("#32770", caption);
+    if (box == IntPtr.Zero || !GetWindowRect(box, out var r)) return null;
+    return System.Drawing.Rectangle.FromLTRB(r.Left, r.Top, r.Right, r.Bottom);
   }
 
   // Presses a button of the open message box (1 OK, 2 Cancel, 6 Yes, 7 No).

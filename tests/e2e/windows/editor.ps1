@@ -52,4 +52,68 @@ $expected = Get-ExpectedText $masterText @{
     'CP_Reset_UI=No' = 'CP_Reset_UI=Yes'; 'CP_Version_Max=' = 'CP_Version_Max=11'
 }
 Assert-Equal $expected (Get-FileText $master) 'master file after saving'
+
+# Cancel leaves the file as it was.
+$before = Get-FileText $master
+$printed = Open-Editor $master 'Baseline Settings' 'Vantor.ini' -Name 'master editor, cancel' -Step @(
+    {
+        $form = Get-ShownForm $title
+        if (-not $form) { return }
+        (Get-Control $form 'CP_Keep_N').Text = '5'
+        (Get-Button $form 'Cancel').PerformClick()
+        $true
+    })
+Assert-Equal 'X|Cancel' ($printed -join '|') 'cancelled editor result'
+Assert-Equal $before (Get-FileText $master) 'master file after Cancel'
+
+# A Special Project: a version lock and a number of versions saved, the
+# undecided boxes stay empty.
+[System.IO.File]::WriteAllText($special, $specialText, $global:VantorUtf8)
+$printed = Open-Editor $special 'Special Project Variance' 'VantorSP.ini' -Name 'Special Project editor, save' -Step @(
+    { $form = Get-ShownForm $title; if (-not $form) { return }; Test-Layout $form 'Special Project editor'; $true }
+    { Request-Picture 'editor-special' (Get-ShownForm $title).Bounds }
+    {
+        $form = Get-ShownForm $title
+        (Get-Control $form 'CP_Version_Max').SelectedItem = '11'
+        (Get-Control $form 'CP_Keep_N').Text = '2'
+        Assert-Equal 'Indeterminate' (Get-Control $form 'CP_Reset_UI').CheckState 'an unset check box in a Special Project'
+        (Get-Button $form 'Save && Exit').PerformClick()
+        $true
+    })
+Assert-Equal 'X|OK' ($printed -join '|') 'Special Project editor result'
+$expected = Get-ExpectedText $specialText @{ 'CP_Version_Max=' = 'CP_Version_Max=11'; 'CP_Keep_N=' = 'CP_Keep_N=2' }
+Assert-Equal $expected (Get-FileText $special) 'VantorSP.ini after saving'
+
+# Removal asks first: No keeps the project, Yes removes its settings only.
+$userEnv = [System.IO.Path]::Combine($project, 'VantorSP_UserEnv')
+$null = [System.IO.Directory]::CreateDirectory($userEnv)
+[System.IO.File]::WriteAllText([System.IO.Path]::Combine($userEnv, 'config.pro'), 'user')
+[System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'config.pro'), 'project')
+[System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'bracket.prt.1'), 'model')
+$confirm = 'Confirm Removal'
+$question = "The local VantorSP.ini and VantorSP_UserEnv folder will be removed. (The local config.pro will remain.)`n`n" +
+    "Launching Creo from this folder will now revert to your standard Vantor settings.`n`nConfirm Special Project removal."
+$printed = Open-Editor $special 'Special Project Variance' 'VantorSP.ini' -Name 'Special Project removal' -Step @(
+    { $form = Get-ShownForm $title; if (-not $form) { return }; (Get-Button $form 'Remove Special Project').PerformClick(); $true }
+    {
+        $text = [WinHost.MessageBoxes]::Text($confirm)
+        if ($null -eq $text) { return }
+        Assert-Equal $question $text.Replace("`r`n", "`n") 'confirmation text'
+        [WinHost.MessageBoxes]::Press($confirm, 7)
+    }
+    {
+        if ($null -ne [WinHost.MessageBoxes]::Text($confirm)) { return }
+        Assert-Equal $true ([System.IO.File]::Exists($special)) 'VantorSP.ini kept after No'
+        (Get-Button (Get-ShownForm $title) 'Remove Special Project').PerformClick()
+        $true
+    }
+    {
+        $bounds = [WinHost.MessageBoxes]::Bounds($confirm)
+        if ($null -eq $bounds) { return }
+        if (-not (Request-Picture 'editor-remove' $bounds)) { return }
+        [WinHost.MessageBoxes]::Press($confirm, 6)
+    })
+Assert-Equal 'X|Abort' ($printed -join '|') 'removal result'
+Assert-Equal 'False False True True' ((@($special, $userEnv, 'config.pro', 'bracket.prt.1') | ForEach-Object {
+                [System.IO.File]::Exists([System.IO.Path]::Combine($project, $_)) -or [System.IO.Directory]::Exists($_) }) -join ' ') 'what removal leaves'
 Complete-Scenario
