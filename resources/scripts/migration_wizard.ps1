@@ -693,7 +693,7 @@ function Show-MigrationWizard {
     $toolTip.InitialDelay = 400
     $toolTip.ReshowDelay = 200
 
-    $header = New-WizardControl -Type Label -Text 'Migrate Your Existing Creo Environment to Vantor' -X 0 -Y 0 -Width 680 -Height 48 -Font (New-WizardFont -Size 13 -Style Bold)
+    $header = New-WizardControl -Type Label -Text 'Migrate Your Existing Creo Environment to Vantor' -X 0 -Y 0 -Width 665 -Height 48 -Font (New-WizardFont -Size 13 -Style Bold)
     $header.ForeColor = [System.Drawing.Color]::White
     $header.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
     $header.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 12, 10, 0, 0

@@ -4,8 +4,9 @@
 # own message loop, so they see and press the real controls and message boxes.
 
 Set-StrictMode -Version 3.0
-# Timer ticks run inside the filled script, where $script: is that script's
-# scope: the driver keeps its state in globals.
+# Timer ticks run inside the filled script: $script: is that script's scope,
+# and a step sees the script's own variables before the scenario's, so the
+# driver keeps its state in globals and scenarios name their variables apart.
 $ErrorActionPreference = 'Stop'
 Add-Type -AssemblyName System.Windows.Forms
 Add-Type -AssemblyName System.Drawing
