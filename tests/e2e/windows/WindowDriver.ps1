@@ -62,7 +62,7 @@ function Invoke-DrivenScript {
     param(
         [Parameter(Mandatory = $true)][string]$Name,
         [Parameter(Mandatory = $true)][scriptblock]$Run,
-        [Parameter(Mandatory = $true)][scriptblock[]]$Step,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][scriptblock[]]$Step,
         [int]$TimeLimit = 40
     )
     Write-Seen "-- $Name"
