@@ -14,11 +14,11 @@ BeforeAll {
 
     # A model file whose text header holds the given lines, padded with binary
     # bytes (no line breaks) to the given size.
-    function New-ModelFile([string]$Folder, [string]$Name, [string[]]$Header, [int]$Size = 0) {
+    function New-ModelFile([string]$Folder, [string]$Name, [string[]]$Header, [int]$Size = 0, [string]$LineEnd = "`n") {
         $path = [System.IO.Path]::Combine($Folder, $Name)
         $bytes = New-Object 'System.Collections.Generic.List[byte]'
         foreach ($line in $Header) {
-            $bytes.AddRange([System.Text.Encoding]::ASCII.GetBytes($line + "`n"))
+            $bytes.AddRange([System.Text.Encoding]::ASCII.GetBytes($line + $LineEnd))
         }
         while ($bytes.Count -lt $Size) { $bytes.Add(0x8F) }
         [System.IO.File]::WriteAllBytes($path, $bytes.ToArray())
@@ -33,6 +33,42 @@ BeforeAll {
         $lines.Add('#-END_OF_UGC_HEADER')
         $lines.Add("#Creo  TM  $Version.0  (c) 2024 by PTC Inc. All Rights Reserved. $Version.0.2.0")
         $lines.Add('#USER_ID 0 0')
+        return $lines.ToArray()
+    }
+
+    function Add-Bytes([string]$Path, [byte[]]$Bytes) {
+        $stream = [System.IO.File]::Open($Path, [System.IO.FileMode]::Append)
+        try { $stream.Write($Bytes, 0, $Bytes.Length) } finally { $stream.Dispose() }
+    }
+
+    # Creo data marked with a build code instead of a version number.
+    function Get-BuildCodeHeader([string]$Code) {
+        $lines = [System.Collections.Generic.List[string]]::new()
+        $lines.Add('#UGC:2 PART 1863 1500 2 1 0 35 3400 2014330 00000131 \')
+        foreach ($tag in 'VERS 0 0', 'HOST', 'LINK', 'DBID', 'REVS 0,', 'RELL 0,', 'UOBJ_ID 0 0 0', 'MACH _Windows') {
+            $lines.Add("#- $tag")
+        }
+        $lines.Add('#-END_OF_UGC_HEADER')
+        $lines.Add("#Creo  TM  Version $Code  (c) 2015 by PTC Inc.  All Rights Reserved. U520")
+        return $lines.ToArray()
+    }
+
+    # Predecessor data: the UGC header, then a P_OBJECT text block, then the
+    # mark on the given line.
+    function Get-PredecessorHeader([string]$Mark, [int]$Line) {
+        $lines = [System.Collections.Generic.List[string]]::new()
+        $lines.Add('#UGC:2 PART 1179 710 4 1 1 15 2201 2001040 00000233 \')
+        $lines.Add('#- VERS 0 0')
+        $lines.Add('#-END_OF_UGC_HEADER')
+        $lines.Add('#P_OBJECT 6')
+        while ($lines.Count -lt ($Line - 1)) {
+            $lines.Add('@P_object 1 0')
+            $lines.Add('0 1 ->')
+            $lines.Add('@depend_on_list 2 0  -> 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20')
+        }
+        while ($lines.Count -gt ($Line - 1)) { $lines.RemoveAt($lines.Count - 1) }
+        $lines.Add($Mark)
+        $lines.Add('#UGC_TOC 1 31 81 17')
         return $lines.ToArray()
     }
 
@@ -69,30 +105,49 @@ Describe 'Get-ModelDataVersion' {
         Get-ModelDataVersion -Directory $folder | Should -Be $Expected
     }
 
-    It 'finds the mark on the thirteenth line but not on the fourteenth' {
-        $on13 = New-TestFolder 'line13'
-        $null = New-ModelFile $on13 'a.prt' (Get-CreoHeader 10 -Line 13) 4000
-        Get-ModelDataVersion -Directory $on13 | Should -Be 10
-
-        $on14 = New-TestFolder 'line14'
-        $null = New-ModelFile $on14 'a.prt' (Get-CreoHeader 10 -Line 14) 4000
-        Get-ModelDataVersion -Directory $on14 | Should -Be -1
-    }
-
-    It 'counts Wildfire and Pro/ENGINEER as 5, matching letter case loosely' -ForEach @(
-        @{ Mark = '#Wildfire 4.0 (c) 2008 by Parametric Technology Corporation' }
-        @{ Mark = '#Pro/ENGINEER  TM  Wildfire 5.0 (c) 2009' }
-        @{ Mark = '#pro/engineer  Release 2001' }
+    It 'reads the mark where real headers put it: <Case>' -ForEach @(
+        @{ Case = 'Creo 10 on line 12'; Expected = 10; Files = @(@{ Lines = { Get-CreoHeader 10 -Line 12 } }) }
+        @{ Case = '12 without .0'; Expected = 12; Files = @(@{ Lines = { @('#UGC:2 PART 2330 1500', '#-END_OF_UGC_HEADER',
+                    '#Creo  TM  12  (c) 2025 by PTC Inc.  All Rights Reserved.') } }) }
+        @{ Case = 'build code P-20-53 is Creo 3'; Expected = 3; Files = @(@{ Lines = { Get-BuildCodeHeader 'P-20-53' } }) }
+        @{ Case = 'another build code is Creo of unknown version'; Expected = -1
+            Files = @(@{ Lines = { Get-BuildCodeHeader 'Q-01-07' } }) }
+        @{ Case = 'Creo without number or build code'; Expected = -1; Files = @(@{ Lines = { @('#-END_OF_UGC_HEADER',
+                    '#Creo  TM  (c) 2016 by PTC Inc.', '#Pro/ENGINEER  TM  Wildfire 4.0') } }) }
+        @{ Case = 'unknown Creo and a Creo 9 file: 9'; Expected = 9
+            Files = @(@{ Lines = { Get-BuildCodeHeader 'Q-01-07' } }, @{ Lines = { Get-CreoHeader 9 } }) }
+        @{ Case = 'Wildfire 4 on line 105 after a P_OBJECT block'; Expected = 5
+            Files = @(@{ Lines = { Get-PredecessorHeader '#Pro/ENGINEER  TM  Wildfire 4.0  (c) 2007 by PTC' 105 } }) }
+        @{ Case = '2001 on line 70, CR line ends'; Expected = 5; LineEnd = "`r"
+            Files = @(@{ Lines = { Get-PredecessorHeader '#Pro/ENGINEER  TM  2001  (c) 2001 by PTC' 70 } }) }
+        @{ Case = 'PT/Products build code, CR LF line ends'; Expected = 5; LineEnd = "`r`n"
+            Files = @(@{ Lines = { Get-PredecessorHeader '#PT/Products  Version H-01-33' 40 } }) }
+        @{ Case = 'a line must begin with #'; Expected = -1; Files = @(@{ Lines = { @('#-END_OF_UGC_HEADER',
+                    'Wildfire 4.0 model', ' #Creo  TM  11.0') } }) }
+        @{ Case = 'binary tail naming Wildfire'; Expected = -1
+            Files = @(@{ Lines = { @('#UGC:2 PART 1681', '#-END_OF_UGC_HEADER', '#UGC_TOC 1 31 81 17') }
+                    Tail = "`0" + [char]0x8F + "Wildfire 4.0`n#Pro/ENGINEER  TM  Wildfire 4.0`n" }) }
+        @{ Case = 'mark beyond 64 KiB of text'; Expected = -1
+            Files = @(@{ Lines = { Get-PredecessorHeader '#Pro/ENGINEER  TM  Wildfire 3.0' 2200 } }) }
+        @{ Case = 'the newest file is the smallest'; Expected = 4
+            Files = @(
+                @{ Lines = { Get-CreoHeader 4 -Line 12 }; Size = 56000; Age = 0 }
+                foreach ($i in 1..6) { @{ Lines = { Get-PredecessorHeader '#Pro/ENGINEER  TM  Wildfire 5.0' 20 }; Size = 900000 + $i; Age = 10 + $i } }
+                foreach ($i in 1..6) { @{ Lines = { Get-CreoHeader 2 }; Size = 60000 + $i; Age = 1 + $i } }
+            ) }
     ) {
-        $folder = New-TestFolder ('legacy' + [guid]::NewGuid().ToString('N'))
-        $null = New-ModelFile $folder 'old.asm' @('#UGC:2 ASSEMBLY', '#-END_OF_UGC_HEADER', $Mark) 3000
-        Get-ModelDataVersion -Directory $folder | Should -Be 5
-    }
-
-    It 'takes the first mark line of a file: a Wildfire line before a Creo mark gives 5' {
-        $folder = New-TestFolder 'firstmark'
-        $null = New-ModelFile $folder 'x.prt' @('#-END_OF_UGC_HEADER', '#Wildfire 2.0', '#Creo  TM  11.0') 3000
-        Get-ModelDataVersion -Directory $folder | Should -Be 5
+        $folder = New-TestFolder ('marks' + [guid]::NewGuid().ToString('N'))
+        $lineEnd = "`n"
+        if ($_.ContainsKey('LineEnd')) { $lineEnd = $_.LineEnd }
+        $i = 0
+        foreach ($file in $Files) {
+            $i++
+            $path = New-ModelFile $folder "m$i.prt" (& $file.Lines) 0 $lineEnd
+            if ($file.ContainsKey('Tail')) { Add-Bytes $path ([System.Text.Encoding]::GetEncoding(28591).GetBytes($file.Tail)) }
+            if ($file.ContainsKey('Size')) { Add-Bytes $path ([byte[]]::new($file.Size - (Get-Item $path).Length)) }
+            if ($file.ContainsKey('Age')) { [System.IO.File]::SetLastWriteTimeUtc($path, [datetime]::UtcNow.AddDays(-$file.Age)) }
+        }
+        Get-ModelDataVersion -Directory $folder | Should -Be $Expected
     }
 
     It 'gives -1 for models without a mark and 0 for a folder without models' {
@@ -115,13 +170,18 @@ Describe 'Get-ModelDataVersion' {
         Get-ModelDataVersion -Directory $folder | Should -Be 10
     }
 
-    It 'samples only the five largest models: a small newer file goes unnoticed' {
+    It 'samples the five largest and the five newest models, each once' {
         $folder = New-TestFolder 'sample'
-        foreach ($i in 1..6) {
-            $null = New-ModelFile $folder "big$i.prt" (Get-CreoHeader 9) (100000 + $i)
+        foreach ($i in 1..11) {
+            $path = New-ModelFile $folder "big$i.prt" (Get-CreoHeader 9) (100000 + $i)
+            [System.IO.File]::SetLastWriteTimeUtc($path, [datetime]::UtcNow.AddDays(-$i))
         }
-        $null = New-ModelFile $folder 'small.prt' (Get-CreoHeader 12) 2000
+        # Neither among the largest nor among the newest: unnoticed.
+        $path = New-ModelFile $folder 'small.prt' (Get-CreoHeader 12) 2000
+        [System.IO.File]::SetLastWriteTimeUtc($path, [datetime]::UtcNow.AddDays(-30))
         Get-ModelDataVersion -Directory $folder | Should -Be 9
+        (Select-ModelSample -File (Get-ModelFile -Directory $folder)).Name | Should -Be @('big11.prt', 'big10.prt', 'big9.prt', 'big8.prt', 'big7.prt', 'big1.prt', 'big2.prt', 'big3.prt',
+                'big4.prt', 'big5.prt')
 
         # Among the five largest it is seen.
         $null = New-ModelFile $folder 'small.prt' (Get-CreoHeader 12) 100004
@@ -259,7 +319,7 @@ Describe 'The filled template' {
 Describe 'Template layout' {
     It 'uses its placeholder only in the entry layer' {
         $lines = [System.IO.File]::ReadAllLines($script:TemplatePath)
-        $guard = [array]::FindIndex($lines, [Predicate[string]] { param($l) $l -match '^if \(Get-Variable -Name VantorNoWindow' })
+        $guard = [array]::FindIndex($lines, [Predicate[string]] { param($l) $l -match '^if \(.*VantorNoWindow' })
         $guard | Should -BeGreaterThan 0
         for ($i = 0; $i -lt $guard; $i++) { $lines[$i] | Should -Not -Match '%[A-Z_]+%' }
         ($lines[$guard..($lines.Count - 1)] -join "`n") | Should -Match "'%TARGET_DIR%'"

@@ -8,30 +8,48 @@ Set-StrictMode -Version 3.0
 
 # --- model half -------------------------------------------------------------
 
-$script:ModelFilePattern = '\.(prt|asm|drw)(\.\d+)?$'
-$script:CreoMarkPattern = '#Creo\s+TM\s+(\d+)'
-$script:LegacyMarkPattern = 'Wildfire|Pro/ENGINEER'
-$script:HeaderLineCount = 13
+$script:ModelFilePattern = [regex]::new('\.(prt|asm|drw)(\.\d+)?$', 'IgnoreCase')
+# Both the largest and the most recently written models are sampled: a small
+# part saved yesterday by a newer Creo must not hide behind big old assemblies.
 $script:SampleSize = 5
-# Model files are mostly binary: a header "line" with no line break in sight must
-# not pull a whole model into memory, so no more than this is read per file.
-$script:HeaderByteLimit = 262144
+# The version mark stands among the text lines at the head of a model, after
+# the UGC header and, in older files, after a text block of the model's own.
+# Reading stops at the first NUL byte (the binary data has begun) or here.
+$script:HeaderByteLimit = 65536
+# A mark is a line that begins with '#' (line ends CR, LF or CR LF), so words
+# inside binary data never count. The first mark of a file decides:
+#   '#Creo  TM  11.0 ...'            that version
+#   '#Creo  TM  Version P-20-53 ...' a build code (see CreoBuildCodeVersion)
+#   '#Creo  TM ...' otherwise        Creo of unknown version
+#   a predecessor product's name     LegacyVersion
+$script:VersionMarkPattern = [regex]::new(
+    '(?<![^\r\n])#(?:Creo[ \t]+TM\b(?:[ \t]+(?:(?<number>\d+)|Version[ \t]+(?<build>[A-Z]-\d+)-\d+))?' +
+    '|[^\r\n]*?(?<legacy>Wildfire|Pro/ENGINEER|PT/Products|Creo[ \t]+Elements/Pro))',
+    'IgnoreCase')
+# Build codes of marks that carry no version number. P-20 files carry the same
+# release fields in their UGC line as files marked 'Creo TM 3.0', and a 2015
+# copyright.
+$script:CreoBuildCodeVersion = @{ 'P-20' = 3 }
 # Predecessor products (Wildfire, Pro/ENGINEER) count as this version.
 $script:LegacyVersion = 5
+# Models whose marks give no version number.
+$script:UnknownVersion = -1
+# What Get-VersionMark gives for a predecessor's mark, kept apart from a
+# 'Creo TM 5' mark until the sample is weighed.
+$script:PredecessorMark = -2
 
 function Get-ModelFile {
     [CmdletBinding()]
-    [OutputType([System.IO.FileInfo])]
+    [OutputType([System.Collections.Generic.List[System.IO.FileInfo]])]
     param(
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Directory
     )
-    $models = New-Object 'System.Collections.Generic.List[System.IO.FileInfo]'
+    $models = [System.Collections.Generic.List[System.IO.FileInfo]]::new()
     $skip = [System.IO.FileAttributes]::Hidden -bor [System.IO.FileAttributes]::System
     try {
-        $folder = New-Object System.IO.DirectoryInfo -ArgumentList $Directory
-        foreach ($file in $folder.EnumerateFiles()) {
+        foreach ($file in [System.IO.DirectoryInfo]::new($Directory).EnumerateFiles()) {
             if (($file.Attributes -band $skip) -ne 0) { continue }
-            if ($file.Name -match $script:ModelFilePattern) { $models.Add($file) }
+            if ($script:ModelFilePattern.IsMatch($file.Name)) { $models.Add($file) }
         }
     }
     catch {
@@ -41,32 +59,80 @@ function Get-ModelFile {
     return , $models
 }
 
-function Select-LargestModelFile {
+# Inserts a file into a short list kept in order (largest or newest first,
+# then by name so that ties give the same sample every run), trimmed to $Count.
+function Add-RankedFile {
+    param(
+        [System.Collections.Generic.List[System.IO.FileInfo]]$Ranked,
+        [System.IO.FileInfo]$File,
+        [string]$Key,
+        [int]$Count
+    )
+    $at = 0
+    while ($at -lt $Ranked.Count) {
+        $other = $Ranked[$at]
+        if ($File.$Key -gt $other.$Key) { break }
+        if ($File.$Key -eq $other.$Key -and [string]::CompareOrdinal($File.Name, $other.Name) -lt 0) { break }
+        $at++
+    }
+    if ($at -ge $Count) { return }
+    $Ranked.Insert($at, $File)
+    if ($Ranked.Count -gt $Count) { $Ranked.RemoveAt($Count) }
+}
+
+# The largest and the most recently written models, each file once, in one
+# pass: only a file that beats the last of a short list is ranked.
+function Select-ModelSample {
     [CmdletBinding()]
     [OutputType([System.IO.FileInfo[]])]
     param(
         [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.IO.FileInfo[]]$File,
         [ValidateRange(1, 1000)][int]$Count = $script:SampleSize
     )
-    # Name as second key keeps the sample the same from run to run when sizes tie.
-    $sorted = @($File | Sort-Object -Property @{ Expression = 'Length'; Descending = $true }, @{ Expression = 'Name'; Descending = $false })
-    if ($sorted.Count -gt $Count) { $sorted = $sorted[0..($Count - 1)] }
-    return , [System.IO.FileInfo[]]$sorted
+    $largest = [System.Collections.Generic.List[System.IO.FileInfo]]::new()
+    $newest = [System.Collections.Generic.List[System.IO.FileInfo]]::new()
+    foreach ($candidate in $File) {
+        # Inline tests keep the common case (ranks nowhere) free of calls.
+        if ($largest.Count -lt $Count) { Add-RankedFile $largest $candidate 'Length' $Count }
+        else {
+            $last = $largest[$Count - 1]
+            if ($candidate.Length -gt $last.Length -or ($candidate.Length -eq $last.Length -and
+                    [string]::CompareOrdinal($candidate.Name, $last.Name) -lt 0)) {
+                Add-RankedFile $largest $candidate 'Length' $Count
+            }
+        }
+        if ($newest.Count -lt $Count) { Add-RankedFile $newest $candidate 'LastWriteTimeUtc' $Count }
+        else {
+            $last = $newest[$Count - 1]
+            if ($candidate.LastWriteTimeUtc -gt $last.LastWriteTimeUtc -or
+                ($candidate.LastWriteTimeUtc -eq $last.LastWriteTimeUtc -and
+                    [string]::CompareOrdinal($candidate.Name, $last.Name) -lt 0)) {
+                Add-RankedFile $newest $candidate 'LastWriteTimeUtc' $Count
+            }
+        }
+    }
+    $sample = [System.Collections.Generic.List[System.IO.FileInfo]]::new($largest)
+    foreach ($candidate in $newest) {
+        if (-not $sample.Contains($candidate)) { $sample.Add($candidate) }
+    }
+    return , $sample.ToArray()
 }
 
-function Read-HeaderLine {
+# The text at the head of a model: up to the first NUL byte, at most
+# HeaderByteLimit bytes. $Buffer is reused from file to file.
+function Read-ModelHeader {
     [CmdletBinding()]
-    [OutputType([string[]])]
+    [OutputType([string])]
     param(
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [ValidateRange(1, 1000)][int]$Count = $script:HeaderLineCount
+        [Parameter(Mandatory = $true)][byte[]]$Buffer
     )
-    $stream = [System.IO.File]::Open($Path, [System.IO.FileMode]::Open, [System.IO.FileAccess]::Read, [System.IO.FileShare]::ReadWrite)
+    $filled = 0
+    $stream = [System.IO.FileStream]::new($Path, [System.IO.FileMode]::Open, [System.IO.FileAccess]::Read,
+        [System.IO.FileShare]::ReadWrite, 1, [System.IO.FileOptions]::SequentialScan)
     try {
-        $buffer = New-Object byte[] $script:HeaderByteLimit
-        $filled = 0
-        while ($filled -lt $buffer.Length) {
-            $read = $stream.Read($buffer, $filled, $buffer.Length - $filled)
+        while ($filled -lt $Buffer.Length) {
+            $read = $stream.Read($Buffer, $filled, $Buffer.Length - $filled)
             if ($read -le 0) { break }
             $filled += $read
         }
@@ -74,59 +140,67 @@ function Read-HeaderLine {
     finally {
         $stream.Dispose()
     }
-    # Latin-1 maps every byte to one character, so binary data cannot break the decoding.
-    $text = [System.Text.Encoding]::GetEncoding(28591).GetString($buffer, 0, $filled)
-    $lines = $text.Split([char]10)
-    if ($lines.Count -gt $Count) { $lines = $lines[0..($Count - 1)] }
-    return , [string[]]$lines
+    $end = [System.Array]::IndexOf($Buffer, [byte]0, 0, $filled)
+    if ($end -lt 0) { $end = $filled }
+    # Latin-1 maps every byte to one character, so any byte decodes.
+    return [System.Text.Encoding]::GetEncoding(28591).GetString($Buffer, 0, $end)
 }
 
+# The version the first mark of a header gives: a number, PredecessorMark,
+# UnknownVersion for Creo without a known number, or 0 for no mark at all.
 function Get-VersionMark {
     [CmdletBinding()]
     [OutputType([int])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$HeaderText
     )
-    foreach ($text in $Line) {
-        $creo = [regex]::Match($text, $script:CreoMarkPattern, [System.Text.RegularExpressions.RegexOptions]::IgnoreCase)
-        if ($creo.Success) {
-            $version = 0
-            if ([int]::TryParse($creo.Groups[1].Value, [ref]$version)) { return $version }
-            return 0
-        }
-        if ([regex]::IsMatch($text, $script:LegacyMarkPattern, [System.Text.RegularExpressions.RegexOptions]::IgnoreCase)) {
-            return $script:LegacyVersion
-        }
+    $mark = $script:VersionMarkPattern.Match($HeaderText)
+    if (-not $mark.Success) { return 0 }
+    if ($mark.Groups['legacy'].Success) { return $script:PredecessorMark }
+    $version = 0
+    if ($mark.Groups['number'].Success -and [int]::TryParse($mark.Groups['number'].Value, [ref]$version) -and
+        $version -gt 0) {
+        return $version
     }
-    return 0
+    $build = $mark.Groups['build'].Value.ToUpperInvariant()
+    if ($build -and $script:CreoBuildCodeVersion.ContainsKey($build)) { return $script:CreoBuildCodeVersion[$build] }
+    return $script:UnknownVersion
 }
 
+# 0 for a folder without models; the newest version of the sample, or
+# UnknownVersion when no sampled model gives one. Predecessor data is older
+# than any Creo, whatever its number: a Creo 4 part beside Wildfire parts
+# makes the folder Creo 4 data.
 function Get-ModelDataVersion {
     [CmdletBinding()]
     [OutputType([int])]
     param(
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Directory
     )
-    $sample = Select-LargestModelFile -File (Get-ModelFile -Directory $Directory)
+    $sample = Select-ModelSample -File (Get-ModelFile -Directory $Directory)
     if ($sample.Count -eq 0) { return 0 }
-    $highest = 0
+    $buffer = [byte[]]::new($script:HeaderByteLimit)
+    $newestCreo = 0
+    $predecessor = $false
     foreach ($file in $sample) {
         try {
-            $mark = Get-VersionMark -Line (Read-HeaderLine -Path $file.FullName)
+            $mark = Get-VersionMark -HeaderText (Read-ModelHeader -Path $file.FullName -Buffer $buffer)
         }
         catch {
             # A model that cannot be read is left out of the sample.
             continue
         }
-        if ($mark -gt $highest) { $highest = $mark }
+        if ($mark -eq $script:PredecessorMark) { $predecessor = $true }
+        elseif ($mark -gt $newestCreo) { $newestCreo = $mark }
     }
-    if ($highest -eq 0) { return -1 }
-    return $highest
+    if ($newestCreo -gt 0) { return $newestCreo }
+    if ($predecessor) { return $script:LegacyVersion }
+    return $script:UnknownVersion
 }
 
 # --- installation half ------------------------------------------------------
 
-$script:CreoRegistryKey = 'HKLM:\SOFTWARE\PTC\PTC Creo Parametric'
+$script:CreoRegistryKey = 'SOFTWARE\PTC\PTC Creo Parametric'
 $script:InstallFolderPattern = '^(Creo|PROE) '
 
 function Get-RegistryInstallLocation {
@@ -135,23 +209,31 @@ function Get-RegistryInstallLocation {
     param(
         [ValidateNotNullOrEmpty()][string]$KeyPath = $script:CreoRegistryKey
     )
-    $locations = New-Object 'System.Collections.Generic.List[string]'
+    # The registry API rather than the HKLM: drive: the provider's first use
+    # costs more than the whole probe.
+    $locations = [System.Collections.Generic.List[string]]::new()
+    $key = $null
     try {
-        if (-not (Test-Path -LiteralPath $KeyPath)) { return , $locations.ToArray() }
-        $subKeys = @(Get-ChildItem -LiteralPath $KeyPath -ErrorAction Stop)
+        $key = [Microsoft.Win32.Registry]::LocalMachine.OpenSubKey($KeyPath)
+        if ($null -eq $key) { return , $locations.ToArray() }
+        foreach ($name in $key.GetSubKeyNames()) {
+            $subKey = $key.OpenSubKey($name)
+            if ($null -eq $subKey) { continue }
+            try {
+                $value = $subKey.GetValue('InstallLocation')
+                if ($value) { $locations.Add([string]$value) }
+            }
+            finally {
+                $subKey.Dispose()
+            }
+        }
     }
     catch {
         # No registry (or no access): discovery falls back to the default root.
-        return , $locations.ToArray()
+        $null = $_
     }
-    foreach ($subKey in $subKeys) {
-        try {
-            $value = (Get-ItemProperty -LiteralPath $subKey.PSPath -Name 'InstallLocation' -ErrorAction Stop).InstallLocation
-            if ($value) { $locations.Add([string]$value) }
-        }
-        catch {
-            $null = $_
-        }
+    finally {
+        if ($null -ne $key) { $key.Dispose() }
     }
     return , $locations.ToArray()
 }
@@ -163,7 +245,7 @@ function Find-InstallationParent {
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Location
     )
     if (-not [System.IO.Directory]::Exists($Location)) { return '' }
-    $folder = New-Object System.IO.DirectoryInfo -ArgumentList $Location
+    $folder = [System.IO.DirectoryInfo]::new($Location)
     while ($null -ne $folder) {
         if ($folder.Name -match $script:InstallFolderPattern) {
             if ($null -eq $folder.Parent) { return '' }
@@ -190,7 +272,7 @@ function Get-PtcRoot {
         [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$InstallLocation,
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$FallbackRoot
     )
-    $roots = New-Object 'System.Collections.Generic.List[string]'
+    $roots = [System.Collections.Generic.List[string]]::new()
     foreach ($location in $InstallLocation) {
         if (-not $location) { continue }
         $root = Find-InstallationParent -Location $location
@@ -234,7 +316,7 @@ function Get-CreoInstallation {
         [Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Root,
         [Parameter(Mandatory = $true)][int]$DataVersion
     )
-    $versions = New-Object 'System.Collections.Generic.List[int]'
+    $versions = [System.Collections.Generic.List[int]]::new()
     $latest = 0
     $dataInstalled = 0
     foreach ($path in $Root) {
@@ -257,7 +339,7 @@ function Get-CreoInstallation {
             if (-not $versions.Contains($major)) { $versions.Add($major) }
         }
     }
-    $others = New-Object 'System.Collections.Generic.List[int]'
+    $others = [System.Collections.Generic.List[int]]::new()
     foreach ($version in $versions) {
         if ($version -ne $latest) { $others.Add($version) }
     }
@@ -306,14 +388,14 @@ function Set-Utf8Output {
     param()
     # Paths in the result line must reach the program as UTF-8; without a console
     # the setter may refuse, and then the system code page has to do.
-    try { [Console]::OutputEncoding = New-Object System.Text.UTF8Encoding -ArgumentList $false }
+    try { [Console]::OutputEncoding = [System.Text.UTF8Encoding]::new($false) }
     catch { $null = $_ }
 }
 
 # --- entry ------------------------------------------------------------------
 # Tests set $VantorNoWindow and dot-source this file to get the functions only.
-if (Get-Variable -Name VantorNoWindow -ValueOnly -ErrorAction SilentlyContinue) { return }
+if ($ExecutionContext.SessionState.PSVariable.GetValue('VantorNoWindow')) { return }
 
 Set-Utf8Output
 $targetDir = ConvertFrom-VantorText '%TARGET_DIR%'
-Write-Output (Invoke-ModelProbe -TargetDir $targetDir)
+[Console]::Out.WriteLine((Invoke-ModelProbe -TargetDir $targetDir))

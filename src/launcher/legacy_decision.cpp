@@ -14,7 +14,11 @@ namespace {
 constexpr int kNoKey = -1;
 constexpr int kQuitPauseMs = 400;
 
-std::string DataLabel(int dataVersion) { return "CP " + std::to_string(dataVersion); }
+// Data older than any numbered Creo (or of a version no mark tells) is asked
+// about as version 0: every installed version is newer.
+std::string DataLabel(int dataVersion) {
+  return dataVersion > 0 ? "CP " + std::to_string(dataVersion) : "pre-Creo";
+}
 
 // Version numbers stand in a field of two, followed by one space.
 std::string VersionField(int version) { return PadRight(std::to_string(version), 2); }
@@ -152,7 +156,7 @@ LegacyOptions LegacyOptionsFor(int dataVersion, int chosenVersion, int latestVer
   installed.push_back(latestVersion);
   LegacyOptions options;
   for (const int version : installed) {
-    if (version == dataVersion) options.exactInstalled = true;
+    if (version == dataVersion && dataVersion > 0) options.exactInstalled = true;
     if (version > dataVersion) options.alternates.push_back(version);
   }
   std::erase(options.alternates, chosenVersion);
@@ -179,9 +183,12 @@ StepResult CheckDataVersion(Context& context, LaunchState& state) {
     PrintIncompatible(context.console, data, chosen);
     return StepResult::Ended;
   }
-  if (data <= 0 || data == chosen || state.lockedBySpecialProject) return StepResult::Continue;
+  if (data == 0 || data == chosen || state.lockedBySpecialProject) return StepResult::Continue;
+  // Models whose version no mark tells may be old data all the same: the
+  // upgrade cannot be undone, so they are asked about rather than opened.
+  const int asked = std::max(data, 0);
   const LegacyChoice choice =
-      LegacyDecision(context, data, chosen, state.probe.latestVersion,
+      LegacyDecision(context, asked, chosen, state.probe.latestVersion,
                      state.probe.otherVersionsText, state.targetFolder == state.anchorFolder);
   if (choice.result != StepResult::Continue) return choice.result;
   if (choice.generateProject) GenerateSpecialProject(context, state.targetFolder, choice.version);

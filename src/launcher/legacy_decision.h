@@ -25,12 +25,14 @@ LegacyOptions LegacyOptionsFor(int dataVersion, int chosenVersion, int latestVer
                                const std::string& otherVersionsText);
 
 // The prompt and its answer. `anchorTarget`: the folder is the anchor
-// folder, which cannot become a Special Project.
+// folder, which cannot become a Special Project. A data version of 0 asks
+// about "pre-Creo" data, which has no version of its own to preserve.
 LegacyChoice LegacyDecision(Context& context, int dataVersion, int chosenVersion, int latestVersion,
                             const std::string& otherVersionsText, bool anchorTarget);
 
-// Refuses newer data, asks about older data unless a Special Project locks
-// the version; generates the Special Project the user asked for.
+// Refuses newer data, asks about older data (and about models of unknown
+// version, as "pre-Creo" data) unless a Special Project locks the version;
+// generates the Special Project the user asked for.
 StepResult CheckDataVersion(Context& context, LaunchState& state);
 
 }  // namespace vantor

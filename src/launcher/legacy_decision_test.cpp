@@ -167,20 +167,48 @@ TEST(CheckDataVersion, NewerDataEndsTheLaunch) {
   EXPECT_EQ(world.console.color(), 7);
 }
 
-TEST(CheckDataVersion, AsksOnlyAboutOlderMarkedDataOfAnUnlockedFolder) {
+TEST(CheckDataVersion, AsksOnlyAboutOlderOrUnknownDataOfAnUnlockedFolder) {
   testing::FakeWorld world;
   LaunchState state;
-  for (const char* probe : {"X|11|R|11|1|9", "X|0|R|11|0|9", "X|-1|R|11|0|9"}) {
+  for (const char* probe : {"X|11|R|11|1|9", "X|0|R|11|0|9"}) {
     state.probe = ParseProbeResult(probe);
     state.chosenVersion = 11;
     EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue) << probe;
   }
-  state.probe = ParseProbeResult("X|9|R|11|1|9");
-  state.lockedBySpecialProject = true;
-  state.chosenVersion = 11;
-  EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue);
-  EXPECT_EQ(state.chosenVersion, 11);
+  for (const char* probe : {"X|9|R|11|1|9", "X|-1|R|11|0|9"}) {
+    state.probe = ParseProbeResult(probe);
+    state.lockedBySpecialProject = true;
+    state.chosenVersion = 11;
+    EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue) << probe;
+    EXPECT_EQ(state.chosenVersion, 11);
+  }
   EXPECT_EQ(world.console.Text(), "");
+}
+
+// Models without a version mark, or with a Creo mark that names no version,
+// get the prompt as pre-Creo data: every installed version is newer, so there
+// is no Preserve, but the older installed versions are offered.
+TEST(CheckDataVersion, UnknownDataIsAskedAboutAsPreCreo) {
+  LaunchWorld w;
+  w.world.system.Type("P2");
+  LaunchState state = StateWith(w, "X|-1|R|11|0|9,10", 11);
+  EXPECT_EQ(CheckDataVersion(w.context(), state), StepResult::Continue);
+  EXPECT_EQ(state.chosenVersion, 10);
+  EXPECT_NE(ReadFile(w.project + "/VantorSP.ini").find("CP_Version_Max=10\r\n"), std::string::npos);
+  const std::string text = w.Text();
+  EXPECT_EQ(text.substr(0, text.find("[+] Generating")),
+            "\n      [!] LEGACY DATA DETECTED: This folder contains pre-Creo models.\n"
+            "          Remember: Model version upgrade is irreversible.\n"
+            "\n    [DECISION] How to proceed with these legacy models?\n\n"
+            "      [U] Upgrade  - Launch CP 11 (Latest Approved version, Upgrade upon save)\n"
+            "      [Q] Quit     - Abort launch\n\n"
+            "      --- Alternate \"Special Project\" options --- \n"
+            "      [1] Launch CP 9  (Upgrade upon save)\n"
+            "      [2] Launch CP 10 (Upgrade upon save)\n\n"
+            "          Select [U, 1, 2, Q]: P\n"
+            "          [!] Invalid choice. Select [U, 1, 2, Q]: 2\n\n      ");
+  const auto& spans = w.world.console.spans();
+  EXPECT_NE(std::find(spans.begin(), spans.end(), Span{11, "pre-Creo"}), spans.end());
 }
 
 TEST(CheckDataVersion, PreserveMakesTheFolderASpecialProjectLockedToTheDataVersion) {

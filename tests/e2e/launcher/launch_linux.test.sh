@@ -130,6 +130,16 @@ sleep 0.5
 ls "$work"/started.* >/dev/null 2>&1 && fail "Creo started after a stop"
 [ -e "$old/VantorSP.ini" ] && fail "Quit wrote a VantorSP.ini"
 
+echo "-- a Creo mark that names no version is asked about as pre-Creo data"
+unknown="$work/Projects/Unknown"
+mkdir -p "$unknown"
+printf '#UGC:2 PART 1863 1500\n#-END_OF_UGC_HEADER\n#Creo  TM  Version Q-01-07  (c) 2016 by PTC Inc.\n' \
+  >"$unknown/part.prt"
+launch "Q" "$unknown"
+expect_contains "$work/out" "[!] LEGACY DATA DETECTED: This folder contains pre-Creo models." "pre-Creo data"
+sleep 0.5
+ls "$work"/started.* >/dev/null 2>&1 && fail "Creo started after Quit on pre-Creo data"
+
 echo "-- master sync: added, changed and extra files"
 server="$work/Server/Vantor_Home master"
 mkdir -p "$server/Settings"
