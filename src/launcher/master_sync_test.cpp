@@ -48,6 +48,39 @@ TEST(SyncWithMaster, AnUnreachableMasterIsReportedAndTheLaunchGoesOn) {
                                {8, "          Proceeding with local environment...\n"}}));
 }
 
+// Mirroring would copy the anchor into its own Vantor_Home and delete what
+// the "master" lacks; however the anchor is spelled, nothing runs.
+TEST(SyncWithMaster, AMasterOverlappingTheAnchorIsRefused) {
+  LaunchWorld w;
+  WriteFile(w.anchor + "/Vantor_Home/Settings/Vantor_config.pro", "mine");
+  CreateFolders(w.anchor + "/Vantor_Home/Library");
+  std::filesystem::create_directory_symlink(w.anchor, w.dir / "link to anchor");
+  const std::string inside = "Master path lies inside the Vantor folder.\n";
+  const std::pair<std::string, std::string> spellings[] = {
+      {w.anchor + "/", "Master path is the Vantor folder itself.\n"},
+      {w.anchor + "/../anchor/.", "Master path is the Vantor folder itself.\n"},
+      {w.dir / "link to anchor", "Master path is the Vantor folder itself.\n"},
+      {w.anchor + "/Vantor_Home", inside},
+      {w.anchor + "//Vantor_Home/Library/", inside},
+      {w.dir.path(), "Master path contains the Vantor folder.\n"},
+  };
+  for (const auto& [master, reason] : spellings) {
+    w.world.console.Reset();
+    w.world.console.SetColor(color::kGrey);
+    WriteFile(w.anchor + "/Vantor.ini", "Vantor_Setup_Master=" + master + "\r\n");
+    SyncWithMaster(w.context(), w.anchor);
+    EXPECT_TRUE(w.world.system.programRuns.empty()) << master;
+    EXPECT_EQ(w.world.console.spans(),
+              (std::vector<Span>{{7, "\n      "},
+                                 {12, "[!] SYNC ERROR: "},
+                                 {14, reason},
+                                 {8, "          Path: "},
+                                 {7, master + "\n"},
+                                 {8, "          Proceeding with local environment...\n"}}));
+  }
+  EXPECT_EQ(ReadFile(w.anchor + "/Vantor_Home/Settings/Vantor_config.pro"), "mine");
+}
+
 TEST(SyncWithMaster, ADryRunDecidesWhetherToCopy) {
   LaunchWorld w;
   const std::string master = w.dir / "server share";

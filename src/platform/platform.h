@@ -184,8 +184,19 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 // Replaces `path` with `content` so that readers see either the old file
 // or the new one whole: a temporary file beside it, flushed, renamed over.
-// Retries briefly when another program holds the file.
+// Retries briefly when another program holds the file. The temporary file
+// gets a name nobody can guess and is created new, so a file or link planted
+// beside the target is never written through; a link at `path` itself is
+// replaced, not followed.
 bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+
+// Creates `path` new with `content`, flushed; false when anything (a file,
+// a link) is already there or the write fails, which leaves no file behind.
+bool WriteNewFile(const std::string& path, std::string_view content);
+
+// 16 hex digits from the system's random source, for names of temporary
+// files that nobody can predict.
+std::string UnpredictableName();
 
 // An exclusive lock on a lock file, released when the holder ends (or the
 // process dies). Opened without sharing on Windows, flock on Linux.

@@ -1,7 +1,6 @@
 #include "shell/script_host.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include "shell/console_text.h"
 #include "shell/paths.h"
@@ -24,12 +23,13 @@ std::size_t QuoteAt(std::string_view text, std::size_t at, const std::string_vie
   return 0;
 }
 
+// The payload's name is known in advance, so whatever stands there (a file
+// left by a crash, a link planted in a shared temporary folder) is removed,
+// never written through, and the file is created new.
 bool WritePayload(const std::string& path, std::string_view script) {
-  std::ofstream out(ToFsPath(path), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  const std::string bytes = PayloadBytes(script);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  std::error_code ec;
+  std::filesystem::remove(ToFsPath(path), ec);
+  return WriteNewFile(path, PayloadBytes(script));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -10,17 +11,52 @@
 
 namespace vantor {
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
-  const std::string temp = path + ".vtmp" + std::to_string(getpid());
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) return false;
+namespace {
+
+constexpr int kNameAttempts = 8;
+
+// O_EXCL and O_NOFOLLOW: whatever already stands at `path` is never opened.
+int CreateExclusive(const std::string& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
+bool WriteAllAndSync(int fd, std::string_view content) {
   std::size_t written = 0;
   while (written < content.size()) {
     const ssize_t n = write(fd, content.data() + written, content.size() - written);
-    if (n <= 0) break;
+    if (n <= 0) return false;
     written += static_cast<std::size_t>(n);
   }
-  const bool complete = written == content.size() && fsync(fd) == 0;
+  return fsync(fd) == 0;
+}
+
+// A fresh temporary file beside `path`; -1 when none could be made.
+int CreateTempBeside(const std::string& path, std::string& temp) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    temp = path + ".vtmp" + UnpredictableName();
+    const int fd = CreateExclusive(temp);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool WriteNewFile(const std::string& path, std::string_view content) {
+  const int fd = CreateExclusive(path);
+  if (fd < 0) return false;
+  const bool complete = WriteAllAndSync(fd, content);
+  close(fd);
+  if (!complete) unlink(path.c_str());
+  return complete;
+}
+
+// rename replaces a link at `path` itself instead of writing through it.
+bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+  std::string temp;
+  const int fd = CreateTempBeside(path, temp);
+  if (fd < 0) return false;
+  const bool complete = WriteAllAndSync(fd, content);
   close(fd);
   if (!complete || rename(temp.c_str(), path.c_str()) != 0) {
     unlink(temp.c_str());

@@ -8,27 +8,55 @@
 namespace vantor {
 namespace {
 
-bool WriteWholeFile(const std::wstring& path, std::string_view content) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+constexpr int kNameAttempts = 8;
+
+// CREATE_NEW: whatever already stands at `path` (a file, a link) is never
+// opened; FILE_FLAG_OPEN_REPARSE_POINT keeps a link from being followed.
+HANDLE CreateExclusive(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+bool WriteAllAndFlush(HANDLE file, std::string_view content) {
   DWORD written = 0;
-  const bool ok =
-      WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-      written == content.size() && FlushFileBuffers(file);
-  CloseHandle(file);
-  return ok;
+  return WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+         written == content.size() && FlushFileBuffers(file);
+}
+
+// Writes a fresh temporary file beside `target`; false when none could be
+// made, which leaves nothing behind.
+bool WriteTempBeside(const std::wstring& target, std::string_view content, std::wstring& temp) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    temp = target + L".vtmp" + Widen(UnpredictableName());
+    const HANDLE file = CreateExclusive(temp);
+    if (file == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      return false;
+    }
+    const bool ok = WriteAllAndFlush(file, content);
+    CloseHandle(file);
+    if (!ok) DeleteFileW(temp.c_str());
+    return ok;
+  }
+  return false;
 }
 
 }  // namespace
 
+bool WriteNewFile(const std::string& path, std::string_view content) {
+  const std::wstring target = Widen(path);
+  const HANDLE file = CreateExclusive(target);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = WriteAllAndFlush(file, content);
+  CloseHandle(file);
+  if (!ok) DeleteFileW(target.c_str());
+  return ok;
+}
+
 bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
   const std::wstring target = Widen(path);
-  const std::wstring temp = target + L".vtmp" + std::to_wstring(GetCurrentProcessId());
-  if (!WriteWholeFile(temp, content)) {
-    DeleteFileW(temp.c_str());
-    return false;
-  }
+  std::wstring temp;
+  if (!WriteTempBeside(target, content, temp)) return false;
   // A virus scanner or indexer may hold the target for a moment: retry.
   for (int attempt = 0; attempt < 20; ++attempt) {
     if (MoveFileExW(temp.c_str(), target.c_str(),
