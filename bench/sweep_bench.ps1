@@ -72,7 +72,7 @@ function Invoke-EngineRun {
     param([string]$Project, [string]$Bin)
 
     $payload = [System.IO.Path]::Combine($WorkDir, 'payload.ps1')
-    $text = [System.IO.File]::ReadAllText($enginePath)
+    $text = [System.IO.File]::ReadAllText($enginePath.Replace('sweep_engine.ps1', 'prelude.ps1')) + [System.IO.File]::ReadAllText($enginePath)
     $text = $text.Replace('%TARGET_DIR%', (ConvertTo-VantorText $Project)).Replace('%RECYCLE_DIR%', (ConvertTo-VantorText $Bin))
     $text = $text.Replace('%LOG_FILE%', (ConvertTo-VantorText ([System.IO.Path]::Combine($Bin, 'Vantor_Sweep.log'))))
     $text = $text.Replace('%CP_CLUTTER%', (ConvertTo-VantorText $clutterRules)).Replace('%CP_KEEP_N%', [string]$keepCount).Replace('%CP_MAX_DAYS%', '21')

@@ -1,6 +1,6 @@
 # Writes a C++ source holding files as byte arrays, so both builds carry
 # the same bytes. Run with -P:
-#   -DOUTPUT=<file.cpp> -DKIND=scripts   -DENTRIES="name=path|..."
+#   -DOUTPUT=<file.cpp> -DKIND=scripts   -DENTRIES="name=path|name=path*path|..."
 #   -DOUTPUT=<file.cpp> -DKIND=resources -DENTRIES="107=path|..."
 cmake_minimum_required(VERSION 3.20)
 
@@ -26,8 +26,24 @@ foreach(entry IN LISTS ENTRIES)
   string(SUBSTRING "${entry}" 0 ${at} key)
   math(EXPR from "${at} + 1")
   string(SUBSTRING "${entry}" ${from} -1 path)
-  bytes_of("${path}" bytes)
-  file(SIZE "${path}" size)
+  # Several files joined by "*" are embedded as one text, in that order.
+  string(REPLACE "*" ";" parts "${path}")
+  set(bytes "")
+  set(size 0)
+  foreach(part IN LISTS parts)
+    bytes_of("${part}" part_bytes)
+    file(SIZE "${part}" part_size)
+    if(part_size GREATER 0)
+      if(NOT bytes STREQUAL "")
+        string(APPEND bytes "\n    ")
+      endif()
+      string(APPEND bytes "${part_bytes}")
+      math(EXPR size "${size} + ${part_size}")
+    endif()
+  endforeach()
+  if(bytes STREQUAL "")
+    set(bytes "0")
+  endif()
   string(APPEND body "const char kData${index}[] = {\n    ${bytes}};\n\n")
   if(KIND STREQUAL "scripts")
     string(APPEND lookup "  if (key == \"${key}\") return std::string_view(kData${index}, ${size});\n")

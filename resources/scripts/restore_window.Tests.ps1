@@ -4,7 +4,12 @@
 # play the user.
 
 BeforeAll {
-    $script:TemplatePath = Join-Path $PSScriptRoot 'restore_window.ps1'
+    # The scripts as the program embeds them: the shared prelude, then the template.
+    foreach ($name in 'restore_window.ps1', 'sweep_engine.ps1') {
+        $parts = foreach ($part in 'prelude.ps1', $name) { [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot $part)) }
+        [System.IO.File]::WriteAllText((Join-Path $TestDrive $name), -join $parts)
+    }
+    $script:TemplatePath = Join-Path $TestDrive 'restore_window.ps1'
     $VantorNoWindow = $true
     . $script:TemplatePath
 
@@ -132,9 +137,14 @@ Describe 'Mirror locations' {
     }
 
     It 'has no bin location for a name that is a path: <Name>' -ForEach @(
-        @{ Name = '..' }, @{ Name = '.' }, @{ Name = '' }, @{ Name = '..\..\boot.ini' }, @{ Name = '../x' }
+        @{ Name = '..' }, @{ Name = '.' }, @{ Name = '' }, @{ Name = '../x' }
+        @{ Name = $(if ([System.IO.Path]::DirectorySeparatorChar -eq '\') { '..\..\boot.ini' } else { '../boot.ini' }) }
     ) {
         Get-BinLocation -RecycleDir $TestDrive -Folder 'C:\Work' -Name $Name | Should -BeNullOrEmpty
+    }
+
+    It 'keeps a Linux name with backslashes whole, in its own folder' -Skip:([System.IO.Path]::DirectorySeparatorChar -eq '\') {
+        Get-BinLocation -RecycleDir '/b' -Folder '/srv/a\b' -Name '..\x.log' | Should -BeExactly '/b/srv/a\b/..\x.log'
     }
 
     It 'gives Windows paths the long-path prefix: <Path>' -ForEach @(
@@ -248,32 +258,83 @@ Describe 'Which entries are offered' {
         $other = New-Folder $ws.Root 'other'
     }
 
-    It 'hides older copies of a name whose newest entry is absent' {
-        # Newest block on top: the newest a.prt.1 is gone, an older one is there.
-        $null = Add-BinFile $ws.Bin $other 'a.prt.1' 'old'
-        $null = Add-BinFile $ws.Bin $proj 'b.log' 'b'
-        Set-Log $ws.Log @(
-            (New-FileLine 'a.prt.1' $proj -Stamp '2024-05-04 09:00:00')
-            (New-FileLine 'b.log' $proj -Clutter -Stamp '2024-05-04 09:00:00')
-            (New-FileLine 'a.prt.1' $other -Stamp '2024-05-01 09:00:00')
-        )
-        (Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin).Name | Should -Be @('b.log')
-    }
-
-    It 'offers a name swept from two folders once, from the newest sweep' {
+    It 'offers the newest entry of each file per folder, so one name from two folders comes twice' {
         $null = Add-BinFile $ws.Bin $proj 'Notes.log' 'new'
         $null = Add-BinFile $ws.Bin $other 'notes.LOG' 'old'
         $null = Add-BinFile $ws.Bin $other 'c.prt.2' 'c'
         Set-Log $ws.Log @(
             (New-EventLine 'SWEEP - 0 Models, 1 Clutter' $proj -Stamp '2024-05-04 09:00:00')
             (New-FileLine 'Notes.log' $proj -Clutter -Stamp '2024-05-04 09:00:00')
+            (New-FileLine 'gone.prt.1' $proj -Stamp '2024-05-04 09:00:00')
             (New-EventLine 'SWEEP - 1 Models, 1 Clutter' $other -Stamp '2024-05-02 09:00:00')
             (New-FileLine 'notes.LOG' $other -Clutter -Stamp '2024-05-02 09:00:00')
             (New-FileLine 'c.prt.2' $other -Stamp '2024-05-02 09:00:00')
+            (New-FileLine 'Notes.log' $proj -Clutter -Stamp '2024-05-01 09:00:00')
         )
         $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
-        $entries.Name | Should -Be @('Notes.log', 'c.prt.2')
+        $entries.Name | Should -Be @('Notes.log', 'notes.LOG', 'c.prt.2')
+        $entries.DateTime | Should -Be @('2024-05-04 09:00:00', '2024-05-02 09:00:00', '2024-05-02 09:00:00')
         $entries[0].OriginalFolder | Should -BeExactly $proj
+    }
+}
+
+Describe 'Work a crash cut short' {
+    BeforeEach {
+        $ws = New-Workplace
+        $proj = New-Folder $ws.Root 'proj'
+        $stamp = '2024-05-03 14:25:36'
+        $ticks = ([datetime]$stamp).Ticks
+    }
+
+    It 'logs once what a dead sweep moved, and nothing that stayed or that a live run holds' {
+        $moved = Add-BinFile $ws.Bin $proj 'moved.log' 'm'
+        $logged = Add-BinFile $ws.Bin $proj 'logged.log' 'l'
+        $stayed = [System.IO.Path]::Combine($proj, 'stayed.log')
+        [System.IO.File]::WriteAllText($stayed, 's')
+        $old = New-FileLine 'logged.log' $proj -Clutter -Stamp $stamp
+        Set-Log $ws.Log @($old)
+        $record = { param($path, $name) "F`t" + $path + "`t" + [System.IO.Path]::Combine($proj, $name) + "`t" + (New-FileLine $name $proj -Clutter -Stamp $stamp) }
+        $dead = "S`t$stamp`t$ticks`t$proj`n" + (& $record $moved 'moved.log') + "`n" + (& $record $logged 'logged.log') + "`n" +
+            (& $record (Get-ExpectedBinPath $ws.Bin $proj 'stayed.log') 'stayed.log') + "`n" + (& $record $moved 'cut')
+        [System.IO.File]::WriteAllText($ws.Log + '.1.journal', $dead)
+        $live = Open-Journal -LogFile $ws.Log
+        try {
+            Add-JournalRecord -Journal $live -Record @("S`t$stamp`t$ticks`t$proj", (& $record $moved 'held.log'))
+            Invoke-HistoryFold -LogFile $ws.Log | Should -BeExactly ''
+            Invoke-HistoryFold -LogFile $ws.Log | Should -BeExactly ''
+            [System.IO.File]::Exists($live.Name) | Should -BeTrue
+        } finally {
+            Close-Journal -Journal $live -Delete
+        }
+        [System.IO.File]::ReadAllLines($ws.Log) | Should -Be @(
+            (New-EventLine 'SWEEP - 0 Models, 1 Clutter' $proj -Stamp $stamp)
+            (New-FileLine 'moved.log' $proj -Clutter -Stamp $stamp)
+            $old
+        )
+        [System.IO.File]::Exists($ws.Log + '.1.journal') | Should -BeFalse
+    }
+
+    It 'settles a restore that died <Case>' -ForEach @(
+        @{ Case = 'with the swept copy aside'; Bin = $null; Here = 'mine'; Logged = $false; WantBin = 'swept'; WantHere = 'mine'; Partial = $false }
+        @{ Case = 'with the file in the way binned, unlogged'; Bin = 'mine'; Here = $null; Logged = $false; WantBin = 'swept'; WantHere = 'mine'; Partial = $false }
+        @{ Case = 'with the file in the way binned and logged'; Bin = 'mine'; Here = $null; Logged = $true; WantBin = 'mine'; WantHere = 'swept'; Partial = $false }
+        @{ Case = 'copying to another volume'; Bin = 'swept'; Here = $null; Logged = $false; WantBin = 'swept'; WantHere = $null; Partial = $true }
+    ) {
+        $source = Get-ExpectedBinPath $ws.Bin $proj 'a.prt.1'
+        $destination = [System.IO.Path]::Combine($proj, 'a.prt.1')
+        $null = [System.IO.Directory]::CreateDirectory([System.IO.Path]::GetDirectoryName($source))
+        $line = New-FileLine 'a.prt.1' $proj -Stamp $stamp
+        if ($Bin) { [System.IO.File]::WriteAllText($source, $Bin) }
+        if ($Here) { [System.IO.File]::WriteAllText($destination, $Here) }
+        if ($Bin -ne 'swept') { [System.IO.File]::WriteAllText($source + '.t1.restoring', 'swept') }
+        if ($Partial) { [System.IO.File]::WriteAllText($destination + '.t1.partial', 'swe') }
+        Set-Log $ws.Log @($(if ($Logged) { $line } else { 'earlier' }))
+        [System.IO.File]::WriteAllText($ws.Log + '.2.journal', "R`tt1`t$source`t$destination`t$line`n")
+        Invoke-HistoryFold -LogFile $ws.Log | Should -BeExactly ''
+        $(if ([System.IO.File]::Exists($source)) { Get-Text $source }) | Should -Be $WantBin
+        $(if ([System.IO.File]::Exists($destination)) { Get-Text $destination }) | Should -Be $WantHere
+        @([System.IO.Directory]::GetFiles($proj)).Count + @([System.IO.Directory]::GetFiles([System.IO.Path]::GetDirectoryName($source))).Count |
+            Should -Be @(@($WantBin, $WantHere) | Where-Object { $_ }).Count
     }
 }
 
@@ -596,7 +657,7 @@ Describe 'The template as the program runs it' {
 
 Describe 'A sweep and a restore, round trip' {
     BeforeAll {
-        $script:SweepPath = Join-Path $PSScriptRoot 'sweep_engine.ps1'
+        $script:SweepPath = Join-Path $TestDrive 'sweep_engine.ps1'
 
         # Fills the sweep engine as the program does (text as base64, numbers
         # bare) and runs it from a payload file; returns its result line.
@@ -643,7 +704,7 @@ Describe 'A sweep and a restore, round trip' {
         $before = Get-FolderState $proj
 
         $result = Invoke-Sweep -Target $proj -Bin $ws.Bin -Log $ws.Log -Clutter '*.log, trail.txt*, std.out' -Keep 1
-        $result | Should -Match '^X\|5\|.*\|3\|.*\|0$'
+        $result | Should -Match '^X\|5\|.*\|3\|.*\|0\|0\|\|$'
         @(Get-FolderState $proj).Count | Should -Be ($before.Count - 8)
 
         $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin

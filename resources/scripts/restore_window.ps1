@@ -6,7 +6,8 @@
 # The program feeds this script through standard input, which PowerShell runs one
 # complete statement at a time: "} else {", "} catch {" and "} finally {" stay on
 # one line, or the keyword would arrive as a statement of its own.
-# Runs on Windows PowerShell 5.1 and PowerShell 7.
+# Runs on Windows PowerShell 5.1 and PowerShell 7. The build puts prelude.ps1 in
+# front of this file.
 
 Set-StrictMode -Version 3.0
 
@@ -17,19 +18,12 @@ $script:SweepLogName = 'Vantor_Sweep.log'
 $script:FileLinePattern = '^([0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2})\s*\|\s*([^|]*)\|([^|]*)\|(.*)$'
 $script:Blanks = [char[]]@(' ', "`t", "`r", "`n")
 $script:LockTimeoutMilliseconds = 5000
-$script:ReplaceTimeoutMilliseconds = 2000
-$script:RetryPauseMilliseconds = 50
+# Restores named per journal flush.
+$script:JournalBatch = 256
 # Set by the entry layer; without it messages go to the console.
 $script:WindowsFormsLoaded = $false
 
 # --- paths ------------------------------------------------------------------
-
-function Test-WindowsPlatform {
-    [CmdletBinding()]
-    [OutputType([bool])]
-    param()
-    return [System.IO.Path]::DirectorySeparatorChar -eq '\'
-}
 
 function Get-MirrorFolderPart {
     # The folders below the bin that mirror an original folder: C:\Work\Proj gives
@@ -53,7 +47,11 @@ function Get-MirrorFolderPart {
         $parts.Add('Vantor_Drive_' + $Matches[1])
         $rest = $Matches[2]
     }
-    foreach ($piece in $rest.Split([char[]]@('\', '/'), [System.StringSplitOptions]::RemoveEmptyEntries)) {
+    # Drive and UNC paths split at either separator; other paths only at the
+    # system's, since "\" is an ordinary character of a Linux name.
+    $separators = [char[]]@('\', '/')
+    if ($parts.Count -eq 0) { $separators = [char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar) }
+    foreach ($piece in $rest.Split($separators, [System.StringSplitOptions]::RemoveEmptyEntries)) {
         if ($piece -eq '.' -or $piece -eq '..' -or [System.IO.Path]::IsPathRooted($piece)) { return $null }
         $parts.Add($piece)
     }
@@ -67,7 +65,7 @@ function Test-PlainFileName {
         [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name
     )
     if ($Name.Length -eq 0 -or $Name -eq '.' -or $Name -eq '..') { return $false }
-    return $Name.IndexOfAny([char[]]@('\', '/')) -lt 0
+    return $Name.IndexOfAny([char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)) -lt 0
 }
 
 function Get-BinLocation {
@@ -109,23 +107,6 @@ function Test-RestoreFolder {
         if ($piece -eq '.' -or $piece -eq '..') { return $false }
     }
     return $true
-}
-
-function ConvertTo-LongPath {
-    # Windows PowerShell 5.1 stops at 260 characters unless a path carries the
-    # \\?\ prefix; deep project folders mirrored below the bin easily pass that.
-    [CmdletBinding()]
-    [OutputType([string])]
-    param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [bool]$Windows = (Test-WindowsPlatform)
-    )
-    if (-not $Windows) { return $Path }
-    if ($Path.StartsWith('\\?\')) { return $Path }
-    $plain = $Path.Replace('/', '\')
-    if ($plain -match '^\\\\[^\\?.]') { return '\\?\UNC\' + $plain.Substring(2) }
-    if ($plain -match '^[A-Za-z]:\\') { return '\\?\' + $plain }
-    return $Path
 }
 
 # --- history log ------------------------------------------------------------
@@ -187,80 +168,17 @@ function Read-SweepLogLine {
 
 function Open-SweepLogLock {
     # Every writer of the history log holds <log>.lock exclusively around its
-    # read-modify-write, so two writers never lose each other's lines. The
-    # operating system drops the lock with the process; the file itself stays.
+    # read-modify-write, so two writers never lose each other's lines. Throws
+    # when it stays busy.
     [CmdletBinding()]
     [OutputType([System.IO.FileStream])]
     param(
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
         [ValidateRange(0, 600000)][int]$TimeoutMilliseconds = $script:LockTimeoutMilliseconds
     )
-    $lockPath = $LogFile + '.lock'
-    $clock = [System.Diagnostics.Stopwatch]::StartNew()
-    while ($true) {
-        try {
-            return [System.IO.File]::Open($lockPath, [System.IO.FileMode]::OpenOrCreate, [System.IO.FileAccess]::ReadWrite, [System.IO.FileShare]::None)
-        } catch {
-            if ($clock.ElapsedMilliseconds -ge $TimeoutMilliseconds) { throw }
-            Start-Sleep -Milliseconds $script:RetryPauseMilliseconds
-        }
-    }
-}
-
-function Move-FileReplacing {
-    # Puts Source in the place of Destination in one step. .NET Framework 4.x (5.1)
-    # has no File.Move with overwrite, but File.Replace does the same for an
-    # existing target. A scanner holding the target briefly is waited out.
-    [CmdletBinding()]
-    param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Source,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Destination,
-        [ValidateRange(0, 600000)][int]$TimeoutMilliseconds = $script:ReplaceTimeoutMilliseconds
-    )
-    $moveOver = [System.IO.File].GetMethod('Move', [type[]]@([string], [string], [bool]))
-    $clock = [System.Diagnostics.Stopwatch]::StartNew()
-    while ($true) {
-        try {
-            if (-not [System.IO.File]::Exists($Destination)) {
-                [System.IO.File]::Move($Source, $Destination)
-            } elseif ($null -ne $moveOver) {
-                $null = $moveOver.Invoke($null, [object[]]@($Source, $Destination, $true))
-            } else {
-                [System.IO.File]::Replace($Source, $Destination, $null)
-            }
-            return
-        } catch {
-            if ($clock.ElapsedMilliseconds -ge $TimeoutMilliseconds) { throw }
-            Start-Sleep -Milliseconds $script:RetryPauseMilliseconds
-        }
-    }
-}
-
-function Set-SweepLogContent {
-    # Rewrites the log whole through a temporary file beside it, so a reader or a
-    # crash never meets half a log. UTF-8 without a byte-order mark, CR LF.
-    [CmdletBinding()]
-    param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
-    )
-    $text = New-Object System.Text.StringBuilder
-    foreach ($item in $Line) { $null = $text.Append($item).Append("`r`n") }
-    $bytes = (New-Object System.Text.UTF8Encoding -ArgumentList $false).GetBytes($text.ToString())
-    $temp = $LogFile + '.' + [guid]::NewGuid().ToString('N') + '.tmp'
-    $stream = New-Object System.IO.FileStream -ArgumentList $temp, ([System.IO.FileMode]::CreateNew), ([System.IO.FileAccess]::Write), ([System.IO.FileShare]::None)
-    try {
-        $stream.Write($bytes, 0, $bytes.Length)
-        $stream.Flush($true)
-    } finally {
-        $stream.Dispose()
-    }
-    try {
-        Move-FileReplacing -Source $temp -Destination $LogFile
-    } catch {
-        try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
-        throw
-    }
+    $lock = Enter-HistoryLock -LogFile $LogFile -TimeoutMilliseconds $TimeoutMilliseconds
+    if ($null -eq $lock) { throw [System.IO.IOException]::new('The history log is locked by another program.') }
+    return $lock
 }
 
 function Add-SweepLogLine {
@@ -280,7 +198,7 @@ function Add-SweepLogLine {
             # A log that cannot be read must not be rewritten from an empty list.
             $lines.AddRange([System.IO.File]::ReadAllLines($LogFile, (New-Object System.Text.UTF8Encoding -ArgumentList $false)))
         }
-        Set-SweepLogContent -LogFile $LogFile -Line $lines.ToArray()
+        Write-HistoryFile -LogFile $LogFile -Line $lines.ToArray()
     } finally {
         $lock.Dispose()
     }
@@ -332,8 +250,9 @@ function Read-SweepLogEntry {
 }
 
 function Select-RestorableEntry {
-    # The newest entry of each file name wins, and only then are the absent ones
-    # dropped: when the newest copy of a name is gone, older copies are not offered.
+    # The newest entry of each file in each folder wins, and only then are the
+    # absent ones dropped: when the newest copy is gone, older copies of the same
+    # file are not offered. Files of one name from two folders are both offered.
     [CmdletBinding()]
     param(
         [Parameter(Mandatory = $true)][AllowEmptyCollection()][object[]]$Entry
@@ -341,7 +260,7 @@ function Select-RestorableEntry {
     $seen = New-Object 'System.Collections.Generic.HashSet[string]' -ArgumentList ([System.StringComparer]::OrdinalIgnoreCase)
     $chosen = New-Object 'System.Collections.Generic.List[object]'
     foreach ($item in @($Entry | Sort-Object -Property LineNumber)) {
-        if (-not $seen.Add($item.Name)) { continue }
+        if (-not $seen.Add($item.Name + [char]0 + $item.OriginalFolder)) { continue }
         if ($item.Status -ne 'Available') { continue }
         $chosen.Add([pscustomobject]@{
                 DateTime       = $item.DateTime
@@ -374,85 +293,113 @@ function Undo-FileMove {
         [Parameter(Mandatory = $true)][string]$From,
         [Parameter(Mandatory = $true)][string]$To
     )
-    try { [System.IO.File]::Move($From, $To) } catch { $null = $_ }
+    try { $null = Move-FileSafely -Source $From -Destination $To } catch { $null = $_ }
 }
 
-function Switch-DisplacedFile {
-    # Restores Source over a file that now stands at Destination without losing
-    # either: the swept copy steps aside within the bin, the file in the way takes
-    # its place in the bin with a log line of its own (so it can be restored in
-    # turn), then the swept copy goes to Destination. Any failure puts all back.
+function Get-RestorePlan {
+    # Where one chosen entry goes: its bin copy, its destination, a token naming
+    # the files the move may leave on the way, and the log line the file now at
+    # the destination gets when it has to step into the bin. $null when the entry
+    # cannot be restored.
     [CmdletBinding()]
-    [OutputType([bool])]
-    param(
-        [Parameter(Mandatory = $true)][string]$Source,
-        [Parameter(Mandatory = $true)][string]$Destination,
-        [Parameter(Mandatory = $true)][string]$Name,
-        [Parameter(Mandatory = $true)][string]$Folder,
-        [Parameter(Mandatory = $true)][string]$LogFile,
-        [int]$LockTimeoutMilliseconds = $script:LockTimeoutMilliseconds
-    )
-    $staging = $Source + '.' + [guid]::NewGuid().ToString('N') + '.restoring'
-    try {
-        $bytes = (New-Object System.IO.FileInfo -ArgumentList $Destination).Length
-        [System.IO.File]::Move($Source, $staging)
-    } catch {
-        return $false
-    }
-    try {
-        [System.IO.File]::Move($Destination, $Source)
-    } catch {
-        Undo-FileMove -From $staging -To $Source
-        return $false
-    }
-    $now = Get-Date
-    try {
-        $line = Format-SweepLogFileLine -Time $now -Name $Name -Folder $Folder -Bytes $bytes
-        Add-SweepLogLine -LogFile $LogFile -Line $line -LockTimeoutMilliseconds $LockTimeoutMilliseconds
-        [System.IO.File]::Move($staging, $Destination)
-    } catch {
-        # An unlogged file in the bin could never be restored: undo instead.
-        Undo-FileMove -From $Source -To $Destination
-        Undo-FileMove -From $staging -To $Source
-        return $false
-    }
-    # Like a swept file, the displaced one is kept for the full retention period.
-    try { [System.IO.File]::SetLastWriteTime($Source, $now) } catch { $null = $_ }
-    return $true
-}
-
-function Restore-SweptFileItem {
-    # Moves one file back; $true when it now stands at its original place.
-    [CmdletBinding()]
-    [OutputType([bool])]
     param(
         [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name,
         [Parameter(Mandatory = $true)][AllowEmptyString()][string]$OriginalFolder,
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [int]$LockTimeoutMilliseconds = $script:LockTimeoutMilliseconds
+        [Parameter(Mandatory = $true)][datetime]$Now
     )
     $name = $Name.Trim($script:Blanks)
     $folder = $OriginalFolder.Trim($script:Blanks)
-    if (-not (Test-RestoreFolder -Folder $folder)) { return $false }
+    if (-not (Test-RestoreFolder -Folder $folder)) { return $null }
     $binPath = Get-BinLocation -RecycleDir $RecycleDir -Folder $folder -Name $name
-    if ($null -eq $binPath) { return $false }
+    if ($null -eq $binPath) { return $null }
     $source = ConvertTo-LongPath -Path $binPath
     # Purged meanwhile: nothing to bring back, and no folder to create for it.
-    if (-not [System.IO.File]::Exists($source)) { return $false }
-    $targetFolder = ConvertTo-LongPath -Path $folder
+    if (-not [System.IO.File]::Exists($source)) { return $null }
     $destination = ConvertTo-LongPath -Path ([System.IO.Path]::Combine($folder, $name))
+    $line = ''
+    if ([System.IO.File]::Exists($destination)) {
+        try {
+            $bytes = [System.IO.FileInfo]::new($destination).Length
+            $line = Format-SweepLogFileLine -Time $Now -Name $name -Folder $folder -Bytes $bytes
+        } catch {
+            return $null
+        }
+    }
+    return [pscustomobject]@{
+        Token       = [guid]::NewGuid().ToString('N')
+        Source      = $source
+        Destination = $destination
+        Folder      = ConvertTo-LongPath -Path $folder
+        Line        = $line
+        Now         = $Now
+    }
+}
+
+function Switch-DisplacedFile {
+    # Restores over a file that now stands at the destination without losing
+    # either: the swept copy steps aside within the bin, the file in the way takes
+    # its place in the bin with a log line of its own (so it can be restored in
+    # turn), then the swept copy goes to the destination. Any failure puts all
+    # back; a crash half way is finished or rolled back from the journal.
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param(
+        [Parameter(Mandatory = $true)][psobject]$Plan,
+        [Parameter(Mandatory = $true)][string]$LogFile,
+        [int]$LockTimeoutMilliseconds = $script:LockTimeoutMilliseconds
+    )
+    $source = $Plan.Source
+    $destination = $Plan.Destination
+    $staging = $source + '.' + $Plan.Token + '.restoring'
     try {
-        if (-not [System.IO.Directory]::Exists($targetFolder)) { $null = [System.IO.Directory]::CreateDirectory($targetFolder) }
+        [System.IO.File]::Move($source, $staging)
     } catch {
         return $false
     }
-    if ([System.IO.Directory]::Exists($destination)) { return $false }
-    if ([System.IO.File]::Exists($destination)) {
-        return Switch-DisplacedFile -Source $source -Destination $destination -Name $name -Folder $folder -LogFile $LogFile -LockTimeoutMilliseconds $LockTimeoutMilliseconds
+    try {
+        $null = Move-FileSafely -Source $destination -Destination $source -Token $Plan.Token
+    } catch {
+        Undo-FileMove -From $staging -To $source
+        return $false
     }
     try {
-        [System.IO.File]::Move($source, $destination)
+        Add-SweepLogLine -LogFile $LogFile -Line $Plan.Line -LockTimeoutMilliseconds $LockTimeoutMilliseconds
+        $null = Move-FileSafely -Source $staging -Destination $destination -Token $Plan.Token
+    } catch {
+        # An unlogged file in the bin could never be restored: undo instead.
+        Undo-FileMove -From $source -To $destination
+        Undo-FileMove -From $staging -To $source
+        return $false
+    }
+    # Like a swept file, the displaced one is kept for the full retention period.
+    try { [System.IO.File]::SetLastWriteTime($source, $Plan.Now) } catch { $null = $_ }
+    return $true
+}
+
+function Restore-PlannedFile {
+    # Moves one file back; $true when it now stands at its original place.
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param(
+        [Parameter(Mandatory = $true)][psobject]$Plan,
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [int]$LockTimeoutMilliseconds = $script:LockTimeoutMilliseconds
+    )
+    try {
+        if (-not [System.IO.Directory]::Exists($Plan.Folder)) { $null = [System.IO.Directory]::CreateDirectory($Plan.Folder) }
+    } catch {
+        return $false
+    }
+    if ([System.IO.Directory]::Exists($Plan.Destination)) { return $false }
+    if ([System.IO.File]::Exists($Plan.Destination)) {
+        if ($Plan.Line.Length -eq 0) { return $false }
+        return Switch-DisplacedFile -Plan $Plan -LogFile $LogFile -LockTimeoutMilliseconds $LockTimeoutMilliseconds
+    }
+    try {
+        # Across volumes a copy is checked before the bin copy goes; a failed
+        # copy leaves nothing at the destination.
+        $null = Move-FileSafely -Source $Plan.Source -Destination $Plan.Destination -Token $Plan.Token
         return $true
     } catch {
         return $false
@@ -484,6 +431,8 @@ function Remove-EmptyMirrorFolder {
 function Restore-SweptFile {
     # Moves the given entries (anything with Name and OriginalFolder) back out of
     # the bin, tidies the emptied mirror folders and returns how many came back.
+    # Each batch of moves is named in a journal first, so a crash half way leaves
+    # work the next run finishes or rolls back.
     [CmdletBinding()]
     [OutputType([int])]
     param(
@@ -494,10 +443,31 @@ function Restore-SweptFile {
     )
     if ($LogFile.Length -eq 0) { $LogFile = [System.IO.Path]::Combine($RecycleDir, $script:SweepLogName) }
     $count = 0
+    $now = Get-Date
+    $plans = New-Object 'System.Collections.Generic.List[object]'
     foreach ($item in $Entry) {
         if ($null -eq $item) { continue }
-        $restored = Restore-SweptFileItem -Name ([string]$item.Name) -OriginalFolder ([string]$item.OriginalFolder) -RecycleDir $RecycleDir -LogFile $LogFile -LockTimeoutMilliseconds $LockTimeoutMilliseconds
-        if ($restored) { $count++ }
+        $plan = Get-RestorePlan -Name ([string]$item.Name) -OriginalFolder ([string]$item.OriginalFolder) -RecycleDir $RecycleDir -Now $now
+        if ($null -ne $plan) { $plans.Add($plan) }
+    }
+    $journal = $null
+    try {
+        if ($plans.Count -gt 0) { $journal = Open-Journal -LogFile $LogFile }
+        for ($first = 0; $first -lt $plans.Count; $first += $script:JournalBatch) {
+            $batch = $plans.GetRange($first, [System.Math]::Min($script:JournalBatch, $plans.Count - $first))
+            $records = New-Object 'System.Collections.Generic.List[string]'
+            foreach ($plan in $batch) { $records.Add("R`t" + $plan.Token + "`t" + $plan.Source + "`t" + $plan.Destination + "`t" + $plan.Line) }
+            # Moves the journal could not name are not made.
+            Add-JournalRecord -Journal $journal -Record $records.ToArray()
+            foreach ($plan in $batch) {
+                if (Restore-PlannedFile -Plan $plan -LogFile $LogFile -LockTimeoutMilliseconds $LockTimeoutMilliseconds) { $count++ }
+            }
+        }
+    } catch {
+        $null = $_
+    } finally {
+        # Every move above ended whole (or was put back), so the journal has done its job.
+        Close-Journal -Journal $journal -Delete
     }
     Remove-EmptyMirrorFolder -RecycleDir $RecycleDir
     return $count
@@ -578,6 +548,8 @@ function Invoke-RestoreWindow {
         [Parameter(Mandatory = $true)][scriptblock]$ShowMessage
     )
     $caption = Get-RestoreCaption -Version $Version
+    # Moves of a sweep or a restore that died are settled before the list is read.
+    $null = Invoke-HistoryFold -LogFile $LogFile -TimeoutMilliseconds $script:LockTimeoutMilliseconds
     $all = Read-SweepLogEntry -LogFile $LogFile -RecycleDir $RecycleDir
     if ($all.Count -eq 0) {
         $null = & $ShowMessage 'Log is empty or formatted incorrectly.' $caption 'Warning'
@@ -637,8 +609,6 @@ function Show-RestoreGrid {
     }
     $Row | Out-GridView -Title $Title -PassThru
 }
-
-function ConvertFrom-VantorText([string]$Encoded) { [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded)) }
 
 # --- entry ------------------------------------------------------------------
 # Tests set $VantorNoWindow and dot-source this file to get the functions only.

@@ -2,7 +2,10 @@
 # Tests of the sweep engine on real temporary folders.
 
 BeforeAll {
-    $script:EnginePath = Join-Path $PSScriptRoot 'sweep_engine.ps1'
+    # The engine as the program embeds it: the shared prelude, then the template.
+    $script:EnginePath = Join-Path $TestDrive 'sweep_engine.ps1'
+    $parts = foreach ($name in 'prelude.ps1', 'sweep_engine.ps1') { [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot $name)) }
+    [System.IO.File]::WriteAllText($script:EnginePath, -join $parts)
     $VantorNoWindow = $true
     . $script:EnginePath
 
@@ -290,7 +293,7 @@ Describe 'Mirror moves' {
         [System.IO.File]::GetLastWriteTime($copy) | Should -Be $now
     }
 
-    It 'leaves a file it cannot move where it was, uncounted and unlogged' {
+    It 'leaves a file it cannot move where it was, unlogged, and counts it with the reason' {
         $f = New-SweepFolder
         $null = New-TestFile $f.Target 'job.log'
         $null = New-TestFile $f.Target 'a.prt.1'
@@ -306,12 +309,34 @@ Describe 'Mirror moves' {
         }
         $r.ClutterCount | Should -Be 0
         $r.ModelCount | Should -Be 0
+        $r.NotMoved | Should -Be 2
+        $r.NotMovedReason | Should -Not -BeNullOrEmpty
         $r.LogBusy | Should -BeFalse
         Get-Remaining $f | Should -Be @('a.prt.1', 'a.prt.2', 'job.log')
         $log = @(Get-LogLine $f)
         $log.Count | Should -Be 1
         $log[0] | Should -Match 'SWEEP - 0 Models, 0 Clutter'
         [System.IO.File]::Exists([System.IO.Path]::Combine((Get-MirrorOf $f), 'job.log')) | Should -BeFalse
+    }
+}
+
+Describe 'Names a log line cannot hold' {
+    It 'leaves them in place and counts them, and files beside them reach the right mirror' {
+        $f = New-SweepFolder
+        $odd = @(' lead.log', 'trail.log ', 'pi|pe.log', "line`nbreak.log", "car`rriage.log", "tab`t.log")
+        $fine = @('ok.log', 'x.prt.1')
+        # "\" is an ordinary character of a Linux name, and no folder.
+        if ([System.IO.Path]::DirectorySeparatorChar -eq '/') { $fine += 'back\slash.log' }
+        foreach ($n in $odd + $fine) { $null = New-TestFile $f.Target $n }
+        $null = New-TestFile $f.Target 'x.prt.2'
+        $r = Invoke-TestSweep $f
+        $r.ClutterCount + $r.ModelCount | Should -Be $fine.Count
+        $r.NotMoved | Should -Be $odd.Count
+        $r.NotMovedReason | Should -Match 'history log'
+        Get-Remaining $f | Should -Be @($odd + 'x.prt.2' | Sort-Object)
+        $binned = @([System.IO.Directory]::GetFiles((Get-MirrorOf $f)) | ForEach-Object { [System.IO.Path]::GetFileName($_) })
+        $binned | Sort-Object | Should -Be @($fine | Sort-Object)
+        (Get-LogLine $f).Count | Should -Be (1 + $fine.Count)
     }
 }
 
@@ -364,7 +389,7 @@ Describe 'History log' {
         $null = New-TestFile $f.Target 'keep.pdf'
         $now = [datetime]::Now
         $r = Invoke-TestSweep $f -Now $now
-        Format-SweepResult -Result $r | Should -BeExactly 'X|0|0.0 B|0|0.0 B|0.0 B|0'
+        Format-SweepResult -Result $r | Should -BeExactly 'X|0|0.0 B|0|0.0 B|0.0 B|0|0||'
         $bytes = [System.IO.File]::ReadAllBytes($f.Log)
         $expected = (Get-Stamp $now) + ' | ' + 'SWEEP - 0 Models, 0 Clutter'.PadRight(35) + ' | ' + $f.Target + "`r`n"
         $script:Utf8.GetString($bytes) | Should -BeExactly $expected
@@ -376,7 +401,7 @@ Describe 'History log' {
         $null = New-TestFile $f.Target 'small.log' -Size 512
         $null = New-TestFile $f.Target 'a.prt.1' -Size 2097152
         $null = New-TestFile $f.Target 'a.prt.2' -Size 1
-        Format-SweepResult -Result (Invoke-TestSweep $f) | Should -BeExactly 'X|2|2.0 KB|1|2.00 MB|2.00 MB|0'
+        Format-SweepResult -Result (Invoke-TestSweep $f) | Should -BeExactly 'X|2|2.0 KB|1|2.00 MB|2.00 MB|0|0||'
     }
 
     It 'stacks blocks newest first and prunes lines older than the retention' {
@@ -436,7 +461,7 @@ Describe 'History log' {
         } finally {
             $held.Dispose()
         }
-        Format-SweepResult -Result $r | Should -BeExactly 'X|1|10.0 B|0|0.0 B|10.0 B|1'
+        Format-SweepResult -Result $r | Should -BeExactly 'X|1|10.0 B|0|0.0 B|10.0 B|1|0||'
         Get-Remaining $f | Should -BeNullOrEmpty
         [System.IO.File]::ReadAllBytes($f.Log) | Should -Be $before
     }
@@ -464,7 +489,7 @@ Describe 'History log' {
                 foreach ($i in 1..15) {
                     $block = [System.Collections.Generic.List[string]]::new()
                     $block.Add(('2099-01-01 00:00:00 | writer {0} block {1}' -f $writer, $i))
-                    if (-not (Add-HistoryBlock -LogFile $log -Block $block -Cutoff ([datetime]'2000-01-01') -LockTimeoutSeconds 60)) { $fails++ }
+                    if (-not (Add-HistoryBlock -LogFile $log -Block $block -Cutoff ([datetime]'2000-01-01') -LockTimeoutSeconds 60).Written) { $fails++ }
                 }
                 $fails
             }
@@ -514,7 +539,7 @@ Describe 'Entry layer as the program runs it' {
         foreach ($n in 'job.log', 'a.prt.1', 'a.prt.2') { $null = New-TestFile $target $n }
         Push-Location $root
         try { $out = Invoke-FilledEngine -Target $target -Bin $bin } finally { Pop-Location }
-        $out | Should -Be @('X|1|10.0 B|1|10.0 B|20.0 B|0')
+        $out | Should -Be @('X|1|10.0 B|1|10.0 B|20.0 B|0|0||')
         [System.IO.File]::Exists($canary) | Should -BeTrue
         [System.IO.File]::Exists([System.IO.Path]::Combine($bin, $target.TrimStart('/'), 'job.log')) | Should -BeTrue
         ([System.IO.File]::ReadAllLines([System.IO.Path]::Combine($bin, 'Vantor_Sweep.log'), [System.Text.Encoding]::UTF8))[0] | Should -Match ([regex]::Escape(' | ' + $target) + '$')
@@ -541,7 +566,7 @@ Describe 'Entry layer as the program runs it' {
         }
         $lines = @($jobs | Wait-Job | Receive-Job)
         $jobs | Remove-Job
-        $lines | Should -Be @('X|40|400.0 B|40|400.0 B|800.0 B|0', 'X|40|400.0 B|40|400.0 B|800.0 B|0', 'X|40|400.0 B|40|400.0 B|800.0 B|0', 'X|40|400.0 B|40|400.0 B|800.0 B|0')
+        $lines | Should -Be @('X|40|400.0 B|40|400.0 B|800.0 B|0|0||', 'X|40|400.0 B|40|400.0 B|800.0 B|0|0||', 'X|40|400.0 B|40|400.0 B|800.0 B|0|0||', 'X|40|400.0 B|40|400.0 B|800.0 B|0|0||')
         $log = [System.IO.File]::ReadAllLines([System.IO.Path]::Combine($bin, 'Vantor_Sweep.log'), [System.Text.Encoding]::UTF8)
         @($log | Where-Object { $_ -match 'SWEEP - 40 Models, 40 Clutter' }).Count | Should -Be 4
         foreach ($p in 1..4) {

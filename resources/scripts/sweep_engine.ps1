@@ -2,15 +2,18 @@
 # Moves clutter and surplus model iterations of one folder into the sweep bin,
 # under a mirror of their original folder, purges aged files from the bin,
 # records every move in the history log and prints one result line:
-#   X|clutter count|clutter size|model count|model size|total size|log busy
-# Everything below the functions is the entry layer; only it reads the
-# placeholders, so tests can dot-source this file with $VantorNoWindow set.
+#   X|clutter count|clutter size|model count|model size|total size|log state|
+#     files not moved|first reason|log failure
+# log state: 0 written, 1 locked by another program, 2 failed (log failure says why).
+# The build puts prelude.ps1 in front of this file. Everything below the
+# functions is the entry layer; only it reads the placeholders, so tests can
+# dot-source the two files with $VantorNoWindow set.
 
 Set-StrictMode -Version 3.0
 
-# Text values arrive as base64 of their UTF-8 bytes, so no quote, dollar sign
-# or backtick in a folder name can ever be read as script.
-function ConvertFrom-VantorText([string]$Encoded) { [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded)) }
+# Files moved per journal flush: a crash loses no record, and a big sweep does
+# not wait for the disk after every file.
+$script:JournalBatch = 256
 
 # Size texts for many byte counts at once (one call per sweep, not per file).
 # The decimal separator follows the user's regional format.
@@ -39,14 +42,18 @@ function Format-SizeText {
     return (ConvertTo-SizeText -Bytes @($Bytes))[0]
 }
 
-# Parent of a path written with either separator, so Windows paths can be
-# handled (and tested) on any platform. A drive root keeps its backslash.
+# Parent of a path. Drive and UNC paths split at either separator, so Windows
+# paths can be handled (and tested) on any platform; elsewhere only the system's
+# separators count, since "\" is an ordinary character of a Linux name. A drive
+# root keeps its backslash.
 function Get-ParentPathText {
     [CmdletBinding()]
     [OutputType([string])]
     param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
 
-    $cut = $Path.LastIndexOfAny([char[]]@('\', '/'))
+    $separators = [char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)
+    if ($Path -match '^(?:[A-Za-z]:|\\\\)') { $separators = [char[]]@('\', '/') }
+    $cut = $Path.LastIndexOfAny($separators)
     if ($cut -lt 0) { return '' }
     if ($cut -eq 2 -and $Path[1] -eq ':') { return $Path.Substring(0, 3) }
     if ($cut -eq 0) { return $Path.Substring(0, 1) }
@@ -128,7 +135,7 @@ function Get-BinFolder {
 
     $found = [System.Collections.Generic.List[System.IO.DirectoryInfo]]::new()
     $pending = [System.Collections.Generic.Stack[System.IO.DirectoryInfo]]::new()
-    $pending.Push([System.IO.DirectoryInfo]::new($RecycleDir))
+    $pending.Push([System.IO.DirectoryInfo]::new((ConvertTo-LongPath -Path $RecycleDir)))
     while ($pending.Count -gt 0) {
         $dir = $pending.Pop()
         try {
@@ -145,7 +152,8 @@ function Get-BinFolder {
     return , $found
 }
 
-# Deletes bin files last written before the cut-off; the log and its lock stay.
+# Deletes bin files last written before the cut-off. The log and the files
+# beside it (its lock, journals, temporary copies) stay.
 function Remove-AgedBinFile {
     [CmdletBinding()]
     [OutputType([int])]
@@ -156,18 +164,18 @@ function Remove-AgedBinFile {
     )
 
     $removed = 0
-    if (-not [System.IO.Directory]::Exists($RecycleDir)) { return $removed }
-    $log = [System.IO.Path]::GetFullPath($LogFile)
-    $lock = $log + '.lock'
+    $root = ConvertTo-LongPath -Path $RecycleDir
+    if (-not [System.IO.Directory]::Exists($root)) { return $removed }
+    $logName = [System.IO.Path]::GetFileName($LogFile)
     $cmp = [System.StringComparison]::OrdinalIgnoreCase
     $folders = [System.Collections.Generic.List[System.IO.DirectoryInfo]]::new()
-    $folders.Add([System.IO.DirectoryInfo]::new($RecycleDir))
+    $folders.Add([System.IO.DirectoryInfo]::new($root))
     $folders.AddRange((Get-BinFolder -RecycleDir $RecycleDir))
-    foreach ($folder in $folders) {
-        try { $files = @($folder.EnumerateFiles()) } catch { continue }
+    for ($i = 0; $i -lt $folders.Count; $i++) {
+        try { $files = @($folders[$i].EnumerateFiles()) } catch { continue }
         foreach ($file in $files) {
             if ($file.LastWriteTime -ge $Cutoff) { continue }
-            if ([string]::Equals($file.FullName, $log, $cmp) -or [string]::Equals($file.FullName, $lock, $cmp)) { continue }
+            if ($i -eq 0 -and ([string]::Equals($file.Name, $logName, $cmp) -or $file.Name.StartsWith($logName + '.', $cmp))) { continue }
             try {
                 # Windows refuses to delete read-only files; the bin copy keeps the original's flag.
                 if (($file.Attributes -band [System.IO.FileAttributes]::ReadOnly) -ne 0) {
@@ -191,7 +199,7 @@ function Remove-EmptyBinFolder {
     param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir)
 
     $removed = 0
-    if (-not [System.IO.Directory]::Exists($RecycleDir)) { return $removed }
+    if (-not [System.IO.Directory]::Exists((ConvertTo-LongPath -Path $RecycleDir))) { return $removed }
     $folders = (Get-BinFolder -RecycleDir $RecycleDir).ToArray()
     $lengths = [int[]]::new($folders.Length)
     for ($i = 0; $i -lt $folders.Length; $i++) { $lengths[$i] = $folders[$i].FullName.Length }
@@ -226,14 +234,20 @@ function Split-ClutterList {
     return , $rules.ToArray()
 }
 
-# Direct file children of a folder, hidden and system files included.
+# Direct file children of a folder, hidden and system files included, as plain
+# paths (listed through the long form, which a deep folder needs on Windows).
 function Get-FolderFile {
     [CmdletBinding()]
     [OutputType([string[]])]
     param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder)
 
     try {
-        return , [string[]][System.IO.Directory]::GetFiles($Folder)
+        $long = ConvertTo-LongPath -Path $Folder
+        $paths = [System.IO.Directory]::GetFiles($long)
+        if (-not [object]::ReferenceEquals($long, $Folder) -and $long -ne $Folder) {
+            for ($i = 0; $i -lt $paths.Length; $i++) { $paths[$i] = ConvertFrom-LongPath -Path $paths[$i] }
+        }
+        return , [string[]]$paths
     } catch {
         return , [string[]]@()
     }
@@ -372,7 +386,7 @@ function Format-SweepEventLine {
 }
 
 # The files a sweep moved, as parallel lists (one object per file would cost
-# more than the move itself on a big folder).
+# more than the move itself on a big folder), with their log lines.
 function New-MovedFileSet {
     [CmdletBinding()]
     [OutputType([psobject])]
@@ -382,95 +396,183 @@ function New-MovedFileSet {
         Name = [System.Collections.Generic.List[string]]::new()
         Folder = [System.Collections.Generic.List[string]]::new()
         Length = [System.Collections.Generic.List[long]]::new()
+        Line = [System.Collections.Generic.List[string]]::new()
     }
 }
 
-# Moves each file into its mirror folder in the bin. Returns one record per
-# file that really left its folder; a file that could not be moved (locked,
-# no rights) stays where it was and is not reported.
+# Files a sweep meant to move but left in place, and the first reason why.
+function New-SweepShortfall {
+    [CmdletBinding()]
+    [OutputType([psobject])]
+    param()
+
+    return [pscustomobject]@{ Count = 0; Reason = '' }
+}
+
+function Add-SweepShortfall {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][psobject]$Shortfall,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Reason,
+        [ValidateRange(1, [int]::MaxValue)][int]$Count = 1
+    )
+
+    $Shortfall.Count += $Count
+    if ($Shortfall.Reason -eq '') { $Shortfall.Reason = $Reason }
+}
+
+# The history line of one swept file:
+#   stamp | name (35) | original folder (87) | (size)[ [Clutter]]
+function Format-SweptFileLine {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory)][string]$Timestamp,
+        [Parameter(Mandatory)][string]$Name,
+        [Parameter(Mandatory)][string]$Folder,
+        [Parameter(Mandatory)][string]$SizeText,
+        [switch]$Clutter
+    )
+
+    $suffix = ')'
+    if ($Clutter) { $suffix = ') [Clutter]' }
+    return $Timestamp + ' | ' + $Name.PadRight(35) + ' | ' + $Folder.PadRight(87) + ' | (' + $SizeText + $suffix
+}
+
+# What one batch of files would become: name, folder, size, bin place and log
+# line of each file that can be moved. A name the history log cannot hold
+# faithfully (a line break, "|", blanks at its ends) is left where it is, since
+# nothing could bring it back from the bin.
+function Get-MovePlan {
+    [CmdletBinding()]
+    [OutputType([System.Collections.Generic.List[psobject]])]
+    param(
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Paths,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
+        [Parameter(Mandatory)][string]$Timestamp,
+        [Parameter(Mandatory)][AllowEmptyCollection()][hashtable]$MirrorOf,
+        [Parameter(Mandatory)][psobject]$Shortfall,
+        [switch]$Clutter
+    )
+
+    $plan = [System.Collections.Generic.List[psobject]]::new()
+    foreach ($path in $Paths) {
+        $folder = Get-ParentPathText -Path $path
+        $name = $path.Substring($folder.TrimEnd([char[]]@('\', '/')).Length + 1)
+        if (-not (Test-LoggableText -Text $name) -or -not (Test-LoggableText -Text $folder)) {
+            Add-SweepShortfall -Shortfall $Shortfall -Reason 'a name the history log cannot hold (line break, "|" or blanks at its ends)'
+            continue
+        }
+        try {
+            $length = [System.IO.FileInfo]::new((ConvertTo-LongPath -Path $path)).Length
+        } catch {
+            Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_)
+            continue
+        }
+        # Per folder, never per file: a "\" in a Linux name is no folder.
+        if (-not $MirrorOf.ContainsKey($folder)) {
+            $MirrorOf[$folder] = Join-BinPath -RecycleDir $RecycleDir -SubPath (Get-MirrorFolderSubPath -Folder $folder)
+        }
+        $plan.Add([pscustomobject]@{
+                Path = $path
+                Name = $name
+                Folder = $folder
+                Length = $length
+                Mirror = $MirrorOf[$folder]
+                Target = [System.IO.Path]::Combine($MirrorOf[$folder], $name)
+                Line = ''
+            })
+    }
+    $sizes = ConvertTo-SizeText -Bytes ([long[]]@($plan | ForEach-Object { $_.Length }))
+    for ($i = 0; $i -lt $plan.Count; $i++) {
+        $plan[$i].Line = Format-SweptFileLine -Timestamp $Timestamp -Name $plan[$i].Name -Folder $plan[$i].Folder -SizeText $sizes[$i] -Clutter:$Clutter
+    }
+    return , $plan
+}
+
+# Moves one planned file into its mirror folder; throws with the reason when it
+# stayed where it was.
+function Move-PlannedFile {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][psobject]$Item,
+        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Created
+    )
+
+    $source = ConvertTo-LongPath -Path $Item.Path
+    $target = ConvertTo-LongPath -Path $Item.Target
+    $mirror = ConvertTo-LongPath -Path $Item.Mirror
+    $hadCopy = [System.IO.File]::Exists($target)
+    # Two tries: a concurrent sweep may remove an empty mirror folder between
+    # our create and our move; the second try creates it again.
+    for ($attempt = 0; $attempt -lt 2; $attempt++) {
+        try {
+            if ($attempt -gt 0 -or -not $Created.Contains($mirror)) {
+                $null = [System.IO.Directory]::CreateDirectory($mirror)
+                $null = $Created.Add($mirror)
+            }
+            # The newer sweep of the same original path wins.
+            $whole = Move-FileSafely -Source $source -Destination $target
+            break
+        } catch [System.IO.DirectoryNotFoundException] {
+            if ($attempt -gt 0) { throw }
+        }
+    }
+    if (-not $whole) {
+        # Copied to another volume but still in its folder: it was not moved.
+        if (-not $hadCopy) { try { [System.IO.File]::Delete($target) } catch { $null = $_ } }
+        throw [System.IO.IOException]::new('The file could not be removed from its folder.')
+    }
+}
+
+# Moves each file into its mirror folder in the bin, a batch at a time, each
+# batch named in the journal before any of it moves. Returns the files that
+# really left their folder; the others stay and are counted in Shortfall.
 function Move-FileToMirror {
     [CmdletBinding()]
     [OutputType([psobject])]
     param(
         [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Paths,
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
-        [Parameter(Mandatory)][datetime]$Now
+        [Parameter(Mandatory)][datetime]$Now,
+        [Parameter(Mandatory)][psobject]$Shortfall,
+        [AllowNull()][System.IO.FileStream]$Journal = $null,
+        [switch]$Clutter
     )
 
     $moved = New-MovedFileSet
-    $canOverwrite = $null -ne [System.IO.File].GetMethod('Move', [type[]]@([string], [string], [bool]))
+    $stamp = Format-HistoryTimestamp -Now $Now
     $mirrorOf = @{}
     $created = [System.Collections.Generic.HashSet[string]]::new()
-    foreach ($path in $Paths) {
+    for ($first = 0; $first -lt $Paths.Length; $first += $script:JournalBatch) {
+        $count = [System.Math]::Min($script:JournalBatch, $Paths.Length - $first)
+        $batch = [string[]]::new($count)
+        [System.Array]::Copy($Paths, $first, $batch, 0, $count)
+        $plan = Get-MovePlan -Paths $batch -RecycleDir $RecycleDir -Timestamp $stamp -MirrorOf $mirrorOf -Shortfall $Shortfall -Clutter:$Clutter
+        if ($plan.Count -eq 0) { continue }
         try {
-            $info = [System.IO.FileInfo]::new($path)
-            $length = $info.Length
-            $name = $info.Name
-            $folder = $info.DirectoryName
+            if ($null -ne $Journal) {
+                Add-JournalRecord -Journal $Journal -Record ([string[]]@($plan | ForEach-Object { "F`t" + $_.Target + "`t" + $_.Path + "`t" + $_.Line }))
+            }
         } catch {
+            # Unrecorded moves could be lost to a crash: these files stay.
+            Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_) -Count $plan.Count
             continue
         }
-        if (-not $mirrorOf.ContainsKey($folder)) {
-            # From the full path, so the bin place always matches the folder the
-            # log names, even for a target given as a relative path.
-            $mirrorOf[$folder] = Join-BinPath -RecycleDir $RecycleDir -SubPath (Get-MirrorSubPath -FullPath $info.FullName)
-        }
-        $mirror = $mirrorOf[$folder]
-        $target = [System.IO.Path]::Combine($mirror, $name)
-        # Two tries: a concurrent sweep may remove an empty mirror folder between
-        # our create and our move; the second try creates it again.
-        $ok = $false
-        $hadCopy = [System.IO.File]::Exists($target)
-        for ($attempt = 0; $attempt -lt 2; $attempt++) {
+        foreach ($item in $plan) {
             try {
-                if ($attempt -gt 0 -or -not $created.Contains($mirror)) {
-                    $null = [System.IO.Directory]::CreateDirectory($mirror)
-                    $null = $created.Add($mirror)
-                }
-                if ([System.IO.File]::Exists($target)) {
-                    # The newer sweep of the same original path wins.
-                    [System.IO.File]::SetAttributes($target, [System.IO.FileAttributes]::Normal)
-                    if ($canOverwrite) {
-                        [System.IO.File]::Move($path, $target, $true)
-                    } else {
-                        # No overwriting move on .NET Framework: park the old copy so a
-                        # failed move can put it back instead of losing it.
-                        $aside = $target + '.' + [guid]::NewGuid().ToString('N') + '.old'
-                        [System.IO.File]::Move($target, $aside)
-                        try {
-                            [System.IO.File]::Move($path, $target)
-                        } catch {
-                            [System.IO.File]::Move($aside, $target)
-                            throw
-                        }
-                        [System.IO.File]::Delete($aside)
-                    }
-                } else {
-                    [System.IO.File]::Move($path, $target)
-                }
-                $ok = $true
-                break
-            } catch [System.IO.DirectoryNotFoundException] {
-                continue
+                Move-PlannedFile -Item $item -Created $created
             } catch {
-                break
+                Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_)
+                continue
             }
+            # Retention counts from the sweep, not from the file's own age.
+            try { [System.IO.File]::SetLastWriteTime((ConvertTo-LongPath -Path $item.Target), $Now) } catch { $null = $_ }
+            $moved.Name.Add($item.Name)
+            $moved.Folder.Add($item.Folder)
+            $moved.Length.Add($item.Length)
+            $moved.Line.Add($item.Line)
         }
-        # Counted only when it really left: a copy that could not delete its
-        # source (another volume, a lock) leaves the original in place.
-        if (-not $ok -or [System.IO.File]::Exists($path)) {
-            # A move that gives up half way (on Linux .NET links, then unlinks)
-            # can leave a second name in the bin; the original is still there.
-            if (-not $hadCopy -and [System.IO.File]::Exists($path) -and [System.IO.File]::Exists($target)) {
-                try { [System.IO.File]::Delete($target) } catch { $null = $_ }
-            }
-            continue
-        }
-        # Retention counts from the sweep, not from the file's own age.
-        try { [System.IO.File]::SetLastWriteTime($target, $Now) } catch { $null = $_ }
-        $moved.Name.Add($name)
-        $moved.Folder.Add($folder)
-        $moved.Length.Add($length)
     }
     return $moved
 }
@@ -496,80 +598,12 @@ function Select-SurvivingHistory {
     return , $kept
 }
 
-# Exclusive lock beside the log, held around every read-modify-write of it by
-# any writer. Returns the open lock stream, or $null when it stays busy.
-function Enter-HistoryLock {
-    [CmdletBinding()]
-    [OutputType([System.IO.FileStream])]
-    param(
-        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [ValidateRange(0, 600)][int]$TimeoutSeconds = 10
-    )
-
-    $deadline = [datetime]::UtcNow.AddSeconds($TimeoutSeconds)
-    while ($true) {
-        try {
-            return [System.IO.File]::Open($LogFile + '.lock', [System.IO.FileMode]::OpenOrCreate, [System.IO.FileAccess]::ReadWrite, [System.IO.FileShare]::None)
-        } catch {
-            if ([datetime]::UtcNow -ge $deadline) { return $null }
-            Start-Sleep -Milliseconds 50
-        }
-    }
-}
-
-# Replaces the log whole: a temporary file beside it, flushed to disk, then
-# renamed over it, so a reader never sees half a log.
-function Set-HistoryContent {
-    [CmdletBinding(SupportsShouldProcess = $false)]
-    [OutputType([bool])]
-    param(
-        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$Lines
-    )
-
-    $temp = $LogFile + '.tmp'
-    try {
-        $builder = [System.Text.StringBuilder]::new()
-        foreach ($line in $Lines) { $null = $builder.Append($line).Append("`r`n") }
-        $bytes = [System.Text.UTF8Encoding]::new($false).GetBytes($builder.ToString())
-        $stream = [System.IO.File]::Open($temp, [System.IO.FileMode]::Create, [System.IO.FileAccess]::Write, [System.IO.FileShare]::None)
-        try {
-            $stream.Write($bytes, 0, $bytes.Length)
-            $stream.Flush($true)
-        } finally {
-            $stream.Dispose()
-        }
-    } catch {
-        try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
-        return $false
-    }
-
-    $canOverwrite = $null -ne [System.IO.File].GetMethod('Move', [type[]]@([string], [string], [bool]))
-    # A virus scanner or indexer may hold the log for a moment: retry briefly.
-    for ($attempt = 0; $attempt -lt 20; $attempt++) {
-        try {
-            if ($canOverwrite) {
-                [System.IO.File]::Move($temp, $LogFile, $true)
-            } elseif ([System.IO.File]::Exists($LogFile)) {
-                [System.IO.File]::Replace($temp, $LogFile, [NullString]::Value, $true)
-            } else {
-                [System.IO.File]::Move($temp, $LogFile)
-            }
-            return $true
-        } catch {
-            Start-Sleep -Milliseconds 100
-        }
-    }
-    try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
-    return $false
-}
-
-# Puts a new block at the top of the log and drops lines older than the
-# cut-off. Returns $false when the log could not be written; it is then left
-# exactly as it was.
+# Puts a new block at the top of the log, with the blocks of journals left by
+# runs that died, and drops lines older than the cut-off. Written tells whether
+# it worked; when not, the log is exactly as it was and Locked or Reason says why.
 function Add-HistoryBlock {
     [CmdletBinding()]
-    [OutputType([bool])]
+    [OutputType([psobject])]
     param(
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
         [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$Block,
@@ -577,48 +611,30 @@ function Add-HistoryBlock {
         [ValidateRange(0, 600)][int]$LockTimeoutSeconds = 10
     )
 
-    $lock = Enter-HistoryLock -LogFile $LogFile -TimeoutSeconds $LockTimeoutSeconds
-    if ($null -eq $lock) { return $false }
+    $outcome = [pscustomobject]@{ Written = $false; Locked = $false; Reason = '' }
+    $lock = Enter-HistoryLock -LogFile $LogFile -TimeoutMilliseconds ($LockTimeoutSeconds * 1000)
+    if ($null -eq $lock) { $outcome.Locked = $true; return $outcome }
     try {
-        $existing = [string[]]@()
-        if ([System.IO.File]::Exists($LogFile)) {
-            # Read inside the lock so lines another sweep wrote meanwhile survive;
-            # a log that cannot be read is never rewritten from nothing.
-            try { $existing = [System.IO.File]::ReadAllLines($LogFile, [System.Text.Encoding]::UTF8) } catch { return $false }
-        }
+        # Read inside the lock so lines another sweep wrote meanwhile survive.
+        $existing = Read-HistoryFile -LogFile $LogFile
+        $fold = Invoke-JournalFold -LogFile $LogFile -Existing $existing
         $lines = [System.Collections.Generic.List[string]]::new($Block)
+        $lines.AddRange($fold.Line)
         $lines.AddRange((Select-SurvivingHistory -Lines $existing -Cutoff $Cutoff))
-        return (Set-HistoryContent -LogFile $LogFile -Lines $lines)
+        Write-HistoryFile -LogFile $LogFile -Line $lines.ToArray()
+        Remove-FoldedJournal -Path $fold.Journal.ToArray()
+        $outcome.Written = $true
+    } catch {
+        $outcome.Locked = Test-LockedError -ErrorRecord $_
+        $outcome.Reason = Get-ReasonText -ErrorRecord $_
     } finally {
         $lock.Dispose()
     }
-}
-
-# History lines of moved files, sorted as text ignoring case:
-#   stamp | name (35) | original folder (87) | (size)[ [Clutter]]
-function Get-SweptFileLine {
-    [CmdletBinding()]
-    [OutputType([System.Collections.Generic.List[string]])]
-    param(
-        [Parameter(Mandatory)][psobject]$Files,
-        [Parameter(Mandatory)][string]$Timestamp,
-        [switch]$Clutter
-    )
-
-    $sizes = ConvertTo-SizeText -Bytes $Files.Length.ToArray()
-    $suffix = ')'
-    if ($Clutter) { $suffix = ') [Clutter]' }
-    $count = $Files.Name.Count
-    $lines = [System.Collections.Generic.List[string]]::new($count)
-    for ($i = 0; $i -lt $count; $i++) {
-        $lines.Add($Timestamp + ' | ' + $Files.Name[$i].PadRight(35) + ' | ' + $Files.Folder[$i].PadRight(87) + ' | (' + $sizes[$i] + $suffix)
-    }
-    $lines.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
-    return , $lines
+    return $outcome
 }
 
 # The block a sweep puts on top of the log: its event line, then its clutter
-# lines, then its model lines.
+# lines, then its model lines, each group sorted as text ignoring case.
 function Get-SweepBlock {
     [CmdletBinding()]
     [OutputType([System.Collections.Generic.List[string]])]
@@ -629,11 +645,13 @@ function Get-SweepBlock {
         [Parameter(Mandatory)][psobject]$Models
     )
 
-    $stamp = Format-HistoryTimestamp -Now $Now
     $block = [System.Collections.Generic.List[string]]::new()
     $block.Add((Format-SweepEventLine -Now $Now -ModelCount $Models.Name.Count -ClutterCount $Clutter.Name.Count -TargetDir $TargetDir))
-    $block.AddRange((Get-SweptFileLine -Files $Clutter -Timestamp $stamp -Clutter))
-    $block.AddRange((Get-SweptFileLine -Files $Models -Timestamp $stamp))
+    foreach ($set in $Clutter, $Models) {
+        $lines = [System.Collections.Generic.List[string]]::new($set.Line)
+        $lines.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
+        $block.AddRange($lines)
+    }
     return , $block
 }
 
@@ -647,9 +665,31 @@ function Measure-MovedByte {
     return $total
 }
 
-# The whole sweep, in the order that keeps it safe: purge before new files
-# arrive, clutter before versions (a model matched by a clutter rule goes as
-# clutter), the log last.
+# The journal of this run, opened with its start record; $null (and the
+# reason in Shortfall when files are at stake) when the bin cannot take one.
+function Start-SweepJournal {
+    [CmdletBinding()]
+    [OutputType([System.IO.FileStream])]
+    param(
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][datetime]$Now,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$TargetDir
+    )
+
+    $journal = Open-Journal -LogFile $LogFile
+    try {
+        $record = "S`t" + (Format-HistoryTimestamp -Now $Now) + "`t" + $Now.Ticks + "`t" + $TargetDir
+        Add-JournalRecord -Journal $journal -Record ([string[]]@($record))
+    } catch {
+        Close-Journal -Journal $journal -Delete
+        throw
+    }
+    return $journal
+}
+
+# The whole sweep, in the order that keeps it safe: journals of runs that died
+# folded first, purge before new files arrive, clutter before versions (a model
+# matched by a clutter rule goes as clutter), the log last.
 function Invoke-FolderSweep {
     [CmdletBinding()]
     [OutputType([psobject])]
@@ -664,33 +704,54 @@ function Invoke-FolderSweep {
         [ValidateRange(0, 600)][int]$LockTimeoutSeconds = 10
     )
 
+    # The log names full folders, whatever form the target arrived in.
+    try { $TargetDir = [System.IO.Path]::GetFullPath($TargetDir) } catch { $null = $_ }
+    if ($TargetDir.Length -gt 3) { $TargetDir = $TargetDir.TrimEnd([char[]]@([System.IO.Path]::DirectorySeparatorChar)) }
     $cutoff = Get-SweepCutoff -Now $Now -MaxDays $MaxDays
     $clutterMoved = New-MovedFileSet
     $modelsMoved = New-MovedFileSet
+    $shortfall = New-SweepShortfall
+    $journal = $null
     # Each step is fenced so that a surprise in one never skips the log of the
     # files already moved.
+    try { $null = Invoke-HistoryFold -LogFile $LogFile -TimeoutMilliseconds ($LockTimeoutSeconds * 1000) } catch { $null = $_ }
     try { $null = Remove-AgedBinFile -RecycleDir $RecycleDir -LogFile $LogFile -Cutoff $cutoff } catch { $null = $_ }
     try { $null = Remove-EmptyBinFolder -RecycleDir $RecycleDir } catch { $null = $_ }
     try {
         $rules = Split-ClutterList -Clutter $Clutter
-        $clutterMoved = Move-FileToMirror -Paths (Get-ClutterFile -TargetDir $TargetDir -Rules $rules) -RecycleDir $RecycleDir -Now $Now
-    } catch { $null = $_ }
-    try {
-        $modelsMoved = Move-FileToMirror -Paths (Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount) -RecycleDir $RecycleDir -Now $Now
+        $clutterPaths = Get-ClutterFile -TargetDir $TargetDir -Rules $rules
+        $modelPaths = @()
+        $journalError = ''
+        try { $journal = Start-SweepJournal -LogFile $LogFile -Now $Now -TargetDir $TargetDir } catch { $journalError = Get-ReasonText -ErrorRecord $_ }
+        if ($null -ne $journal) {
+            $clutterMoved = Move-FileToMirror -Paths $clutterPaths -RecycleDir $RecycleDir -Now $Now -Shortfall $shortfall -Journal $journal -Clutter
+            # Listed after the clutter moved, so a model matched by a rule is gone by now.
+            $modelPaths = Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount
+            $modelsMoved = Move-FileToMirror -Paths $modelPaths -RecycleDir $RecycleDir -Now $Now -Shortfall $shortfall -Journal $journal
+        } else {
+            $modelPaths = Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount
+            $waiting = $clutterPaths.Length + $modelPaths.Length
+            if ($waiting -gt 0) { Add-SweepShortfall -Shortfall $shortfall -Reason $journalError -Count $waiting }
+        }
     } catch { $null = $_ }
 
-    $logBusy = $true
+    $outcome = [pscustomobject]@{ Written = $false; Locked = $false; Reason = 'The history log could not be written.' }
     try {
         $block = Get-SweepBlock -Now $Now -TargetDir $TargetDir -Clutter $clutterMoved -Models $modelsMoved
-        $logBusy = -not (Add-HistoryBlock -LogFile $LogFile -Block $block -Cutoff $cutoff -LockTimeoutSeconds $LockTimeoutSeconds)
-    } catch { $null = $_ }
+        $outcome = Add-HistoryBlock -LogFile $LogFile -Block $block -Cutoff $cutoff -LockTimeoutSeconds $LockTimeoutSeconds
+    } catch { $outcome.Reason = Get-ReasonText -ErrorRecord $_ }
+    # A journal whose moves did not reach the log stays for the next run to fold.
+    Close-Journal -Journal $journal -Delete:($outcome.Written)
 
     return [pscustomobject]@{
         ClutterCount = $clutterMoved.Name.Count
         ClutterBytes = Measure-MovedByte -Files $clutterMoved
         ModelCount = $modelsMoved.Name.Count
         ModelBytes = Measure-MovedByte -Files $modelsMoved
-        LogBusy = $logBusy
+        LogBusy = $outcome.Locked
+        LogError = $(if ($outcome.Written -or $outcome.Locked) { '' } else { $outcome.Reason })
+        NotMoved = $shortfall.Count
+        NotMovedReason = $shortfall.Reason
     }
 }
 
@@ -699,8 +760,8 @@ function Format-SweepResult {
     [OutputType([string])]
     param([Parameter(Mandatory)][psobject]$Result)
 
-    $busy = '0'
-    if ($Result.LogBusy) { $busy = '1' }
+    $state = '0'
+    if ($Result.LogBusy) { $state = '1' } elseif ($Result.LogError -ne '') { $state = '2' }
     $fields = @(
         'X'
         [string]$Result.ClutterCount
@@ -708,7 +769,10 @@ function Format-SweepResult {
         [string]$Result.ModelCount
         (Format-SizeText -Bytes $Result.ModelBytes)
         (Format-SizeText -Bytes ($Result.ClutterBytes + $Result.ModelBytes))
-        $busy
+        $state
+        [string]$Result.NotMoved
+        $Result.NotMovedReason
+        $Result.LogError
     )
     return ($fields -join '|')
 }

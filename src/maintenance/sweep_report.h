@@ -9,7 +9,10 @@
 
 namespace vantor {
 
-// X|clutter count|clutter size|model count|model size|total size|log busy
+// X|clutter count|clutter size|model count|model size|total size|log state
+//   [|files not moved|first reason|log failure]
+// Log state: "0" written, "1" locked by another program, "2" failed for the
+// reason in log failure. The last three fields may be missing (older engine).
 struct SweepResult {
   long clutterCount = 0;
   std::string clutterSize;
@@ -17,6 +20,9 @@ struct SweepResult {
   std::string modelSize;
   std::string totalSize;
   std::string logBusy;
+  long notMoved = 0;
+  std::string notMovedReason;
+  std::string logFailure;
 };
 
 // Empty unless `line` splits into at least seven fields headed by "X".

@@ -80,5 +80,44 @@ TEST(CleanupReport, OnlyOldVersionsAndALockedLog) {
   EXPECT_EQ(console.color(), color::kGrey);
 }
 
+TEST(ParseSweepResult, ReadsWhatWasLeftBehindAndWhyTheLogFailed) {
+  const auto result = ParseSweepResult("X|1|1.0 B|0|0.0 B|1.0 B|2|4| No space left | Disk full ");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->notMoved, 4);
+  EXPECT_EQ(result->notMovedReason, "No space left");
+  EXPECT_EQ(result->logFailure, "Disk full");
+  EXPECT_EQ(ParseSweepResult("X|1|1.0 B|0|0.0 B|1.0 B|0")->notMoved, 0);
+}
+
+TEST(CleanupReport, WarnsAboutFilesLeftInPlaceInsteadOfCallingTheFolderClean) {
+  struct Case {
+    const char* line;
+    std::vector<Span> tail;  // what follows the count and destination lines
+  };
+  const Span warning{color::kYellow,
+                     "[WARNING] 3 files could not be moved and stayed in place: Access denied\n"};
+  const Case cases[] = {
+      {"X|0|0.0 B|0|0.0 B|0.0 B|0|3|Access denied|", {{color::kGrey, "\n      "}, warning}},
+      {"X|0|0.0 B|0|0.0 B|0.0 B|2|1||Disk full",
+       {{color::kGrey, "\n      "},
+        {color::kYellow, "[WARNING] 1 file could not be moved and stayed in place\n"},
+        {color::kGrey, "          "},
+        {color::kRed,
+         "[WARNING: Log file could not be written (Disk full). History kept for the next "
+         "run.]\n"}}},
+      {"X|2|2.0 B|0|0.0 B|2.0 B|0|3|Access denied|", {{color::kGrey, "\n      "}, warning}},
+  };
+  for (const Case& c : cases) {
+    RecordingConsole console;
+    PrintCleanupReport(console, *ParseSweepResult(c.line), kDestination);
+    const std::vector<Span>& spans = console.spans();
+    ASSERT_GE(spans.size(), c.tail.size()) << c.line;
+    EXPECT_EQ(std::vector<Span>(spans.end() - c.tail.size(), spans.end()), c.tail) << c.line;
+    const bool moved = c.line[2] != '0';
+    EXPECT_EQ(spans.size() > c.tail.size(), moved) << c.line;
+    EXPECT_EQ(console.color(), color::kGrey);
+  }
+}
+
 }  // namespace
 }  // namespace vantor

@@ -63,7 +63,8 @@ BeforeAll {
     }
 
     function Invoke-SweepTemplate($World, [string]$Target) {
-        $text = [System.IO.File]::ReadAllText($script:SweepTemplate)
+        # As the program embeds it: the shared prelude in front of the template.
+        $text = [System.IO.File]::ReadAllText($script:SweepTemplate.Replace('sweep_engine.ps1', 'prelude.ps1')) + [System.IO.File]::ReadAllText($script:SweepTemplate)
         $values = [ordered]@{ '%TARGET_DIR%' = $Target; '%RECYCLE_DIR%' = $World.Bin; '%LOG_FILE%' = $World.Log; '%CP_CLUTTER%' = '*.log,trail.txt*,std.out' }
         foreach ($key in $values.Keys) { $text = $text.Replace($key, [System.Convert]::ToBase64String($script:Utf8.GetBytes($values[$key]))) }
         $text = $text.Replace('%CP_KEEP_N%', '1').Replace('%CP_MAX_DAYS%', '14')

@@ -1,0 +1,469 @@
+# Vantor shared script code: the build puts this file in front of the sweep engine
+# and the restore window, so both move files and keep the history log the same way.
+# Only functions here: the template after it decides what runs. Fed through
+# standard input as well, so "} else {" and "} catch {" stay on one line.
+
+Set-StrictMode -Version 3.0
+
+# Text values arrive as base64 of their UTF-8 bytes, so no quote, dollar sign
+# or backtick in a folder name can ever be read as script.
+function ConvertFrom-VantorText([string]$Encoded) {
+    [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded))
+}
+
+function Test-WindowsPlatform {
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param()
+    return [System.IO.Path]::DirectorySeparatorChar -eq '\'
+}
+
+function ConvertTo-LongPath {
+    # Windows PowerShell 5.1 stops at 260 characters unless a path carries the
+    # \\?\ prefix; deep project folders mirrored below the bin easily pass that.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
+        [bool]$Windows = (Test-WindowsPlatform)
+    )
+    if (-not $Windows) { return $Path }
+    if ($Path.StartsWith('\\?\')) { return $Path }
+    $plain = $Path.Replace('/', '\')
+    if ($plain -match '^\\\\[^\\?.]') { return '\\?\UNC\' + $plain.Substring(2) }
+    if ($plain -match '^[A-Za-z]:\\') { return '\\?\' + $plain }
+    return $Path
+}
+
+function ConvertFrom-LongPath {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
+    if ($Path.StartsWith('\\?\UNC\')) { return '\\' + $Path.Substring(8) }
+    if ($Path.StartsWith('\\?\')) { return $Path.Substring(4) }
+    return $Path
+}
+
+function Test-LoggableText {
+    # True when a name or folder survives a round trip through a history line:
+    # the reader splits at "|", trims blanks and reads up to a line break.
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
+    if ($Text.Length -eq 0 -or $Text.Trim() -ne $Text) { return $false }
+    foreach ($c in $Text.ToCharArray()) {
+        if ($c -eq '|' -or [char]::IsControl($c) -or $c -eq [char]0x2028 -or $c -eq [char]0x2029) { return $false }
+    }
+    return $true
+}
+
+# A failure's reason, fit for one field of a result line.
+function Get-ReasonText {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][AllowNull()][object]$ErrorRecord)
+    $e = $ErrorRecord
+    if ($e -is [System.Management.Automation.ErrorRecord]) { $e = $e.Exception }
+    while ($e -is [System.Management.Automation.MethodInvocationException] -and $null -ne $e.InnerException) {
+        $e = $e.InnerException
+    }
+    $text = [string]$e
+    if ($e -is [System.Exception]) { $text = $e.Message }
+    $text = [regex]::Replace($text, '[|\p{Cc}]+', ' ').Trim()
+    if ($text.Length -gt 160) { $text = $text.Substring(0, 157) + '...' }
+    return $text
+}
+
+# True for a file held open by another program (a sharing or lock violation),
+# as opposed to a full disk, missing rights and the like.
+function Test-LockedError {
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param([Parameter(Mandatory = $true)][AllowNull()][object]$ErrorRecord)
+    $e = $ErrorRecord
+    if ($e -is [System.Management.Automation.ErrorRecord]) { $e = $e.Exception }
+    while ($null -ne $e) {
+        $code = $e.HResult -band 0xFFFF
+        # Windows: sharing or lock violation; elsewhere the flock behind FileShare.None
+        # reports EWOULDBLOCK.
+        $held = $code -eq 32 -or $code -eq 33 -or (-not (Test-WindowsPlatform) -and $e.HResult -eq 11)
+        if ($e -is [System.IO.IOException] -and $held) { return $true }
+        $e = $e.InnerException
+    }
+    return $false
+}
+
+# --- moving files -------------------------------------------------------------
+
+function Set-FileOver {
+    # Puts Source in the place of an existing Destination in one step on one volume.
+    # .NET Framework 4.x (5.1) has no File.Move with overwrite; File.Replace does it.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][string]$Source,
+        [Parameter(Mandatory = $true)][string]$Destination
+    )
+    $moveOver = [System.IO.File].GetMethod('Move', [type[]]@([string], [string], [bool]))
+    [System.IO.File]::SetAttributes($Destination, [System.IO.FileAttributes]::Normal)
+    if ($null -ne $moveOver) {
+        $null = $moveOver.Invoke($null, [object[]]@($Source, $Destination, $true))
+    } else {
+        [System.IO.File]::Replace($Source, $Destination, [NullString]::Value)
+    }
+}
+
+function Move-FileSafely {
+    # Moves Source to Destination, replacing a file there. On one volume it is a
+    # rename; across volumes a copy beside the destination, checked for its size,
+    # takes the destination's name before the source is deleted. Throws with the
+    # reason when the file did not arrive; Source is then whole and nothing partial
+    # is left at Destination. Returns $false when the file arrived but Source could
+    # not be deleted (two copies, none lost).
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Source,
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Destination,
+        [string]$Token = [guid]::NewGuid().ToString('N')
+    )
+    if (-not [System.IO.File]::Exists($Destination)) {
+        # Directory.Move renames files too, and never copies across volumes.
+        try { [System.IO.Directory]::Move($Source, $Destination); return $true } catch { $null = $_ }
+        if (-not [System.IO.File]::Exists($Source)) { throw [System.IO.FileNotFoundException]::new('The file is gone.', $Source) }
+    }
+    $temp = $Destination + '.' + $Token + '.partial'
+    $renamed = $false
+    try {
+        [System.IO.Directory]::Move($Source, $temp)
+        $renamed = $true
+    } catch {
+        try {
+            [System.IO.File]::Copy($Source, $temp)
+            $want = [System.IO.FileInfo]::new($Source).Length
+            if ([System.IO.FileInfo]::new($temp).Length -ne $want) { throw [System.IO.IOException]::new('The copy is incomplete.') }
+        } catch {
+            try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
+            throw
+        }
+    }
+    try {
+        if ([System.IO.File]::Exists($Destination)) { Set-FileOver -Source $temp -Destination $Destination } else { [System.IO.Directory]::Move($temp, $Destination) }
+    } catch {
+        if ($renamed) { try { [System.IO.Directory]::Move($temp, $Source) } catch { $null = $_ } } else { try { [System.IO.File]::Delete($temp) } catch { $null = $_ } }
+        throw
+    }
+    if ($renamed) { return $true }
+    try {
+        [System.IO.File]::SetAttributes($Source, [System.IO.FileAttributes]::Normal)
+        [System.IO.File]::Delete($Source)
+        return $true
+    } catch {
+        return $false
+    }
+}
+
+# --- history log --------------------------------------------------------------
+
+function Enter-HistoryLock {
+    # Exclusive lock beside the log, held around every read-modify-write of it by
+    # any writer; the system drops it with the process. $null when it stays busy.
+    [CmdletBinding()]
+    [OutputType([System.IO.FileStream])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [ValidateRange(0, 600000)][int]$TimeoutMilliseconds = 10000
+    )
+    $clock = [System.Diagnostics.Stopwatch]::StartNew()
+    while ($true) {
+        try {
+            return [System.IO.File]::Open($LogFile + '.lock', [System.IO.FileMode]::OpenOrCreate, [System.IO.FileAccess]::ReadWrite, [System.IO.FileShare]::None)
+        } catch {
+            if ($clock.ElapsedMilliseconds -ge $TimeoutMilliseconds) { return $null }
+            Start-Sleep -Milliseconds 50
+        }
+    }
+}
+
+function Read-HistoryFile {
+    # Every line of the log, none when it does not exist. Throws when it exists
+    # but cannot be read: such a log must never be rewritten from nothing.
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile)
+    if (-not [System.IO.File]::Exists($LogFile)) { return , [string[]]@() }
+    return , [System.IO.File]::ReadAllLines($LogFile, [System.Text.UTF8Encoding]::new($false))
+}
+
+function Write-HistoryFile {
+    # Replaces the log whole: a new temporary file beside it, flushed to disk, then
+    # renamed over it, so a reader or a crash never meets half a log. UTF-8 without
+    # a byte-order mark, CR LF. Throws with the reason; the log is then unchanged.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
+    )
+    $text = [System.Text.StringBuilder]::new()
+    foreach ($item in $Line) { $null = $text.Append($item).Append("`r`n") }
+    $bytes = [System.Text.UTF8Encoding]::new($false).GetBytes($text.ToString())
+    # Writers hold the lock: a temporary file already there is one a crash left.
+    $folder = [System.IO.Path]::GetDirectoryName($LogFile)
+    foreach ($stale in [System.IO.Directory]::GetFiles($folder, [System.IO.Path]::GetFileName($LogFile) + '.*.tmp')) {
+        try { [System.IO.File]::Delete($stale) } catch { $null = $_ }
+    }
+    $temp = $LogFile + '.' + [guid]::NewGuid().ToString('N') + '.tmp'
+    try {
+        $stream = [System.IO.FileStream]::new($temp, [System.IO.FileMode]::CreateNew, [System.IO.FileAccess]::Write, [System.IO.FileShare]::None)
+        try {
+            $stream.Write($bytes, 0, $bytes.Length)
+            $stream.Flush($true)
+        } finally {
+            $stream.Dispose()
+        }
+        # A virus scanner or an indexer may hold the log for a moment: retry briefly.
+        $clock = [System.Diagnostics.Stopwatch]::StartNew()
+        while ($true) {
+            try {
+                if ([System.IO.File]::Exists($LogFile)) { Set-FileOver -Source $temp -Destination $LogFile } else { [System.IO.File]::Move($temp, $LogFile) }
+                return
+            } catch {
+                if ($clock.ElapsedMilliseconds -ge 2000) { throw }
+                Start-Sleep -Milliseconds 50
+            }
+        }
+    } catch {
+        try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
+        throw
+    }
+}
+
+# --- journal ------------------------------------------------------------------
+# Work that moves files writes its intent first into a journal beside the log
+# (one per run, held open and exclusive while the run lives, flushed before the
+# moves it names). Whoever next holds the log lock and finds a journal nobody
+# holds folds it: sweep moves that happened get their log lines, a restore cut
+# short is finished or rolled back. Records are tab-separated, one per line:
+#   S  stamp  ticks  target        a sweep started (stamp as in its log lines)
+#   F  bin path  original path  line   a sweep is about to move a file
+#   R  token  bin path  destination  line   a restore is about to move a file
+#      back (line: the log line of the file it displaces, or empty)
+
+function Get-JournalPattern {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile)
+    return [System.IO.Path]::GetFileName($LogFile) + '.*.journal'
+}
+
+function Open-Journal {
+    [CmdletBinding()]
+    [OutputType([System.IO.FileStream])]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile)
+    $path = $LogFile + '.' + [guid]::NewGuid().ToString('N') + '.journal'
+    return [System.IO.FileStream]::new($path, [System.IO.FileMode]::CreateNew, [System.IO.FileAccess]::Write, [System.IO.FileShare]::None)
+}
+
+function Add-JournalRecord {
+    # Appends whole records and flushes them to the disk; throws when it cannot.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][System.IO.FileStream]$Journal,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Record
+    )
+    if ($Record.Length -eq 0) { return }
+    $text = [System.Text.StringBuilder]::new()
+    foreach ($item in $Record) { $null = $text.Append($item).Append("`n") }
+    $bytes = [System.Text.UTF8Encoding]::new($false).GetBytes($text.ToString())
+    $Journal.Write($bytes, 0, $bytes.Length)
+    $Journal.Flush($true)
+}
+
+function Close-Journal {
+    # Closes a journal and, when its work is in the log, deletes it.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][AllowNull()][System.IO.FileStream]$Journal,
+        [switch]$Delete
+    )
+    if ($null -eq $Journal) { return }
+    $path = $Journal.Name
+    $Journal.Dispose()
+    if ($Delete) { try { [System.IO.File]::Delete($path) } catch { $null = $_ } }
+}
+
+function Read-DeadJournal {
+    # The complete records of a journal that no live run holds; $null when it is
+    # held (or gone). A record cut short by a crash has no line end and is dropped.
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
+    try {
+        $stream = [System.IO.FileStream]::new($Path, [System.IO.FileMode]::Open, [System.IO.FileAccess]::Read, [System.IO.FileShare]::None)
+    } catch {
+        return $null
+    }
+    try {
+        $reader = [System.IO.StreamReader]::new($stream, [System.Text.UTF8Encoding]::new($false))
+        $text = $reader.ReadToEnd()
+    } finally {
+        $stream.Dispose()
+    }
+    $records = $text.Split([char]"`n")
+    $complete = [string[]]::new($records.Length - 1)
+    [System.Array]::Copy($records, $complete, $complete.Length)
+    return , $complete
+}
+
+function Test-SweptByRun {
+    # Did the run that wrote this record move the file? Its copy is in the bin, and
+    # the file is gone from its folder or the copy carries the run's time.
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param(
+        [Parameter(Mandatory = $true)][string]$BinPath,
+        [Parameter(Mandatory = $true)][string]$Original,
+        [Parameter(Mandatory = $true)][long]$Ticks
+    )
+    $bin = ConvertTo-LongPath -Path $BinPath
+    if (-not [System.IO.File]::Exists($bin)) { return $false }
+    if (-not [System.IO.File]::Exists((ConvertTo-LongPath -Path $Original))) { return $true }
+    $age = [System.IO.File]::GetLastWriteTime($bin).Ticks - $Ticks
+    return [System.Math]::Abs($age) -le [System.TimeSpan]::TicksPerSecond * 2
+}
+
+function Get-SweepFoldLine {
+    # The log block of a dead sweep journal: its event line and the lines of the
+    # files it really moved that the log does not hold yet. Empty when none.
+    [CmdletBinding()]
+    [OutputType([System.Collections.Generic.List[string]])]
+    param(
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Record,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Known
+    )
+    $block = [System.Collections.Generic.List[string]]::new()
+    $start = $null
+    $clutter = [System.Collections.Generic.List[string]]::new()
+    $models = [System.Collections.Generic.List[string]]::new()
+    foreach ($item in $Record) {
+        $f = $item.Split([char]"`t")
+        if ($f[0] -eq 'S' -and $f.Length -eq 4) { $start = $f; continue }
+        if ($f[0] -ne 'F' -or $f.Length -ne 4 -or $null -eq $start) { continue }
+        if ($Known.Contains($f[3]) -or -not (Test-SweptByRun -BinPath $f[1] -Original $f[2] -Ticks ([long]$start[2]))) { continue }
+        $null = $Known.Add($f[3])
+        if ($f[3].EndsWith(' [Clutter]')) { $clutter.Add($f[3]) } else { $models.Add($f[3]) }
+    }
+    if ($clutter.Count + $models.Count -eq 0) { return , $block }
+    $text = 'SWEEP - ' + $models.Count + ' Models, ' + $clutter.Count + ' Clutter'
+    $block.Add($start[1] + ' | ' + $text.PadRight(35) + ' | ' + $start[3])
+    $clutter.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
+    $models.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
+    $block.AddRange($clutter)
+    $block.AddRange($models)
+    return , $block
+}
+
+function Restore-CutShortMove {
+    # Finishes or rolls back one restore of a dead journal, so the file stands
+    # either at its destination or in the bin where its log line says.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][string[]]$Field,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Known
+    )
+    $token = $Field[1]
+    $source = ConvertTo-LongPath -Path $Field[2]
+    $destination = ConvertTo-LongPath -Path $Field[3]
+    foreach ($partial in @(($destination + '.' + $token + '.partial'), ($source + '.' + $token + '.partial'))) {
+        try { if ([System.IO.File]::Exists($partial)) { [System.IO.File]::Delete($partial) } } catch { $null = $_ }
+    }
+    $staging = $source + '.' + $token + '.restoring'
+    if (-not [System.IO.File]::Exists($staging)) { return }
+    $hasSource = [System.IO.File]::Exists($source)
+    $hasDestination = [System.IO.File]::Exists($destination)
+    if (-not $hasSource) {
+        $null = Move-FileSafely -Source $staging -Destination $source -Token $token
+    } elseif (-not $hasDestination) {
+        # The displaced file is in the bin: finish when its log line made it.
+        if ($Field[4].Length -gt 0 -and $Known.Contains($Field[4])) {
+            $null = Move-FileSafely -Source $staging -Destination $destination -Token $token
+        } else {
+            $null = Move-FileSafely -Source $source -Destination $destination -Token $token
+            $null = Move-FileSafely -Source $staging -Destination $source -Token $token
+        }
+    } elseif ([System.IO.FileInfo]::new($destination).Length -eq [System.IO.FileInfo]::new($staging).Length) {
+        # Copied to its destination across volumes, cut short before the delete.
+        [System.IO.File]::Delete($staging)
+    }
+}
+
+function Get-DeadJournalPath {
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile)
+    $folder = [System.IO.Path]::GetDirectoryName($LogFile)
+    try {
+        return , [string[]][System.IO.Directory]::GetFiles($folder, (Get-JournalPattern -LogFile $LogFile))
+    } catch {
+        return , [string[]]@()
+    }
+}
+
+function Invoke-JournalFold {
+    # Folds every journal nobody holds; call with the log lock held. Returns the
+    # lines to put on top of the log and the journals to delete once they are in.
+    [CmdletBinding()]
+    [OutputType([psobject])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Existing
+    )
+    $known = [System.Collections.Generic.HashSet[string]]::new([string[]]$Existing, [System.StringComparer]::Ordinal)
+    $lines = [System.Collections.Generic.List[string]]::new()
+    $done = [System.Collections.Generic.List[string]]::new()
+    foreach ($path in (Get-DeadJournalPath -LogFile $LogFile)) {
+        $records = Read-DeadJournal -Path $path
+        if ($null -eq $records) { continue }
+        foreach ($item in $records) {
+            $f = $item.Split([char]"`t")
+            if ($f[0] -ne 'R' -or $f.Length -ne 5) { continue }
+            try { Restore-CutShortMove -Field $f -Known $known } catch { $null = $_ }
+        }
+        $lines.AddRange((Get-SweepFoldLine -Record $records -Known $known))
+        $done.Add($path)
+    }
+    return [pscustomobject]@{ Line = $lines; Journal = $done }
+}
+
+function Remove-FoldedJournal {
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Path)
+    foreach ($item in $Path) { try { [System.IO.File]::Delete($item) } catch { $null = $_ } }
+}
+
+function Invoke-HistoryFold {
+    # Takes the log lock only when there is a journal to fold, and folds it.
+    # Returns the reason when that failed; the journals then stay for next time.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [ValidateRange(0, 600000)][int]$TimeoutMilliseconds = 10000
+    )
+    if ((Get-DeadJournalPath -LogFile $LogFile).Length -eq 0) { return '' }
+    $lock = Enter-HistoryLock -LogFile $LogFile -TimeoutMilliseconds $TimeoutMilliseconds
+    if ($null -eq $lock) { return 'The history log is locked by another program.' }
+    try {
+        $existing = Read-HistoryFile -LogFile $LogFile
+        $fold = Invoke-JournalFold -LogFile $LogFile -Existing $existing
+        # Rewritten even with no new line, which clears a crash's temporary file.
+        $lines = [System.Collections.Generic.List[string]]::new($fold.Line)
+        $lines.AddRange([string[]]$existing)
+        Write-HistoryFile -LogFile $LogFile -Line $lines.ToArray()
+        Remove-FoldedJournal -Path $fold.Journal.ToArray()
+        return ''
+    } catch {
+        return (Get-ReasonText -ErrorRecord $_)
+    } finally {
+        $lock.Dispose()
+    }
+}

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Power cuts: `vantor /C` on about 10,000 files and `vantor /R` on the bin are
+# killed (kill -9 on the whole process group) at chosen moments; one more run
+# follows. Then every file must be in its folder or in the bin with exactly one
+# log line, every log line whole, and nothing half-moved left anywhere.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)"
+program="${VANTOR_LINUX:-$root/build/linux/vantor}"
+export PATH="$PATH:$HOME/.dotnet/tools" TERM=dumb
+real_pwsh=$(command -v pwsh) || { echo "error: pwsh is not installed"; exit 1; }
+
+work=$(mktemp -d)
+failures=0
+trap 'if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "left in $work"; fi' EXIT
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+anchor="$work/anchor"
+bin="$anchor/Vantor_Sweep"
+log="$bin/Vantor_Sweep.log"
+proj="$work/proj one"
+mirror="$bin/${proj#/}"
+mkdir -p "$anchor" "$work/wrap"
+cp "$program" "$anchor/vantor"
+printf 'CP_Countdown=None\r\nCP_Launch_Sweep=Yes\r\nCP_Keep_N=1\r\nCP_Max_Days=14\r\nCP_Clutter=*.tmp\r\n' >"$anchor/Vantor.ini"
+
+# The restore grid is a stand-in that returns every row when VANTOR_E2E_PICK is
+# "*" and none otherwise; only the script fed through standard input gets it.
+cat >"$work/wrap/pwsh" <<WRAP
+#!/bin/bash
+if [ "\${@: -1}" = "-" ]; then
+  { echo 'function Out-GridView { param([string]\$Title, [switch]\$PassThru, [Parameter(ValueFromPipeline = \$true)]\$InputObject) process { if (\$env:VANTOR_E2E_PICK -eq "*") { \$InputObject } } }'; cat; } | '$real_pwsh' "\$@"
+  exit \$?
+fi
+exec '$real_pwsh' "\$@"
+WRAP
+chmod 755 "$work/wrap/pwsh"
+
+# 7,000 clutter files and 1,000 models of three iterations: 9,000 to move.
+new_project() {
+  rm -rf "$proj" "$bin"
+  mkdir -p "$proj"
+  (
+    cd "$proj"
+    for i in $(seq -w 1 7000); do printf 'clutter %s' "$i" >"c$i.tmp"; done
+    for i in $(seq -w 1 1000); do
+      for v in 1 2 3; do printf 'model %s.%s' "$i" "$v" >"m$i.prt.$v"; done
+    done
+  )
+}
+
+# Starts the program in a session of its own, so its group can be killed whole.
+start() { setsid env PATH="$work/wrap:$PATH" VANTOR_E2E_PICK="$1" "$anchor/vantor" "${@:2}" </dev/null >>"$work/out" 2>&1 & echo $!; }
+run() { env PATH="$work/wrap:$PATH" VANTOR_E2E_PICK="$1" "$anchor/vantor" "${@:2}" </dev/null >>"$work/out" 2>&1 || true; }
+moved() { local n=0; [ -d "$mirror" ] && n=$(find "$mirror" -maxdepth 1 -type f | wc -l); echo "$n"; }
+back() { find "$proj" -maxdepth 1 -type f | wc -l; }
+
+# Waits until `condition` holds (or the program ended), then kills the group.
+kill_when() {
+  local pid=$1 moment=$2 condition=$3
+  while kill -0 "$pid" 2>/dev/null && ! eval "$condition"; do :; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -9 -- "-$pid" 2>/dev/null || true
+    echo "killed $moment"
+  else
+    echo "ended before $moment could be reached"
+  fi
+  wait "$pid" 2>/dev/null || true
+}
+
+# Every file is in the project or in the bin with exactly one file line (a
+# file displaced by a restore: both versions kept, the bin one with a line of
+# its own); every line is whole; no journal or half-moved file is left.
+check() {
+  local label=$1 displaced=${2:-0}
+  [ -f "$log" ] || { fail "$label: no log"; return; }
+  local bad
+  bad=$(tr -d '\r' <"$log" | grep -cvE '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} \| (SWEEP - [0-9]+ Models, [0-9]+ Clutter +\| .*|[^|]+ \| [^|]+ \| \([0-9.]+ [KMG]?B\)( \[Clutter\])?)$' || true)
+  [ "$bad" -eq 0 ] || fail "$label: $bad log lines are not whole"
+  [ "$(grep -c $'\r$' "$log")" -eq "$(wc -l <"$log")" ] || fail "$label: a log line lacks its CR LF"
+  local leftovers
+  leftovers=$(find "$work" \( -name '*.journal' -o -name '*.restoring' -o -name '*.partial' -o -name '*.tmp.*' -o -name 'Vantor_Sweep.log.*.tmp' \) | head -3)
+  [ -z "$leftovers" ] || fail "$label: left behind: $leftovers"
+  local report
+  report=$(
+    tr -d '\r' <"$log" | awk -F' [|] ' -v folder="$proj" 'NF == 4 { gsub(/ +$/, "", $2); gsub(/ +$/, "", $3); if ($3 == folder) n[$2]++ }
+      END { for (k in n) print k, n[k] }' | sort >"$work/lines"
+    cd "$proj" && find . -maxdepth 1 -type f -printf '%f in\n' >"$work/where"
+    [ -d "$mirror" ] && (cd "$mirror" && find . -maxdepth 1 -type f -printf '%f bin\n' >>"$work/where")
+    awk -v displaced="$displaced" '
+      FNR == NR { lines[$1] = $2; next }
+      { seen[$1]++; place[$1] = $2 }
+      END {
+        for (f in seen) {
+          twice = displaced && f ~ /^c(696[1-9]|69[7-9][0-9]|7000)\.tmp$/
+          if (seen[f] != 1 + twice) { print seen[f] " copies: " f; continue }
+          if (twice) { if (lines[f] < 1) print "displaced file without a log line: " f; continue }
+          if (place[f] == "bin" && lines[f] != 1) print "bin copy with " (lines[f] + 0) " log lines: " f
+        }
+        for (i = 1; i <= 7000; i++) { f = sprintf("c%04d.tmp", i); if (!(f in seen)) print "lost: " f }
+        for (i = 1; i <= 1000; i++) for (v = 1; v <= 3; v++) { f = sprintf("m%04d.prt.%d", i, v); if (!(f in seen)) print "lost: " f }
+      }' "$work/lines" "$work/where" | head -5
+  )
+  [ -z "$report" ] || fail "$label: $report"
+  # Byte for byte: every file still holds what it was made with.
+  local wrong
+  wrong=$( (cd "$proj" && grep -L -E '^(clutter|model)' -- * 2>/dev/null; [ -d "$mirror" ] && cd "$mirror" && grep -L -E '^(clutter|model)' -- * 2>/dev/null) | head -3 || true)
+  [ -z "$wrong" ] || fail "$label: changed contents: $wrong"
+}
+
+sweep_killed() {
+  local moment=$1 condition=$2
+  new_project
+  local pid
+  pid=$(start '' /C "$proj")
+  kill_when "$pid" "$moment" "$condition"
+  run '' /C "$proj"
+  check "sweep killed $moment"
+}
+
+sweep_killed 'before the first move' 'compgen -G "$bin/Vantor_Sweep.log.*.journal" >/dev/null'
+sweep_killed 'after 3,000 moves' '[ "$(moved)" -ge 3000 ]'
+sweep_killed 'while writing the log' 'compgen -G "$bin/Vantor_Sweep.log.*.tmp" >/dev/null'
+
+# A restore killed half way, some files displacing newer ones of their name.
+restore_killed() {
+  local moment=$1 condition=$2
+  local pid
+  pid=$(start '*' /R)
+  kill_when "$pid" "$moment" "$condition"
+  run '' /R
+  check "restore killed $moment" 1
+}
+for i in $(seq 6961 7000); do printf 'clutter new %s' "$i" >"$proj/c$i.tmp"; done
+restore_killed 'after 2,000 files came back' '[ "$(back)" -ge 3000 ]'
+restore_killed 'among the displaced files' 'compgen -G "$mirror/*.restoring" >/dev/null'
+
+echo "$failures failures"
+[ "$failures" -eq 0 ]
