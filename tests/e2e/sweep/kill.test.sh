@@ -37,7 +37,6 @@ chmod 755 "$work/wrap/pwsh"
 
 # 7,000 clutter files and 1,000 models of three iterations: 9,000 to move.
 new_project() {
-  rm -rf "$proj" "$bin"
   mkdir -p "$proj"
   (
     cd "$proj"
@@ -57,7 +56,7 @@ back() { find "$proj" -maxdepth 1 -type f | wc -l; }
 # Waits until `condition` holds (or the program ended), then kills the group.
 kill_when() {
   local pid=$1 moment=$2 condition=$3
-  while kill -0 "$pid" 2>/dev/null && ! eval "$condition"; do :; done
+  while kill -0 "$pid" 2>/dev/null && ! eval "$condition"; do sleep 0.02; done
   if kill -0 "$pid" 2>/dev/null; then
     kill -9 -- "-$pid" 2>/dev/null || true
     echo "killed $moment"
@@ -107,32 +106,26 @@ check() {
   [ -z "$wrong" ] || fail "$label: changed contents: $wrong"
 }
 
-sweep_killed() {
-  local moment=$1 condition=$2
-  new_project
-  local pid
-  pid=$(start '' /C "$proj")
-  kill_when "$pid" "$moment" "$condition"
-  run '' /C "$proj"
-  check "sweep killed $moment"
-}
+# One sweep, cut three times: before its first move, half way through, and
+# while it writes the log. Each next run folds what the last one left.
+new_project
+for cut in 'before the first move|compgen -G "$bin/Vantor_Sweep.log.*.journal" >/dev/null' \
+  'after 3,000 moves|[ "$(moved)" -ge 3000 ]' \
+  'after the last move, while it writes the log|[ "$(moved)" -ge 9000 ]'; do
+  kill_when "$(start '' /C "$proj")" "${cut%%|*}" "${cut#*|}"
+done
+run '' /C "$proj"
+check "sweep killed three times, then run once more"
 
-sweep_killed 'before the first move' 'compgen -G "$bin/Vantor_Sweep.log.*.journal" >/dev/null'
-sweep_killed 'after 3,000 moves' '[ "$(moved)" -ge 3000 ]'
-sweep_killed 'while writing the log' 'compgen -G "$bin/Vantor_Sweep.log.*.tmp" >/dev/null'
-
-# A restore killed half way, some files displacing newer ones of their name.
-restore_killed() {
-  local moment=$1 condition=$2
-  local pid
-  pid=$(start '*' /R)
-  kill_when "$pid" "$moment" "$condition"
-  run '' /R
-  check "restore killed $moment" 1
-}
+# A restore of everything, cut half way and again among files that displace
+# newer ones of their name; then the restore window is opened once more.
 for i in $(seq 6961 7000); do printf 'clutter new %s' "$i" >"$proj/c$i.tmp"; done
-restore_killed 'after 2,000 files came back' '[ "$(back)" -ge 3000 ]'
-restore_killed 'among the displaced files' 'compgen -G "$mirror/*.restoring" >/dev/null'
+for cut in 'after 2,000 files came back|[ "$(back)" -ge 3000 ]' \
+  'among the displaced files|compgen -G "$mirror/*.restoring" >/dev/null'; do
+  kill_when "$(start '*' /R)" "${cut%%|*}" "${cut#*|}"
+done
+run '' /R
+check "restore killed twice, then opened once more" 1
 
 echo "$failures failures"
 [ "$failures" -eq 0 ]

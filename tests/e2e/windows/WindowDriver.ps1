@@ -41,7 +41,12 @@ function New-FilledScript {
         [hashtable]$Text = @{},
         [hashtable]$Literal = @{}
     )
-    $script = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($global:VantorRepo, 'resources', 'scripts', $Template))
+    $scripts = [System.IO.Path]::Combine($global:VantorRepo, 'resources', 'scripts')
+    $script = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, $Template))
+    # As the build embeds them: the scripts that move files carry the shared prelude.
+    if ($Template -eq 'restore_window.ps1' -or $Template -eq 'sweep_engine.ps1') {
+        $script = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, 'prelude.ps1')) + $script
+    }
     foreach ($key in $Text.Keys) {
         $script = $script.Replace($key, [System.Convert]::ToBase64String($global:VantorUtf8.GetBytes([string]$Text[$key])))
     }
