@@ -10,6 +10,8 @@ Set-StrictMode -Version 3.0
 $ErrorActionPreference = 'Stop'
 Add-Type -AssemblyName System.Windows.Forms
 Add-Type -AssemblyName System.Drawing
+# The pointer out of the way: over a control it would open a tool tip.
+[System.Windows.Forms.Cursor]::Position = New-Object System.Drawing.Point -ArgumentList 1279, 1023
 
 $global:VantorRepo = [System.IO.Path]::GetFullPath([System.IO.Path]::Combine($PSScriptRoot, '..', '..', '..'))
 $global:VantorWatch = [System.Diagnostics.Stopwatch]::StartNew()
@@ -68,7 +70,7 @@ function Invoke-DrivenScript {
         [Parameter(Mandatory = $true)][string]$Name,
         [Parameter(Mandatory = $true)][scriptblock]$Run,
         [Parameter(Mandatory = $true)][AllowEmptyCollection()][scriptblock[]]$Step,
-        [int]$TimeLimit = 40
+        [int]$TimeLimit = 60
     )
     Write-Seen "-- $Name"
     $global:VantorDriver = [pscustomobject]@{ Name = $Name; Steps = $Step; Next = 0; Deadline = $global:VantorWatch.Elapsed.TotalSeconds + $TimeLimit }

@@ -20,6 +20,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
 fi
 cp -n /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+# With no window manager on the display, Wine draws the title bars itself.
+if ! grep -q '"Decorated"="N"' "$WINEPREFIX/user.reg"; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+fi
 
 # A display of our own: the first free number from 90 on.
 display=90
@@ -42,6 +46,26 @@ scratch_win="C:\\vantor-windows\\$test_name"
 scratch="$WINEPREFIX/drive_c/vantor-windows/$test_name"
 rm -rf "$scratch"
 mkdir -p "$scratch"
+
+# With VANTOR_PICTURES (a folder) set, the scenarios ask for pictures of their
+# windows: a request names the screen area, the picture answers it.
+take_pictures() {  # folder
+  while :; do
+    for want in "$1"/*.want; do
+      [ -e "$want" ] || continue
+      sleep 0.7  # the last repaint
+      import -window root -crop "$(cat "$want")" +repage "$1/$(basename "$want" .want).png"
+      mv "$want" "${want%.want}.done"
+    done
+    sleep 0.2
+  done
+}
+if [ -n "${VANTOR_PICTURES:-}" ]; then
+  take_pictures "$VANTOR_PICTURES" &
+  picture_pid=$!
+  trap 'kill "$picture_pid" 2>/dev/null || true; cleanup' EXIT
+  VANTOR_PICTURES="Z:${VANTOR_PICTURES//\//\\}"
+fi
 
 # winpath /linux/path: the same path as the Windows side sees it.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
