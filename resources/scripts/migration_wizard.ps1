@@ -575,8 +575,11 @@ function Add-WizardRow {
         [Parameter(Mandatory = $true)][hashtable]$Picks
     )
     $label = New-WizardControl -Type Label -Text $Row.Label -X 20 -Y $Y -Width 225 -Height 20 -Font (New-WizardFont -Size 9.5)
-    $sub = New-WizardControl -Type Label -Text $Row.SubLabel -X 20 -Y ($Y + 20) -Width 225 -Height 18 -Font (New-WizardFont -Size 8.25 -Style Italic)
+    # Two lines up to the next row: the longer destinations do not fit one; what
+    # still does not fit ends in "..." and shows whole on hover.
+    $sub = New-WizardControl -Type Label -Text $Row.SubLabel -X 20 -Y ($Y + 20) -Width 225 -Height 28 -Font (New-WizardFont -Size 8.25 -Style Italic)
     $sub.ForeColor = [System.Drawing.Color]::Gray
+    $sub.AutoEllipsis = $true
     $width = 305
     if ($Row.Kind -eq 'Multi') { $width = 275 }
     $box = New-WizardControl -Type TextBox -Text '' -X 250 -Y ($Y + 4) -Width $width -Height 23 -Font (New-WizardFont -Size 9)

@@ -70,7 +70,7 @@ function Invoke-DrivenScript {
         [Parameter(Mandatory = $true)][string]$Name,
         [Parameter(Mandatory = $true)][scriptblock]$Run,
         [Parameter(Mandatory = $true)][AllowEmptyCollection()][scriptblock[]]$Step,
-        [int]$TimeLimit = 60
+        [int]$TimeLimit = 120
     )
     Write-Seen "-- $Name"
     $global:VantorDriver = [pscustomobject]@{ Name = $Name; Steps = $Step; Next = 0; Deadline = $global:VantorWatch.Elapsed.TotalSeconds + $TimeLimit }
