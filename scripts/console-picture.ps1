@@ -41,7 +41,7 @@ function Set-Colour([hashtable]$Pen, [string]$Codes) {
 
 # One line of the capture as runs of text of one colour: @{ Column; Text; Fg; Bg }.
 function Split-Line([string]$Line, [hashtable]$Pen) {
-    $runs = New-Object 'System.Collections.Generic.List[hashtable]'
+    $runs = [System.Collections.Generic.List[hashtable]]::new()
     $column = 0
     foreach ($piece in [regex]::Split($Line, '(\x1b\[[0-9;]*m)')) {
         if ($piece -match '^\x1b\[([0-9;]*)m$') { Set-Colour $Pen $Matches[1]; continue }
@@ -57,7 +57,7 @@ function Split-Line([string]$Line, [hashtable]$Pen) {
 $lines = @([System.IO.File]::ReadAllText($Screen).Replace("`r", '').TrimEnd("`n").Split("`n"))
 $width = $Columns * $cellWidth + 16
 $height = $lines.Count * $cellHeight + 16
-$mvg = New-Object System.Text.StringBuilder
+$mvg = [System.Text.StringBuilder]::new()
 $null = $mvg.AppendLine("viewbox 0 0 $width $height").AppendLine("fill '$($palette[0])' rectangle 0,0 $width,$height")
 $null = $mvg.AppendLine("font '$font' font-size $fontSize text-antialias 1")
 $pen = @{ Fg = 7; Bg = 0; Bold = $false }
@@ -66,7 +66,8 @@ for ($row = 0; $row -lt $lines.Count; $row++) {
         $x = 8 + $run.Column * $cellWidth
         $y = 8 + $row * $cellHeight
         if ($run.Bg -ne 0) {
-            $null = $mvg.AppendLine("fill '$($palette[$run.Bg])' rectangle $x,$y $($x + $run.Text.Length * $cellWidth),$($y + $cellHeight)")
+            $right = $x + $run.Text.Length * $cellWidth
+            $null = $mvg.AppendLine("fill '$($palette[$run.Bg])' rectangle $x,$y $right,$($y + $cellHeight)")
         }
         if ($run.Text.Trim() -eq '') { continue }
         $text = $run.Text.Replace('\', '\\').Replace("'", "\'").Replace('%', '%%')
@@ -74,7 +75,7 @@ for ($row = 0; $row -lt $lines.Count; $row++) {
     }
 }
 $mvgPath = $Png + '.mvg'
-[System.IO.File]::WriteAllText($mvgPath, $mvg.ToString(), (New-Object System.Text.UTF8Encoding -ArgumentList $false))
+[System.IO.File]::WriteAllText($mvgPath, $mvg.ToString(), [System.Text.UTF8Encoding]::new($false))
 & convert -size "${width}x$height" "mvg:$mvgPath" -colors 16 "png8:$Png"
 $code = $LASTEXITCODE
 Remove-Item -LiteralPath $mvgPath

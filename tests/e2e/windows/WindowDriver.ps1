@@ -11,12 +11,12 @@ $ErrorActionPreference = 'Stop'
 Add-Type -AssemblyName System.Windows.Forms
 Add-Type -AssemblyName System.Drawing
 # The pointer out of the way: over a control it would open a tool tip.
-[System.Windows.Forms.Cursor]::Position = New-Object System.Drawing.Point -ArgumentList 1279, 1023
+[System.Windows.Forms.Cursor]::Position = [System.Drawing.Point]::new(1279, 1023)
 
 $global:VantorRepo = [System.IO.Path]::GetFullPath([System.IO.Path]::Combine($PSScriptRoot, '..', '..', '..'))
 $global:VantorWatch = [System.Diagnostics.Stopwatch]::StartNew()
-$global:VantorFailures = New-Object 'System.Collections.Generic.List[string]'
-$global:VantorUtf8 = New-Object System.Text.UTF8Encoding -ArgumentList $false
+$global:VantorFailures = [System.Collections.Generic.List[string]]::new()
+$global:VantorUtf8 = [System.Text.UTF8Encoding]::new($false)
 
 function Write-Seen([string]$Text) {
     Write-Host ('[{0,5:0.0}s] {1}' -f $global:VantorWatch.Elapsed.TotalSeconds, $Text)
@@ -28,7 +28,9 @@ function Add-Failure([string]$Text) {
 }
 
 function Assert-Equal($Expected, $Actual, [string]$What) {
-    if ([string]$Expected -cne [string]$Actual) { Add-Failure ("$What`n    expected: $Expected`n    actual:   $Actual") }
+    if ([string]$Expected -cne [string]$Actual) {
+        Add-Failure ("$What`n    expected: $Expected`n    actual:   $Actual")
+    }
 }
 
 # --- filling a template ------------------------------------------------------
@@ -38,8 +40,8 @@ function Assert-Equal($Expected, $Actual, [string]$What) {
 # byte-order mark and CR LF line ends.
 function New-FilledScript {
     param(
-        [Parameter(Mandatory = $true)][string]$Template,
-        [Parameter(Mandatory = $true)][string]$Folder,
+        [Parameter(Mandatory)][string]$Template,
+        [Parameter(Mandatory)][string]$Folder,
         [hashtable]$Text = @{},
         [hashtable]$Literal = @{}
     )
@@ -47,15 +49,18 @@ function New-FilledScript {
     $script = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, $Template))
     # As the build embeds them: the scripts that move files carry the shared prelude.
     if ($Template -eq 'restore_window.ps1' -or $Template -eq 'sweep_engine.ps1') {
-        $script = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, 'prelude.ps1')) + $script
+        $prelude = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, 'prelude.ps1'))
+        $script = $prelude + $script
     }
     foreach ($key in $Text.Keys) {
-        $script = $script.Replace($key, [System.Convert]::ToBase64String($global:VantorUtf8.GetBytes([string]$Text[$key])))
+        $encoded = [System.Convert]::ToBase64String($global:VantorUtf8.GetBytes([string]$Text[$key]))
+        $script = $script.Replace($key, $encoded)
     }
     foreach ($key in $Literal.Keys) { $script = $script.Replace($key, [string]$Literal[$key]) }
     $script = $script.Replace("`r`n", "`n").Replace("`n", "`r`n")
-    $path = [System.IO.Path]::Combine($Folder, 'Vantor_Payload_' + [guid]::NewGuid().ToString('N').Substring(0, 8) + '.ps1')
-    [System.IO.File]::WriteAllText($path, $script, (New-Object System.Text.UTF8Encoding -ArgumentList $true))
+    $name = 'Vantor_Payload_' + [guid]::NewGuid().ToString('N').Substring(0, 8) + '.ps1'
+    $path = [System.IO.Path]::Combine($Folder, $name)
+    [System.IO.File]::WriteAllText($path, $script, [System.Text.UTF8Encoding]::new($true))
     return $path
 }
 
@@ -67,21 +72,23 @@ function New-FilledScript {
 # hit, everything open is described and the process ends with 124.
 function Invoke-DrivenScript {
     param(
-        [Parameter(Mandatory = $true)][string]$Name,
-        [Parameter(Mandatory = $true)][scriptblock]$Run,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][scriptblock[]]$Step,
+        [Parameter(Mandatory)][string]$Name,
+        [Parameter(Mandatory)][scriptblock]$Run,
+        [Parameter(Mandatory)][AllowEmptyCollection()][scriptblock[]]$Step,
         [int]$TimeLimit = 120
     )
     Write-Seen "-- $Name"
-    $global:VantorDriver = [pscustomobject]@{ Name = $Name; Steps = $Step; Next = 0; Deadline = $global:VantorWatch.Elapsed.TotalSeconds + $TimeLimit }
-    $timer = New-Object System.Windows.Forms.Timer
+    $deadline = $global:VantorWatch.Elapsed.TotalSeconds + $TimeLimit
+    $global:VantorDriver = [pscustomobject]@{ Name = $Name; Steps = $Step; Next = 0; Deadline = $deadline }
+    $timer = [System.Windows.Forms.Timer]::new()
     $timer.Interval = 200
     $timer.Add_Tick({ Invoke-DriverTick })
     $timer.Start()
     try { $output = @(& $Run) }
     finally { $timer.Stop(); $timer.Dispose() }
     if ($global:VantorDriver.Next -lt $Step.Count) {
-        Add-Failure ("$Name ended before step $($global:VantorDriver.Next + 1) of $($Step.Count): " + $Step[$global:VantorDriver.Next].ToString().Trim())
+        $next = $global:VantorDriver.Next
+        Add-Failure ("$Name ended before step $($next + 1) of $($Step.Count): " + $Step[$next].ToString().Trim())
     }
     Write-Seen ("printed: " + ($output -join ' | '))
     return $output
@@ -109,7 +116,9 @@ function Stop-OnTimeLimit {
     Write-Seen ("TIME LIMIT in $($global:VantorDriver.Name) at step $($global:VantorDriver.Next + 1); open windows:")
     foreach ($form in [System.Windows.Forms.Application]::OpenForms) {
         Write-Seen ("  form '" + $form.Text + "' visible=" + $form.Visible)
-        foreach ($control in $form.Controls) { Write-Seen ('    ' + $control.GetType().Name + " '" + $control.Text + "' " + $control.Bounds) }
+        foreach ($control in $form.Controls) {
+            Write-Seen ('    ' + $control.GetType().Name + " '" + $control.Text + "' " + $control.Bounds)
+        }
     }
     foreach ($caption in @('Confirm Removal', 'Vantor Configuration Editor', 'Vantor Migration')) {
         $text = [WinHost.MessageBoxes]::Text($caption)
@@ -124,7 +133,7 @@ function Close-AllWindows {
 
 # --- looking at windows ---------------------------------------------------------
 
-function Get-ShownForm([Parameter(Mandatory = $true)][string]$Title) {
+function Get-ShownForm([Parameter(Mandatory)][string]$Title) {
     foreach ($form in [System.Windows.Forms.Application]::OpenForms) {
         if ($form.Text -eq $Title -and $form.Visible) { return $form }
     }
@@ -182,7 +191,7 @@ function Request-Picture([string]$Name, [System.Drawing.Rectangle]$Area) {
 
 # --- files ----------------------------------------------------------------------
 
-function New-ScratchFolder([Parameter(Mandatory = $true)][string]$Root, [string]$Name) {
+function New-ScratchFolder([Parameter(Mandatory)][string]$Root, [string]$Name) {
     $path = [System.IO.Path]::Combine($Root, $Name)
     if ([System.IO.Directory]::Exists($path)) { [System.IO.Directory]::Delete($path, $true) }
     $null = [System.IO.Directory]::CreateDirectory($path)

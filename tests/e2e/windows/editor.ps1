@@ -1,7 +1,7 @@
 # The settings editor on real Windows Forms: the master file and a Special
 # Project edited and saved (bytes checked), Cancel, and Special Project removal
 # with its confirmation answered No, then Yes.
-param([Parameter(Mandatory = $true)][string]$Scratch)
+param([Parameter(Mandatory)][string]$Scratch)
 . ([System.IO.Path]::Combine($PSScriptRoot, 'WindowDriver.ps1'))
 
 $templates = [System.IO.Path]::Combine($global:VantorRepo, 'resources', 'templates')
@@ -16,7 +16,8 @@ function Open-Editor([string]$IniPath, [string]$ModeLabel, [string]$FileLabel, [
         '%INI_PATH%' = $IniPath; '%MODE_LABEL%' = $ModeLabel; '%FILE_LABEL%' = $FileLabel
         '%INSTALLED_VERSIONS%' = '10,11'; '%MASTER_INI%' = $master
     }
-    $payload = New-FilledScript -Template 'config_editor.ps1' -Folder $Scratch -Text $values -Literal @{ '%IS_CLEANER_MODE%' = '$false' }
+    $literal = @{ '%IS_CLEANER_MODE%' = '$false' }
+    $payload = New-FilledScript -Template 'config_editor.ps1' -Folder $Scratch -Text $values -Literal $literal
     return Invoke-DrivenScript -Name $Name -Run { & $payload } -Step $Step
 }
 
@@ -76,7 +77,7 @@ $printed = Open-Editor $special 'Special Project Variance' 'VantorSP.ini' -Name 
         $form = Get-ShownForm $title
         (Get-Control $form 'CP_Version_Max').SelectedItem = '11'
         (Get-Control $form 'CP_Keep_N').Text = '2'
-        Assert-Equal 'Indeterminate' (Get-Control $form 'CP_Reset_UI').CheckState 'an unset check box in a Special Project'
+        Assert-Equal 'Indeterminate' (Get-Control $form 'CP_Reset_UI').CheckState 'unset check box'
         (Get-Button $form 'Save && Exit').PerformClick()
         $true
     })
@@ -91,10 +92,17 @@ $null = [System.IO.Directory]::CreateDirectory($userEnv)
 [System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'config.pro'), 'project')
 [System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'bracket.prt.1'), 'model')
 $confirm = 'Confirm Removal'
-$question = "The local VantorSP.ini and VantorSP_UserEnv folder will be removed. (The local config.pro will remain.)`n`n" +
-    "Launching Creo from this folder will now revert to your standard Vantor settings.`n`nConfirm Special Project removal."
+$question = 'The local VantorSP.ini and VantorSP_UserEnv folder will be removed. ' +
+    "(The local config.pro will remain.)`n`n" +
+    'Launching Creo from this folder will now revert to your standard Vantor settings.' +
+    "`n`nConfirm Special Project removal."
 $printed = Open-Editor $special 'Special Project Variance' 'VantorSP.ini' -Name 'Special Project removal' -Step @(
-    { $form = Get-ShownForm $title; if (-not $form) { return }; (Get-Button $form 'Remove Special Project').PerformClick(); $true }
+    {
+        $form = Get-ShownForm $title
+        if (-not $form) { return }
+        (Get-Button $form 'Remove Special Project').PerformClick()
+        $true
+    }
     {
         $text = [WinHost.MessageBoxes]::Text($confirm)
         if ($null -eq $text) { return }
@@ -114,6 +122,9 @@ $printed = Open-Editor $special 'Special Project Variance' 'VantorSP.ini' -Name 
         [WinHost.MessageBoxes]::Press($confirm, 6)
     })
 Assert-Equal 'X|Abort' ($printed -join '|') 'removal result'
-Assert-Equal 'False False True True' ((@($special, $userEnv, 'config.pro', 'bracket.prt.1') | ForEach-Object {
-                [System.IO.File]::Exists([System.IO.Path]::Combine($project, $_)) -or [System.IO.Directory]::Exists($_) }) -join ' ') 'what removal leaves'
+$left = foreach ($name in @($special, $userEnv, 'config.pro', 'bracket.prt.1')) {
+    $path = [System.IO.Path]::Combine($project, $name)
+    [System.IO.File]::Exists($path) -or [System.IO.Directory]::Exists($path)
+}
+Assert-Equal 'False False True True' ($left -join ' ') 'what removal leaves'
 Complete-Scenario

@@ -1,7 +1,7 @@
 # The restore on Windows: a project swept by the sweep engine, the list (a
 # stand-in: Out-GridView is not part of the host) handing back two rows, the
 # files put back; then the real message boxes of an empty bin and an empty log.
-param([Parameter(Mandatory = $true)][string]$Scratch)
+param([Parameter(Mandatory)][string]$Scratch)
 . ([System.IO.Path]::Combine($PSScriptRoot, 'WindowDriver.ps1'))
 
 $anchor = New-ScratchFolder $Scratch 'Tools\Vantor'
@@ -13,7 +13,8 @@ foreach ($name in @('bracket.prt.1', 'bracket.prt.2', 'bracket.prt.3', 'std.out'
     [System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, $name), $name)
 }
 $null = [System.IO.Directory]::CreateDirectory($bin)
-$sweep = New-FilledScript -Template 'sweep_engine.ps1' -Folder $Scratch -Literal @{ '%CP_KEEP_N%' = '1'; '%CP_MAX_DAYS%' = '14' } -Text @{
+$numbers = @{ '%CP_KEEP_N%' = '1'; '%CP_MAX_DAYS%' = '14' }
+$sweep = New-FilledScript -Template 'sweep_engine.ps1' -Folder $Scratch -Literal $numbers -Text @{
     '%TARGET_DIR%' = $project; '%RECYCLE_DIR%' = $bin; '%LOG_FILE%' = $log; '%CP_CLUTTER%' = 'std.out,trail.txt*'
 }
 Write-Seen ('sweep: ' + (& $sweep))
@@ -46,7 +47,8 @@ function Confirm-Message([string]$Expected, [string]$Picture) {
 $global:RestorePick = @('bracket.prt.2', 'std.out')
 $code = Invoke-Restore 'restore two rows' @()
 Assert-Equal 102 $code 'exit code after restoring two files'
-$left = @([System.IO.Directory]::GetFiles($project) | ForEach-Object { [System.IO.Path]::GetFileName($_) } | Sort-Object)
+$left = @([System.IO.Directory]::GetFiles($project) | ForEach-Object { [System.IO.Path]::GetFileName($_) })
+$left = @($left | Sort-Object)
 Assert-Equal 'bracket.prt.2 bracket.prt.3 std.out' ($left -join ' ') 'files in the project'
 Assert-Equal 'True' ($global:RestoreListTitle.StartsWith($caption + '      |      ACTION')) 'list title'
 

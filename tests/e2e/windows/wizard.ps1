@@ -1,6 +1,6 @@
 # The migration wizard on real Windows Forms: an old Creo setup picked row by
 # row, Execute Migration, and what lands in a scratch Vantor_Home; then Skip.
-param([Parameter(Mandatory = $true)][string]$Scratch)
+param([Parameter(Mandatory)][string]$Scratch)
 . ([System.IO.Path]::Combine($PSScriptRoot, 'WindowDriver.ps1'))
 
 $anchor = New-ScratchFolder $Scratch 'Tools\Vantor'
@@ -24,7 +24,8 @@ $chosenFiles = @{
     f_cfg = New-OldFile 'config.pro' "display_mode shade`r`ntemplate_solidpart C:\old\start_part.prt`r`n"
     f_map = New-OldFile 'mapkeys.pro' "mapkey $ @MAPKEY_LABELsave;`r`n"
     f_scl = New-OldFile 'colors.scl' 'colours'
-    f_lib = [System.IO.Path]::GetDirectoryName([System.IO.Path]::GetDirectoryName((New-OldFile 'library\bolts\m6.prt.2' 'bolt')))
+    f_lib = [System.IO.Path]::GetDirectoryName([System.IO.Path]::GetDirectoryName(
+            (New-OldFile 'library\bolts\m6.prt.2' 'bolt')))
 }
 $chosenTemplates = @((New-OldFile 'templates\start_part.prt.3' 'part'), (New-OldFile 'templates\a4.frm.1' 'format'))
 
@@ -43,7 +44,9 @@ $printed = Open-Wizard 'migration wizard, execute' @(
     { (Get-Button (Get-ShownForm $title) 'Execute Migration').PerformClick(); $true })
 Assert-Equal 'X|OK' ($printed -join '|') 'wizard result'
 
-$copied = @('Settings\Vantor_mapkeys.pro', 'Settings\Creo.scl', 'Templates\start_part.prt.3', 'Templates\a4.frm.1', 'Library\bolts\m6.prt.2') |
+$expectedFiles = @('Settings\Vantor_mapkeys.pro', 'Settings\Creo.scl', 'Templates\start_part.prt.3',
+    'Templates\a4.frm.1', 'Library\bolts\m6.prt.2')
+$copied = $expectedFiles |
     Where-Object { -not [System.IO.File]::Exists([System.IO.Path]::Combine($homeFolder, $_)) }
 Assert-Equal '' ($copied -join ', ') 'files missing from Vantor_Home'
 $config = [System.IO.Path]::Combine($homeFolder, 'Settings\Vantor_config.pro')
@@ -56,7 +59,12 @@ Assert-Equal '' (($wanted | Where-Object { $lines -notcontains $_ }) -join ', ')
 # Skip changes nothing.
 $before = [System.IO.File]::ReadAllText($config)
 $printed = Open-Wizard 'migration wizard, skip' @(
-    { $form = Get-ShownForm $title; if (-not $form) { return }; (Get-Button $form 'Skip Migration').PerformClick(); $true })
+    {
+        $form = Get-ShownForm $title
+        if (-not $form) { return }
+        (Get-Button $form 'Skip Migration').PerformClick()
+        $true
+    })
 Assert-Equal 'X|Cancel' ($printed -join '|') 'skipped wizard result'
 Assert-Equal $before ([System.IO.File]::ReadAllText($config)) 'Vantor_config.pro after Skip'
 Complete-Scenario
