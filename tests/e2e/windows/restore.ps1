@@ -35,11 +35,11 @@ function Invoke-Restore([string]$Name, [scriptblock[]]$Step) {
     return $global:LASTEXITCODE
 }
 
-# Waits for the message box, takes its picture, checks its text and presses OK.
+# Waits for the message box, takes its picture (when named), checks its text and presses OK.
 function Confirm-Message([string]$Expected, [string]$Picture) {
     $text = [WinHost.MessageBoxes]::Text($caption)
     if ($null -eq $text) { return $false }
-    if (-not (Request-Picture $Picture ([WinHost.MessageBoxes]::Bounds($caption)))) { return $false }
+    if ($Picture -and -not (Request-Picture $Picture ([WinHost.MessageBoxes]::Bounds($caption)))) { return $false }
     Assert-Equal $Expected $text 'message box text'
     return [WinHost.MessageBoxes]::Press($caption, 1)
 }
@@ -62,6 +62,6 @@ Assert-Equal 0 $code 'exit code with nothing to restore'
 
 [System.IO.File]::WriteAllText($log, '')
 $code = Invoke-Restore 'empty log' @(
-    { Confirm-Message 'Log is empty or formatted incorrectly.' 'restore-log' })
+    { Confirm-Message 'Log is empty or formatted incorrectly.' '' })
 Assert-Equal 0 $code 'exit code with an empty log'
 Complete-Scenario
