@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "install/option_merge.h"
 #include "install/setup.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
@@ -43,23 +44,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return content.str();
 }
 
-std::string JoinCrLf(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const auto& line : lines) text += line + "\r\n";
-  return text;
-}
-
-// Text mode writes every line end as CR LF.
-std::string ToCrLf(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    if (text[i] == '\n') out += '\r';
-    out += text[i];
-  }
-  return out;
-}
-
 bool RemoveFile(const std::string& path) {
   std::error_code ec;
   std::filesystem::remove(ToFsPath(path), ec);
@@ -79,21 +63,20 @@ bool MergeConfigurationFile(Console& console, const AddOnPaths& paths,
   console.Write("  ");
   Print(console, color::kCyan, "[+] Merging Configuration: ");
   Print(console, color::kGrey, FromFsPath(file.filename()) + "\n");
-  std::vector<std::string> master;
+  std::string master;
   // Looked for again before every file, so a second configuration file of a
   // package merges into the file the first one created instead of replacing it.
   if (PathExists(paths.masterConfig)) {
     const auto text = ReadWholeFile(paths.masterConfig);
     if (!text) return false;
-    master = SplitTextLines(*text);
+    master = *text;
   } else {
     PrintLine(console, "      ", color::kDarkGrey,
               "[-] Master Config not found. Creating new file.\n");
   }
   const auto addOn = ReadWholeFile(FromFsPath(file));
   if (!addOn) return true;
-  return ReplaceFileAtomically(paths.masterConfig,
-                               JoinCrLf(MergeOptionLines(master, SplitTextLines(*addOn))));
+  return ReplaceFileAtomically(paths.masterConfig, MergeOptionBytes(master, *addOn));
 }
 
 bool AppendMapkeyFile(Console& console, const AddOnPaths& paths,
@@ -113,7 +96,7 @@ bool AppendMapkeyFile(Console& console, const AddOnPaths& paths,
   }
   const auto addOn = ReadWholeFile(FromFsPath(file));
   if (!addOn) return true;
-  return ReplaceFileAtomically(paths.masterMapkeys, master + MapkeyBlock(name, *addOn));
+  return ReplaceFileAtomically(paths.masterMapkeys, MergeMapkeyBytes(master, name, *addOn));
 }
 
 // The ".pro" files directly in the integration folder, by name so that
@@ -195,50 +178,6 @@ std::string CleanDroppedPath(std::string_view line) {
 
 bool IsAddOnPackagePath(const std::string& path) {
   return path.size() >= 4 && path.find(".zip") != std::string::npos && PathExists(path);
-}
-
-std::vector<std::string> SplitTextLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    const bool last = end == std::string_view::npos;
-    if (last) end = text.size();
-    std::string line(text.substr(start, end - start));
-    if (!last && !line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
-
-std::vector<std::string> MergeOptionLines(std::vector<std::string> master,
-                                          const std::vector<std::string>& addOn) {
-  const auto keyOf = [](std::string_view line) {
-    return ToLowerAscii(line.substr(0, line.find_first_of(" \t")));
-  };
-  for (const auto& line : addOn) {
-    if (line.empty() || line[0] == '!') {
-      master.push_back(line);
-      continue;
-    }
-    if (line.find_first_of(" \t") == std::string::npos) continue;
-    const std::string key = keyOf(line);
-    const auto match = std::find_if(master.begin(), master.end(), [&](const std::string& m) {
-      return !m.empty() && m[0] != '!' && keyOf(m) == key;
-    });
-    if (match != master.end())
-      *match = line;
-    else
-      master.push_back(line);
-  }
-  return master;
-}
-
-std::string MapkeyBlock(std::string_view fileName, std::string_view content) {
-  const std::string rule = "! " + std::string(40, '-') + "\r\n";
-  return "\r\n" + rule + "! --- Appended by Vantor Extension: " + std::string(fileName) +
-         " ---\r\n" + rule + ToCrLf(content) + "\r\n";
 }
 
 void InstallAddOn(Context& context) {

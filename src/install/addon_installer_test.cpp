@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "install/install_test_support.h"
+#include "install/option_files_test_support.h"
 #include "install/setup.h"
 #include "shell/entry.h"
 
@@ -37,37 +38,6 @@ TEST(AddOnRules, PackagePathMustExistAndNameAZipCaseSensitively) {
   EXPECT_TRUE(IsAddOnPackagePath(dir / "notes.zip.txt"));
   EXPECT_FALSE(IsAddOnPackagePath(dir / "Addon.ZIP"));
   EXPECT_FALSE(IsAddOnPackagePath(dir / "missing.zip"));
-}
-
-TEST(AddOnRules, TextLinesAsATextModeReaderSeesThem) {
-  using Lines = std::vector<std::string>;
-  EXPECT_EQ(SplitTextLines(""), Lines{});
-  EXPECT_EQ(SplitTextLines("a\r\nb"), (Lines{"a", "b"}));
-  EXPECT_EQ(SplitTextLines("a\n\r\nb\r\n"), (Lines{"a", "", "b"}));
-}
-
-TEST(AddOnMerge, OptionsReplaceInPlaceCommentsAppendLinesWithoutValueAreSkipped) {
-  const std::vector<std::string> master = {"! mine", "Display_Mode wireframe", "", "units mm"};
-  const auto merged =
-      MergeOptionLines(master, {"display_mode shade", "regen_failure_handling", "! from the add-on",
-                                "", "new_opt\tyes", "NEW_OPT no"});
-  EXPECT_EQ(merged, (std::vector<std::string>{"! mine", "display_mode shade", "", "units mm",
-                                              "! from the add-on", "", "NEW_OPT no"}));
-}
-
-TEST(AddOnMerge, KeysAreNotTrimmed) {
-  // A line that starts with a blank has the empty key and meets only its like.
-  EXPECT_EQ(MergeOptionLines({"a 1", " b 2"}, {" c 3"}), (std::vector<std::string>{"a 1", " c 3"}));
-  EXPECT_EQ(MergeOptionLines({"a 1"}, {"\tc 3"}), (std::vector<std::string>{"a 1", "\tc 3"}));
-  // A master line without a value has the whole line as key.
-  EXPECT_EQ(MergeOptionLines({"flag"}, {"FLAG on"}), (std::vector<std::string>{"FLAG on"}));
-}
-
-TEST(AddOnMerge, MapkeyBlockBytes) {
-  const std::string rule = "! " + std::string(40, '-') + "\r\n";
-  EXPECT_EQ(MapkeyBlock("Extra_Mapkeys.pro", "mapkey a @x;\nmapkey b @y;\r\n"),
-            "\r\n" + rule + "! --- Appended by Vantor Extension: Extra_Mapkeys.pro ---\r\n" + rule +
-                "mapkey a @x;\r\nmapkey b @y;\r\n\r\n");
 }
 
 // An anchor with a package file; the fake tar "unpacks" by leaving whatever
@@ -193,14 +163,36 @@ TEST(InstallAddOnJob, TwoConfigurationFilesWithoutMasterBothCount) {
   EXPECT_EQ(ReadFile(addOn.master), "one 1\r\ntwo 2\r\n");
 }
 
+TEST(InstallAddOnJob, TheSamePackageInstalledTwiceGivesTheFilesOfOneInstall) {
+  AddOnWorld addOn;
+  const testing::OptionFileShape user{"user", 0, 30, 0, 40};
+  const testing::OptionFileShape tools{"tools", 20, 30, 30, 50, false, "\n"};
+  WriteFile(addOn.master, testing::OptionFileBytes(user));
+  const auto unpack = [&] {
+    WriteFile(addOn.integration + "/tools_config.pro", testing::OptionFileBytes(tools));
+    WriteFile(addOn.integration + "/tools_mapkeys.pro", testing::MapkeyLines(7, "tools"));
+  };
+  unpack();
+  addOn.Run();
+  const std::string config = ReadFile(addOn.master);
+  const std::string mapkeys = ReadFile(addOn.mapkeys);
+  EXPECT_NE(config.find("mapkey k49 "), std::string::npos);
+  addOn.world.system.lines.push_back("\"" + addOn.package + "\"");
+  unpack();
+  addOn.Run();
+  EXPECT_EQ(ReadFile(addOn.master), config);
+  EXPECT_EQ(ReadFile(addOn.mapkeys), mapkeys);
+}
+
 TEST(InstallAddOnJob, MissingMasterMapkeysIsCreated) {
   AddOnWorld addOn;
   WriteFile(addOn.integration + "/mapkeys.pro", "mapkey z @z;");
   addOn.Run();
   EXPECT_NE(addOn.Output().find("      {8}[-] Master Mapkeys not found. Creating new file.\n{7}"),
             std::string::npos);
+  // A last line without its line end gets one; an empty line closes the block.
   EXPECT_TRUE(EndsWith(ReadFile(addOn.mapkeys),
-                       "---\r\n! " + std::string(40, '-') + "\r\nmapkey z @z;\r\n"));
+                       "---\r\n! " + std::string(40, '-') + "\r\nmapkey z @z;\r\n\r\n"));
 }
 
 TEST(InstallAddOnJob, MergeErrorRestoresTheMasterFromItsBackup) {

@@ -176,6 +176,13 @@ std::string EncodeCp437(std::string_view utf8);
 // The reverse, for showing code page 437 bytes on a UTF-8 terminal.
 std::string DecodeCp437(std::string_view bytes);
 
+// Text in the system code page (the machine's ANSI code page, which Creo
+// writes its option files in) to UTF-8 and back. The way back is empty when
+// a character has no byte in that code page. The Linux build stands in with
+// Windows-1252.
+std::string SystemCodePageToUtf8(std::string_view bytes);
+std::optional<std::string> Utf8ToSystemCodePage(std::string_view utf8);
+
 // The real console and system of this build.
 Console& RealConsole();
 System& RealSystem();
