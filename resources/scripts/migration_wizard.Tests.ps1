@@ -137,12 +137,13 @@ Describe 'Merging the chosen config.pro' {
             "! --- Vantor Auto-Wired Customizations ---`r`npen_table_file `$WorkPath\Vantor_Home\Settings\table.pnt`r`n")
     }
 
-    It 'replaces body lines by option name, appends new ones and skips comments' {
+    It 'replaces body lines by option name, appends new ones and comments once' {
         $root = New-TestRoot
         Set-Master $root "! head`r`nDisplay_Mode wireframe`r`nunits mm`r`n"
-        $config = New-SourceFile $root 'config.pro' "! theirs`r`ndisplay_mode shade`r`nnew_option yes`r`n`r`n"
-        Invoke-Migration -Root $root -Selection @{ f_cfg = $config }
-        Get-MasterText $root | Should -BeExactly "! head`r`ndisplay_mode shade`r`nunits mm`r`nnew_option yes`r`n"
+        $text = "! head`r`n! theirs`r`ndisplay_mode shade`r`nnew_option yes`r`n`r`n"
+        Invoke-Migration -Root $root -Selection @{ f_cfg = (New-SourceFile $root 'config.pro' $text) }
+        $expected = "! head`r`ndisplay_mode shade`r`nunits mm`r`n! theirs`r`nnew_option yes`r`n"
+        Get-MasterText $root | Should -BeExactly $expected
     }
 
     It 'ignores a chosen config.pro that no longer exists' {
@@ -191,12 +192,100 @@ Describe 'Merging the chosen config.pro' {
 }
 
 Describe 'Reading the managed section' {
-    It 'keeps managed options, drops comments in the section and matches the header loosely' {
-        $state = Read-MasterConfig -Line @('a 1', '!---  vantor auto-wired stuff', '! note', '', 'Search_Path X:\lib', 'lonely')
-        $state.Body.ToArray() | Should -Be @('a 1')
-        $state.Managed.Keys | Should -Be @('search_path')
-        $state.Managed['search_path'].Value | Should -BeExactly 'X:\lib'
+    It 'keeps its options and every search path, and gives mapkeys, comments and migrated lines back' {
+        $lines = @('a 1', '! [Vantor Migrated] pen_table_file C:\p.pnt', '! [Vantor Migrated] units mm',
+            '!---  vantor auto-wired stuff', '', 'pen_table_file $WorkPath\x', 'Search_Path X:\lib', '! note',
+            'search_path Y:\lib', 'mapkey q @x;\', 'mapkey(continued) y;', 'lonely')
+        $state = Read-MasterConfig -Line $lines
+        $state.Body.ToArray() | Should -Be @('a 1', 'pen_table_file C:\p.pnt', '! [Vantor Migrated] units mm',
+            '! note', 'mapkey q @x;\', 'mapkey(continued) y;')
+        @($state.Managed.Keys | Sort-Object) | Should -Be @('lonely', 'pen_table_file', 'search_path')
+        $state.Managed['search_path'].Values.ToArray() | Should -Be @('X:\lib', 'Y:\lib')
         $state.Known['a'] | Should -BeExactly '1'
+    }
+}
+
+Describe 'Migrating option files as users keep them' {
+    BeforeAll {
+        function Get-SearchPathLine([int]$Number) {
+            $kinds = @("search_path `"C:\Standard Parts\Group $Number`"", "search_path .\lib\sub$Number",
+                "search_path   \\server\cad\lib$Number")
+            return $kinds[$Number % 3]
+        }
+
+        function New-OptionFileText([string]$Owner, [int]$FirstMapkey, [int]$Mapkeys, [int]$FirstPath,
+            [int]$Paths, [string]$Extra) {
+            # A first comment line, options with and without values, tab-separated
+            # def_layer lines, search paths quoted, relative and on a server, and
+            # mapkeys with runs of 2 to 14 continuation lines.
+            $lines = [System.Collections.Generic.List[string]]::new()
+            $lines.AddRange([string[]]@("! Creo Parametric configuration of $Owner", '', 'regen_failure_handling',
+                    "def_layer`tlayer_axis`t01_AXES", $Extra))
+            for ($i = $FirstPath; $i -lt $FirstPath + $Paths; $i++) { $lines.Add((Get-SearchPathLine $i)) }
+            for ($k = $FirstMapkey; $k -lt $FirstMapkey + $Mapkeys; $k++) {
+                $lines.Add("mapkey k$k @MAPKEY_NAME$Owner macro $k;@MAPKEY_LABELk$k;\")
+                $run = 2 + $k % 13
+                for ($c = 0; $c -lt $run; $c++) {
+                    $end = '\'
+                    if ($c -eq $run - 1) { $end = '' }
+                    $lines.Add("mapkey(continued) ~ Command ``ProCmdStep$c`` ;$end")
+                }
+            }
+            return $lines.ToArray()
+        }
+
+        function Get-Line([string]$Path) { return (Read-OptionText -Path $Path).Lines }
+        function Get-Count([string[]]$Lines, [string]$Line) { return @($Lines | Where-Object { $_ -ceq $Line }).Count }
+    }
+
+    It 'keeps every mapkey and search path of two files, and a second run changes nothing' {
+        $root = New-TestRoot
+        $design = New-SourceFile $root 'design.pro'
+        $bom = [byte[]]@(0xEF, 0xBB, 0xBF)
+        $designText = ((New-OptionFileText 'design' 0 40 0 80 'display_mode shade') -join "`r`n") + "`r`n"
+        [System.IO.File]::WriteAllBytes($design, $bom + [System.Text.Encoding]::UTF8.GetBytes($designText))
+        $toolingText = (New-OptionFileText 'tooling' 30 33 60 123 'pen_table_file D:\pens.pnt') -join "`n"
+        $tooling = New-SourceFile $root 'tooling.pro' $toolingText
+        Invoke-Migration -Root $root -Selection @{ f_cfg = $design; f_lib = [System.IO.Path]::Combine($root, 'source') }
+        $selection = @{ f_cfg = $tooling; f_pnt = (New-SourceFile $root 't.pnt') }
+        Invoke-Migration -Root $root -Selection $selection
+        $once = [System.IO.File]::ReadAllBytes((Get-MasterPath $root))
+        Invoke-Migration -Root $root -Selection $selection
+        [System.IO.File]::ReadAllBytes((Get-MasterPath $root)) | Should -Be $once
+
+        $once[0..2] | Should -Be $bom
+        $lines = Get-Line (Get-MasterPath $root)
+        for ($k = 0; $k -le 62; $k++) {
+            $at = @(for ($i = 0; $i -lt $lines.Length; $i++) { if ($lines[$i].StartsWith("mapkey k$k ")) { $i } })
+            $at.Count | Should -Be 1 -Because "mapkey k$k"
+            $owner = 'design'
+            if ($k -ge 30) { $owner = 'tooling' }
+            $lines[$at[0]] | Should -BeExactly "mapkey k$k @MAPKEY_NAME$owner macro $k;@MAPKEY_LABELk$k;\"
+            $lines[$at[0] + 2 + $k % 13] | Should -BeLike 'mapkey(continued)*' -Because "the block of k$k is whole"
+            $lines[$at[0] + 3 + $k % 13] | Should -Not -BeLike 'mapkey(continued)*' -Because "the block of k$k ends"
+        }
+        for ($i = 0; $i -lt 183; $i++) { Get-Count $lines (Get-SearchPathLine $i) | Should -Be 1 -Because "path $i" }
+        Get-Count $lines '! [Vantor Migrated] pen_table_file D:\pens.pnt' | Should -Be 1
+        Get-Count $lines 'regen_failure_handling' | Should -Be 1
+        $lines[-4..-1] | Should -Be @('', '! --- Vantor Auto-Wired Customizations ---',
+            'pen_table_file $WorkPath\Vantor_Home\Settings\table.pnt', 'search_path $WorkPath\Vantor_Home\Library')
+    }
+
+    It 'keeps a Windows-1252 file in its code page and converts what comes in UTF-8' {
+        $root = New-TestRoot
+        $legacy = [System.Text.Encoding]::GetEncoding(1252)
+        $config = New-SourceFile $root 'config.pro'
+        $u = [char]0xFC
+        $text = "! Pr${u}fstand M${u}ller`r`nsearch_path C:\Pr${u}fteile`r`nmapkey $([char]0xE4) @x;`r`n"
+        $bytes = $legacy.GetBytes($text)
+        [System.IO.File]::WriteAllBytes($config, $bytes)
+        Invoke-Migration -Root $root -Selection @{ f_cfg = $config }
+        [System.IO.File]::ReadAllBytes((Get-MasterPath $root)) | Should -Be $bytes
+        $sharp = "search_path C:\Ma$([char]0xDF)e"
+        $incoming = New-SourceFile $root 'more.pro' "$sharp`r`nsearch_path C:\Pr${u}fteile`r`n"
+        Invoke-Migration -Root $root -Selection @{ f_cfg = $incoming }
+        Invoke-Migration -Root $root -Selection @{ f_cfg = $incoming }
+        [System.IO.File]::ReadAllBytes((Get-MasterPath $root)) | Should -Be ($bytes + $legacy.GetBytes("$sharp`r`n"))
     }
 }
 

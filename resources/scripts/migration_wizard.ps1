@@ -215,45 +215,323 @@ function Copy-MigrationAsset {
     return @{ Pointers = $pointers; Fallback = $fallback; HasTemplates = ($templates.Length -gt 0) }
 }
 
-# --- the master configuration ------------------------------------------------
+# --- option files --------------------------------------------------------------
+# Creo option files (config.pro, mapkey files) are read and merged by the same
+# rules as in the add-on installer of the program; a test holds the two to each
+# other.
 
-function ConvertFrom-OptionByte {
+# Options that Creo reads every time they appear instead of letting a later line
+# replace an earlier one.
+$script:RepeatableOptions = @('search_path', 'search_path_file', 'def_layer', 'mapkey',
+    'toolkit_registry_file', 'protkdat', 'creotkdat')
+$script:OptionBlanks = [char[]]@(' ', "`t")
+$script:BlankRun = [regex]::new('[ \t]+')
+
+function Get-SystemCodePage {
+    # The machine's ANSI code page, which Creo writes its option files in.
     [CmdletBinding()]
-    [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][byte[]]$Byte)
-    $offset = 0
-    if ($Byte.Length -ge 3 -and $Byte[0] -eq 0xEF -and $Byte[1] -eq 0xBB -and $Byte[2] -eq 0xBF) { $offset = 3 }
-    $strict = New-Object System.Text.UTF8Encoding -ArgumentList $false, $true
-    try {
-        return $strict.GetString($Byte, $offset, $Byte.Length - $offset)
-    }
-    catch [System.Text.DecoderFallbackException] {
-        # Creo writes its option files in the system code page.
-        $legacy = $null
-        try { $legacy = [System.Text.Encoding]::GetEncoding([System.Globalization.CultureInfo]::CurrentCulture.TextInfo.ANSICodePage) }
-        catch { $legacy = [System.Text.Encoding]::GetEncoding(28591) }
-        return $legacy.GetString($Byte)
-    }
+    [OutputType([int])]
+    param()
+    # Off Windows (the tests' machines) Windows-1252 stands in, as it does in the program.
+    if ([System.Environment]::OSVersion.Platform -ne [System.PlatformID]::Win32NT) { return 1252 }
+    # Windows PowerShell's default encoding is that code page. A machine set to
+    # UTF-8 throughout has none; a file that is not UTF-8 there most likely came
+    # from a Western European one.
+    $codePage = [System.Text.Encoding]::Default.CodePage
+    if ($codePage -eq 65001 -or $codePage -le 0) { return 1252 }
+    return $codePage
 }
 
-function Read-OptionLine {
-    # The lines of an option file; a file that cannot be read throws, so it is
-    # never rewritten from an empty list.
+function Get-SystemCodePageEncoding {
+    # With -Strict a character the code page lacks throws instead of turning
+    # into a look-alike or a question mark.
+    [CmdletBinding()]
+    param([switch]$Strict)
+    $encoderFallback = [System.Text.EncoderFallback]::ReplacementFallback
+    if ($Strict) { $encoderFallback = [System.Text.EncoderFallback]::ExceptionFallback }
+    $decoderFallback = [System.Text.DecoderFallback]::ReplacementFallback
+    return [System.Text.Encoding]::GetEncoding((Get-SystemCodePage), $encoderFallback, $decoderFallback)
+}
+
+function Split-TextLine {
+    # Lines as a text-mode reader sees them: split at LF, the CR before it
+    # dropped, no empty last line for a final line end.
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
-    $lines = New-Object 'System.Collections.Generic.List[string]'
-    $reader = New-Object System.IO.StringReader -ArgumentList (ConvertFrom-OptionByte -Byte ([System.IO.File]::ReadAllBytes($Path)))
-    for ($line = $reader.ReadLine(); $null -ne $line; $line = $reader.ReadLine()) { $lines.Add($line) }
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
+    $parts = $Text.Split([char]"`n")
+    $count = $parts.Length
+    if ($parts[$count - 1] -eq '') { $count-- }
+    $lines = [System.Collections.Generic.List[string]]::new()
+    for ($i = 0; $i -lt $count; $i++) {
+        $line = $parts[$i]
+        if ($i -lt $parts.Length - 1 -and $line.EndsWith("`r")) { $line = $line.Substring(0, $line.Length - 1) }
+        $lines.Add($line)
+    }
     return , $lines.ToArray()
 }
 
-function Test-OptionComment {
+function ConvertFrom-OptionByte {
+    # The lines of an option file and how it is stored: Utf8, Utf8WithBom, or
+    # SystemCodePage for a file that is not valid UTF-8. PlainAscii: no mark
+    # and nothing beyond ASCII, so any encoding would fit.
+    [CmdletBinding()]
+    [OutputType([pscustomobject])]
+    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][byte[]]$Byte)
+    $hasMark = $Byte.Length -ge 3 -and $Byte[0] -eq 0xEF -and $Byte[1] -eq 0xBB -and $Byte[2] -eq 0xBF
+    $offset = 0
+    if ($hasMark) { $offset = 3 }
+    $strict = [System.Text.UTF8Encoding]::new($false, $true)
+    try {
+        $text = $strict.GetString($Byte, $offset, $Byte.Length - $offset)
+        $encoding = 'Utf8'
+        if ($hasMark) { $encoding = 'Utf8WithBom' }
+        $plain = (-not $hasMark) -and ($text -notmatch '[^\x00-\x7F]')
+        return [pscustomobject]@{ Lines = (Split-TextLine -Text $text); Encoding = $encoding; PlainAscii = $plain }
+    }
+    catch [System.Text.DecoderFallbackException] {
+        $text = (Get-SystemCodePageEncoding).GetString($Byte)
+        $lines = Split-TextLine -Text $text
+        return [pscustomobject]@{ Lines = $lines; Encoding = 'SystemCodePage'; PlainAscii = $false }
+    }
+}
+
+function Read-OptionText {
+    # A file that cannot be read throws, so it is never rewritten from an empty list.
+    [CmdletBinding()]
+    [OutputType([pscustomobject])]
+    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
+    return ConvertFrom-OptionByte -Byte ([System.IO.File]::ReadAllBytes($Path))
+}
+
+function Get-MergedEncoding {
+    # What a file that Incoming is merged into is written in: the master's own
+    # encoding; for an empty master the incoming file's; for a master of plain
+    # ASCII the incoming file's, without adding a byte-order mark.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][pscustomobject]$Master,
+        [Parameter(Mandatory = $true)][pscustomobject]$Incoming
+    )
+    if (-not $Master.PlainAscii) { return $Master.Encoding }
+    if (@($Master.Lines).Count -eq 0) { return $Incoming.Encoding }
+    if ($Incoming.Encoding -eq 'SystemCodePage') { return 'SystemCodePage' }
+    return 'Utf8'
+}
+
+function ConvertTo-OptionByte {
+    # Every line followed by CR LF. A line the system code page cannot hold
+    # makes the whole file UTF-8 with a byte-order mark, so nothing is lost.
+    [CmdletBinding()]
+    [OutputType([byte[]])]
+    param(
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory = $true)][ValidateSet('Utf8', 'Utf8WithBom', 'SystemCodePage')][string]$Encoding
+    )
+    $builder = [System.Text.StringBuilder]::new()
+    foreach ($text in $Line) { $null = $builder.Append($text).Append("`r`n") }
+    $text = $builder.ToString()
+    $utf8 = [System.Text.UTF8Encoding]::new($false)
+    if ($Encoding -eq 'SystemCodePage') {
+        try { return , (Get-SystemCodePageEncoding -Strict).GetBytes($text) }
+        catch [System.Text.EncoderFallbackException] { $Encoding = 'Utf8WithBom' }
+    }
+    if ($Encoding -eq 'Utf8') { return , $utf8.GetBytes($text) }
+    $bytes = [System.Collections.Generic.List[byte]]::new()
+    $bytes.AddRange([byte[]]@(0xEF, 0xBB, 0xBF))
+    $bytes.AddRange($utf8.GetBytes($text))
+    return , $bytes.ToArray()
+}
+
+function ConvertTo-AsciiLower {
+    # Only A-Z, as the program compares option names.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
+    if ($Text -cnotmatch '[^\x00-\x7F]') { return $Text.ToLowerInvariant() }
+    $chars = $Text.ToCharArray()
+    for ($i = 0; $i -lt $chars.Length; $i++) {
+        if ($chars[$i] -ge [char]'A' -and $chars[$i] -le [char]'Z') { $chars[$i] = [char]([int]$chars[$i] + 32) }
+    }
+    return [string]::new($chars)
+}
+
+function Get-OptionPart {
+    # The parts of one line: Trimmed; Word, its first word, and Name, the same
+    # in lower case; Rest,
+    # the text after the blanks behind it; Normalized, the name and the rest
+    # with every run of blanks outside double quotes read as one space, since
+    # "def_layer<tab>LAYER_AXIS  A" and "DEF_LAYER LAYER_AXIS A" are the same
+    # line to Creo. Runs for every line of a file, so it keeps to .NET calls.
+    [CmdletBinding()]
+    [OutputType([hashtable])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line)
+    $trimmed = $Line.Trim($script:TrimCharacters)
+    $cut = $trimmed.IndexOfAny($script:OptionBlanks)
+    $word = $trimmed
+    $rest = ''
+    if ($cut -ge 0) {
+        $word = $trimmed.Substring(0, $cut)
+        $rest = $trimmed.Substring($cut).TrimStart($script:OptionBlanks)
+    }
+    # Option names are ASCII, where lower case is the same everywhere.
+    $name = $word.ToLowerInvariant()
+    if ($word -cmatch '[^\x00-\x7F]') { $name = ConvertTo-AsciiLower $word }
+    $normalized = $name
+    if ($rest -ne '') {
+        $parts = $rest.Split([char]'"')
+        for ($i = 0; $i -lt $parts.Length; $i += 2) { $parts[$i] = $script:BlankRun.Replace($parts[$i], ' ') }
+        $normalized = $name + ' ' + [string]::Join('"', $parts)
+    }
+    return @{ Trimmed = $trimmed; Word = $word; Name = $name; Rest = $rest; Normalized = $normalized }
+}
+
+function Get-OptionEntry {
+    # Blank lines, comments, options and mapkey blocks, in file order.
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    # Kind is Blank, Comment, Replaceable or Repeatable; Identity what a
+    # replaceable entry replaces by; Normalized what "the same entry" means.
+    $entries = [System.Collections.Generic.List[pscustomobject]]::new()
+    for ($i = 0; $i -lt $Line.Length; $i++) {
+        $part = Get-OptionPart -Line $Line[$i]
+        $lines = [System.Collections.Generic.List[string]]::new()
+        $lines.Add($Line[$i])
+        $entry = [pscustomobject]@{ Kind = 'Blank'; Identity = ''; Normalized = ''; Lines = $lines }
+        $entries.Add($entry)
+        if ($part.Trimmed -eq '') { continue }
+        if ($part.Trimmed.StartsWith('!')) {
+            $entry.Kind = 'Comment'
+            $entry.Normalized = $part.Trimmed
+            continue
+        }
+        $name = $part.Name
+        $sequence = $part.Rest
+        $cut = $sequence.IndexOfAny($script:OptionBlanks)
+        if ($cut -ge 0) { $sequence = $sequence.Substring(0, $cut) }
+        $entry.Normalized = $part.Normalized
+        if ($name -eq 'mapkey' -and $sequence -ne '') {
+            $entry.Kind = 'Replaceable'
+            $entry.Identity = 'mapkey ' + $sequence
+            $block = $entry
+            while ($i + 1 -lt $Line.Length) {
+                $next = Get-OptionPart -Line $Line[$i + 1]
+                if ($next.Name -ne 'mapkey(continued)') { break }
+                $i++
+                $block.Lines.Add($Line[$i])
+                $block.Normalized += "`n" + $next.Normalized
+            }
+            continue
+        }
+        # A continuation without its mapkey, or a mapkey without a key sequence,
+        # cannot replace anything: it is kept like a repeatable line.
+        $entry.Kind = 'Replaceable'
+        if ($script:RepeatableOptions -ccontains $name -or $name -eq 'mapkey(continued)') { $entry.Kind = 'Repeatable' }
+        $entry.Identity = $name
+    }
+    return , $entries
+}
+
+function Get-OptionName {
+    # The lower-case first word of an option line; '' for blank and comment lines.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line)
+    $part = Get-OptionPart -Line $Line
+    if ($part.Trimmed -eq '' -or $part.Trimmed.StartsWith('!')) { return '' }
+    return $part.Name
+}
+
+function Test-SingleOption {
+    # True for an option that a later line of the same name replaces.
     [CmdletBinding()]
     [OutputType([bool])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line)
-    return $Line.Trim($script:TrimCharacters).StartsWith('!')
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name)
+    return $Name -ne '' -and $Name -ne 'mapkey(continued)' -and $script:RepeatableOptions -cnotcontains $Name
 }
+
+function Merge-OptionLine {
+    # Merges the incoming lines into the master's by identity: a mapkey block by
+    # its key sequence (replaced whole or appended); a repeatable option appended
+    # unless the same line is there; any other option replacing the first line
+    # naming it, or appended; a comment appended unless the master held it; blank
+    # lines only in front of an appended line. An entry already there as it is
+    # changes nothing, so merging a file twice gives what merging it once gave.
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param(
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Master,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Incoming
+    )
+    $entries = Get-OptionEntry -Line $Master
+    $comments = [System.Collections.Generic.HashSet[string]]::new([System.StringComparer]::Ordinal)
+    $firstOf = [System.Collections.Generic.Dictionary[string, int]]::new([System.StringComparer]::Ordinal)
+    $present = [System.Collections.Generic.Dictionary[string, int]]::new([System.StringComparer]::Ordinal)
+    for ($i = 0; $i -lt $entries.Count; $i++) {
+        $entry = $entries[$i]
+        if ($entry.Kind -eq 'Comment') { $null = $comments.Add($entry.Normalized) }
+        if ($entry.Kind -eq 'Comment' -or $entry.Kind -eq 'Blank') { continue }
+        Add-OptionCount -Count $present -Key $entry.Normalized -By 1
+        $first = $entry.Kind -eq 'Replaceable' -and -not $firstOf.ContainsKey($entry.Identity)
+        if ($first) { $firstOf[$entry.Identity] = $i }
+    }
+    $pending = [System.Collections.Generic.List[pscustomobject]]::new()
+    foreach ($entry in (Get-OptionEntry -Line $Incoming)) {
+        if ($entry.Kind -eq 'Blank') { $pending.Add($entry); continue }
+        $isOption = $entry.Kind -ne 'Comment'
+        $there = ($isOption -and $present.ContainsKey($entry.Normalized) -and $present[$entry.Normalized] -gt 0) -or
+            (-not $isOption -and $comments.Contains($entry.Normalized))
+        # Blank lines belong to the line after them: with it skipped they go too.
+        if ($there) { $pending.Clear(); continue }
+        if ($entry.Kind -eq 'Replaceable' -and $firstOf.ContainsKey($entry.Identity)) {
+            $index = $firstOf[$entry.Identity]
+            Add-OptionCount -Count $present -Key $entries[$index].Normalized -By -1
+            Add-OptionCount -Count $present -Key $entry.Normalized -By 1
+            $entries[$index] = $entry
+            $pending.Clear()
+            continue
+        }
+        $entries.AddRange($pending)
+        $pending.Clear()
+        if ($isOption) { Add-OptionCount -Count $present -Key $entry.Normalized -By 1 }
+        if ($entry.Kind -eq 'Replaceable') { $firstOf[$entry.Identity] = $entries.Count }
+        $entries.Add($entry)
+    }
+    $lines = [System.Collections.Generic.List[string]]::new()
+    foreach ($entry in $entries) { $lines.AddRange($entry.Lines) }
+    return , $lines.ToArray()
+}
+
+function Add-OptionCount {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][System.Collections.Generic.Dictionary[string, int]]$Count,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Key,
+        [Parameter(Mandatory = $true)][int]$By
+    )
+    $now = 0
+    if ($Count.ContainsKey($Key)) { $now = $Count[$Key] }
+    $Count[$Key] = $now + $By
+}
+
+function Merge-OptionFile {
+    # The master option file with the incoming one merged in, written in the
+    # master's encoding. Used by the tests that hold this rule to the program's.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Master,
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Incoming,
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Destination
+    )
+    $into = ConvertFrom-OptionByte -Byte ([byte[]]@())
+    if ([System.IO.File]::Exists($Master)) { $into = Read-OptionText -Path $Master }
+    $from = Read-OptionText -Path $Incoming
+    $merged = Merge-OptionLine -Master $into.Lines -Incoming $from.Lines
+    Write-OptionFile -Path $Destination -Line $merged -Encoding (Get-MergedEncoding -Master $into -Incoming $from)
+}
+
+# --- the master configuration ------------------------------------------------
 
 function Split-OptionLine {
     # Name and value of an option line (split at the first run of white space),
@@ -267,30 +545,60 @@ function Split-OptionLine {
     return [pscustomobject]@{ Name = $match.Groups[1].Value; Key = $match.Groups[1].Value.ToLowerInvariant(); Value = $match.Groups[2].Value }
 }
 
-function Get-OptionKey {
-    # The lower-case first token of an active line; '' for blank and comment lines.
+function Add-ManagedOption {
+    # A managed option keeps one value; a repeatable one (search_path) every
+    # distinct value, in order.
     [CmdletBinding()]
-    [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line)
-    $text = $Line.Trim($script:TrimCharacters)
-    if ($text.Length -eq 0 -or $text.StartsWith('!')) { return '' }
-    return ($text -split '\s+', 2)[0].ToLowerInvariant()
+    param(
+        [Parameter(Mandatory = $true)][hashtable]$Managed,
+        [Parameter(Mandatory = $true)][string]$Name,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Value
+    )
+    $key = ConvertTo-AsciiLower $Name
+    if (-not $Managed.ContainsKey($key) -or (Test-SingleOption -Name $key)) {
+        $Managed[$key] = [pscustomobject]@{ Name = $Name; Values = ([System.Collections.Generic.List[string]]::new()) }
+    }
+    if (-not $Managed[$key].Values.Contains($Value)) { $Managed[$key].Values.Add($Value) }
+}
+
+function Read-ManagedLine {
+    # One line of the auto-wired section. Mapkeys and comments there were put
+    # at the end of the file by an add-on: they go back to the body, so the
+    # section never swallows them.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory = $true)][hashtable]$State,
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$Moved
+    )
+    $part = Get-OptionPart -Line $Line
+    if ($part.Trimmed -eq '') { return }
+    if ($part.Trimmed.StartsWith('!') -or $part.Name -eq 'mapkey' -or $part.Name -eq 'mapkey(continued)') {
+        $Moved.Add($Line)
+        return
+    }
+    Add-ManagedOption -Managed $State.Managed -Name $part.Word -Value $part.Rest
+    $State.Known[$part.Name] = $part.Rest
 }
 
 function Read-MasterConfig {
     # Splits the master lines into the user's body, the managed options of the
-    # auto-wired section and every value known by option name.
+    # auto-wired section and every value known by option name. Lines an earlier
+    # run commented out as "[Vantor Migrated]" are read as the user wrote them;
+    # the output comments them out again while the section overrides them.
     [CmdletBinding()]
     [OutputType([hashtable])]
     param([Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
     $state = @{
-        Body    = New-Object 'System.Collections.Generic.List[string]'
+        Body    = [System.Collections.Generic.List[string]]::new()
         Managed = @{}
         Known   = @{}
     }
+    $moved = [System.Collections.Generic.List[string]]::new()
     $inSection = $false
     foreach ($text in $Line) {
-        if (-not $inSection -and $text.Trim($script:TrimCharacters) -match $script:ManagedHeaderPattern) {
+        if ($inSection) { Read-ManagedLine -State $state -Line $text -Moved $moved; continue }
+        if ($text.Trim($script:TrimCharacters) -match $script:ManagedHeaderPattern) {
             $inSection = $true
             # The empty line written before the header belongs to the section;
             # kept, every run would add one more.
@@ -298,49 +606,47 @@ function Read-MasterConfig {
             if ($last -ge 0 -and $state.Body[$last].Trim($script:TrimCharacters) -eq '') { $state.Body.RemoveAt($last) }
             continue
         }
-        $option = Split-OptionLine -Line $text
-        if ($inSection) {
-            if ($null -ne $option) {
-                $state.Managed[$option.Key] = [pscustomobject]@{ Name = $option.Name; Value = $option.Value }
-                $state.Known[$option.Key] = $option.Value
-            }
-            continue
-        }
         $state.Body.Add($text)
+        $option = Split-OptionLine -Line $text
         if ($null -ne $option) { $state.Known[$option.Key] = $option.Value }
     }
+    $state.Body.AddRange($moved)
+    Restore-MigratedLine -State $state
     return $state
+}
+
+function Restore-MigratedLine {
+    # Only while the section still names the option (or for options that
+    # never should have been commented out: mapkeys and repeatable ones).
+    [CmdletBinding()]
+    param([Parameter(Mandatory = $true)][hashtable]$State)
+    $body = $State.Body
+    for ($i = 0; $i -lt $body.Count; $i++) {
+        $trimmed = $body[$i].TrimStart($script:TrimCharacters)
+        if (-not $trimmed.StartsWith($script:MigratedPrefix)) { continue }
+        $original = $trimmed.Substring($script:MigratedPrefix.Length)
+        $name = Get-OptionName -Line $original
+        if ($name -eq '') { continue }
+        if ($State.Managed.ContainsKey($name) -or -not (Test-SingleOption -Name $name)) { $body[$i] = $original }
+    }
 }
 
 function Merge-UserConfig {
     # The chosen config.pro: the whole file when the body is empty, otherwise
-    # option by option, replacing the first active body line of the same name.
+    # merged by identity (Merge-OptionLine).
     [CmdletBinding()]
     param(
         [Parameter(Mandatory = $true)][hashtable]$State,
         [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
     )
     $body = $State.Body
-    if ($body.Count -eq 0) {
-        foreach ($text in $Line) {
-            $body.Add($text)
-            $option = Split-OptionLine -Line $text
-            if ($null -ne $option) { $State.Known[$option.Key] = $option.Value }
-        }
-        return
+    if ($body.Count -eq 0) { $body.AddRange($Line) }
+    else {
+        $merged = Merge-OptionLine -Master $body.ToArray() -Incoming $Line
+        $body.Clear()
+        $body.AddRange($merged)
     }
     foreach ($text in $Line) {
-        $key = Get-OptionKey -Line $text
-        if ($key -eq '') { continue }
-        $replaced = $false
-        for ($i = 0; $i -lt $body.Count; $i++) {
-            if ((Get-OptionKey -Line $body[$i]) -eq $key) {
-                $body[$i] = $text
-                $replaced = $true
-                break
-            }
-        }
-        if (-not $replaced) { $body.Add($text) }
         $option = Split-OptionLine -Line $text
         if ($null -ne $option) { $State.Known[$option.Key] = $option.Value }
     }
@@ -369,21 +675,21 @@ function Add-StartTemplatePointer {
 }
 
 function Get-MigratedConfigLine {
-    # The new master file: the body with overridden lines commented out, then
-    # the managed section sorted by option name.
+    # The new master file: the body with lines the section overrides commented
+    # out, then the managed section sorted by option name.
     [CmdletBinding()]
     [OutputType([string[]])]
     param(
         [Parameter(Mandatory = $true)][hashtable]$State,
         [Parameter(Mandatory = $true)][System.Collections.IDictionary]$Pointers
     )
-    foreach ($name in $Pointers.Keys) {
-        $State.Managed[$name.ToLowerInvariant()] = [pscustomobject]@{ Name = $name; Value = $Pointers[$name] }
-    }
+    foreach ($name in $Pointers.Keys) { Add-ManagedOption -Managed $State.Managed -Name $name -Value $Pointers[$name] }
     $output = New-Object 'System.Collections.Generic.List[string]'
     foreach ($text in $State.Body) {
-        $key = Get-OptionKey -Line $text
-        if ($key -ne '' -and $State.Managed.ContainsKey($key)) { $output.Add($script:MigratedPrefix + $text) }
+        $name = Get-OptionName -Line $text
+        # A repeatable option adds to the section's lines instead of yielding to them.
+        $overridden = (Test-SingleOption -Name $name) -and $State.Managed.ContainsKey($name)
+        if ($overridden) { $output.Add($script:MigratedPrefix + $text) }
         else { $output.Add($text) }
     }
     if ($State.Managed.Count -gt 0) {
@@ -394,7 +700,10 @@ function Get-MigratedConfigLine {
         $keys.Sort([System.StringComparer]::Ordinal)
         foreach ($key in $keys) {
             $option = $State.Managed[$key]
-            $output.Add($option.Name + ' ' + $option.Value)
+            foreach ($value in $option.Values) {
+                if ($value -eq '') { $output.Add($option.Name) }
+                else { $output.Add($option.Name + ' ' + $value) }
+            }
         }
     }
     return , $output.ToArray()
@@ -423,22 +732,25 @@ function Move-OptionTempFile {
 }
 
 function Write-OptionFile {
-    # UTF-8 without byte-order mark, every line ended by CR LF, written to a
-    # temporary file beside the target first so a failure leaves the old file.
+    # Every line ended by CR LF, in the given encoding (ConvertTo-OptionByte),
+    # written to a temporary file beside the target first so a failure leaves
+    # the old file.
     [CmdletBinding()]
     param(
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [ValidateSet('Utf8', 'Utf8WithBom', 'SystemCodePage')][string]$Encoding = 'Utf8'
     )
+    $bytes = ConvertTo-OptionByte -Line $Line -Encoding $Encoding
     $target = [System.IO.Path]::GetFullPath($Path)
     $folder = [System.IO.Path]::GetDirectoryName($target)
-    $temp = [System.IO.Path]::Combine($folder, '.' + [System.IO.Path]::GetFileName($target) + '.' + [guid]::NewGuid().ToString('N') + '.tmp')
+    $name = '.' + [System.IO.Path]::GetFileName($target) + '.' + [guid]::NewGuid().ToString('N') + '.tmp'
+    $temp = [System.IO.Path]::Combine($folder, $name)
     try {
-        $stream = New-Object System.IO.FileStream -ArgumentList $temp, ([System.IO.FileMode]::CreateNew), ([System.IO.FileAccess]::Write), ([System.IO.FileShare]::None)
+        $stream = New-Object System.IO.FileStream -ArgumentList $temp, ([System.IO.FileMode]::CreateNew),
+        ([System.IO.FileAccess]::Write), ([System.IO.FileShare]::None)
         try {
-            $writer = New-Object System.IO.StreamWriter -ArgumentList $stream, (New-Object System.Text.UTF8Encoding -ArgumentList $false)
-            foreach ($text in $Line) { $writer.Write($text + "`r`n") }
-            $writer.Flush()
+            $stream.Write($bytes, 0, $bytes.Length)
             $stream.Flush($true)
         }
         finally {
@@ -467,16 +779,21 @@ function Invoke-Migration {
         $null = [System.IO.Directory]::CreateDirectory($folder)
     }
     $copied = Copy-MigrationAsset -Selection $Selection -Paths $paths
-    $existing = [string[]]@()
-    if ([System.IO.File]::Exists($paths.MasterConfig)) { $existing = Read-OptionLine -Path $paths.MasterConfig }
-    $state = Read-MasterConfig -Line $existing
+    $existing = ConvertFrom-OptionByte -Byte ([byte[]]@())
+    if ([System.IO.File]::Exists($paths.MasterConfig)) { $existing = Read-OptionText -Path $paths.MasterConfig }
+    $encoding = $existing.Encoding
+    $state = Read-MasterConfig -Line $existing.Lines
     $userConfig = Get-SelectedText -Selection $Selection -Key 'f_cfg'
     if ($userConfig -and [System.IO.File]::Exists($userConfig)) {
-        Merge-UserConfig -State $state -Line (Read-OptionLine -Path $userConfig)
+        $user = Read-OptionText -Path $userConfig
+        $encoding = Get-MergedEncoding -Master $existing -Incoming $user
+        Merge-UserConfig -State $state -Line $user.Lines
     }
-    if ($copied.HasTemplates) { Add-StartTemplatePointer -State $state -Pointers $copied.Pointers -Fallback $copied.Fallback }
+    if ($copied.HasTemplates) {
+        Add-StartTemplatePointer -State $state -Pointers $copied.Pointers -Fallback $copied.Fallback
+    }
     $output = Get-MigratedConfigLine -State $state -Pointers $copied.Pointers
-    Write-OptionFile -Path $paths.MasterConfig -Line $output
+    Write-OptionFile -Path $paths.MasterConfig -Line $output -Encoding $encoding
 }
 
 function Format-MigrationResult {

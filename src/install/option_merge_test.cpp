@@ -6,6 +6,8 @@
 
 #include "install/option_files_test_support.h"
 #include "install/option_text.h"
+#include "shell/script_host.h"
+#include "testing/fakes.h"
 
 namespace vantor {
 namespace {
@@ -17,8 +19,8 @@ struct MergeCase {
   Lines master, incoming, expected;
 };
 
-TEST(OptionMerge, MergesByIdentityAndASecondMergeChangesNothing) {
-  const MergeCase cases[] = {
+std::vector<MergeCase> RuleCases() {
+  return {
       {"search paths add up unless the same line is there",
        {"search_path A", "search_path \"C:\\B  C\""},
        {"SEARCH_PATH  A", "search_path D", "search_path \"C:\\B  C\"", "search_path \"C:\\B C\""},
@@ -58,7 +60,10 @@ TEST(OptionMerge, MergesByIdentityAndASecondMergeChangesNothing) {
        {"toolkit_registry_file C:\\b\\protk.dat"},
        {"toolkit_registry_file C:\\a\\protk.dat", "toolkit_registry_file C:\\b\\protk.dat"}},
   };
-  for (const auto& c : cases) {
+}
+
+TEST(OptionMerge, MergesByIdentityAndASecondMergeChangesNothing) {
+  for (const auto& c : RuleCases()) {
     const Lines once = MergeOptionLines(c.master, c.incoming);
     EXPECT_EQ(once, c.expected) << c.name;
     EXPECT_EQ(MergeOptionLines(once, c.incoming), once) << c.name << " (merged twice)";
@@ -148,9 +153,9 @@ struct EncodingCase {
   std::string master, incoming, expected;
 };
 
-TEST(OptionMerge, TheMasterKeepsItsEncoding) {
+std::vector<EncodingCase> EncodingCases() {
   const std::string bom = "\xEF\xBB\xBF";
-  const EncodingCase cases[] = {
+  return {
       {"Windows-1252 master, UTF-8 add-on: converted to the master's code page",
        "! Pr\xFC"
        "fstand\r\nsearch_path C:\\Pr\xFC"
@@ -175,9 +180,54 @@ TEST(OptionMerge, TheMasterKeepsItsEncoding) {
       {"a byte-order mark is no part of the first option name", bom + "display_mode wire\r\n",
        bom + "Display_Mode shade\r\n", bom + "Display_Mode shade\r\n"},
   };
-  for (const auto& c : cases) {
+}
+
+TEST(OptionMerge, TheMasterKeepsItsEncoding) {
+  for (const auto& c : EncodingCases()) {
     EXPECT_EQ(MergeOptionBytes(c.master, c.incoming), c.expected) << c.name;
     EXPECT_EQ(MergeOptionBytes(c.expected, c.incoming), c.expected) << c.name << " (twice)";
+  }
+}
+
+std::string JoinCrLf(const Lines& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// The migration wizard keeps the same rule in PowerShell: both must write the
+// same bytes for the same files.
+TEST(OptionMerge, TheWizardsScriptMergesAsTheInstallerDoes) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const auto& c : RuleCases()) pairs.emplace_back(JoinCrLf(c.master), JoinCrLf(c.incoming));
+  for (const auto& c : EncodingCases()) pairs.emplace_back(c.master, c.incoming);
+  const testing::OptionFileShape design{"design", 0, 40, 0, 80};
+  const testing::OptionFileShape tooling{"tooling", 30, 33, 60, 123, false, "\n", "hidden"};
+  pairs.emplace_back(testing::OptionFileBytes(design), testing::OptionFileBytes(tooling));
+  pairs.emplace_back(testing::OptionFileBytes(tooling), testing::OptionFileBytes(design));
+
+  testing::TempDir dir;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const std::string folder = dir / ("cases/" + std::to_string(100 + i));
+    if (!pairs[i].first.empty()) testing::WriteFile(folder + "/master.pro", pairs[i].first);
+    testing::WriteFile(folder + "/incoming.pro", pairs[i].second);
+  }
+  const auto wizard = EmbeddedScript("migration_wizard.ps1");
+  ASSERT_TRUE(wizard);
+  testing::WriteFile(dir / "wizard.ps1", *wizard);
+  const std::string script =
+      "$VantorNoWindow = $true\n. '" + EscapeSingleQuoted(dir / "wizard.ps1") + "'\n$n = 0\n" +
+      "foreach ($case in [System.IO.Directory]::GetDirectories('" +
+      EscapeSingleQuoted(dir / "cases") + "')) {\n" +
+      "  $at = { param($name) [System.IO.Path]::Combine($case, $name) }\n" +
+      "  Merge-OptionFile -Master (& $at 'master.pro') -Incoming (& $at 'incoming.pro') " +
+      "-Destination (& $at 'merged.pro')\n  $n++\n}\n'X|' + $n\n";
+  PowerShellHost host(RealSystem());
+  ASSERT_EQ(host.RunScript(script, ScriptWindow::Hidden), "X|" + std::to_string(pairs.size()));
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const std::string merged = dir / ("cases/" + std::to_string(100 + i) + "/merged.pro");
+    EXPECT_EQ(testing::ReadFile(merged), MergeOptionBytes(pairs[i].first, pairs[i].second))
+        << "case " << 100 + i;
   }
 }
 
