@@ -59,54 +59,117 @@ Describe 'Reading the master reference values' {
         $rules[0] | Should -BeExactly '*.lst*'
         $rules[26] | Should -BeExactly '*.xas'
     }
+}
 
-    It 'lets the last text value win, joins clutter and reads yes/no words' {
-        $lines = @(
-            'CP_Keep_N=2', '  CP_Keep_N = 4 ', 'CP_Creo_Cmd=a.bat', 'CP_Creo_Cmd=',
-            'CP_Clutter=*.tmp, *.bak', 'CP_Clutter=', 'CP_Clutter=*.log',
-            'CP_Reset_UI=TRUE', 'CP_Reset_Config=On', 'CP_Reset_Mapkeys=y', 'CP_Reset_Mapkeys=',
-            'cp_countdown=Hold', 'Some help text (e.g., =10)')
-        $master = Get-MasterReferenceValue -Line $lines
-        $master['CP_Keep_N'] | Should -BeExactly '4'
-        $master['CP_Creo_Cmd'] | Should -BeExactly ''
-        $master['CP_Clutter'] | Should -BeExactly '*.tmp, *.bak,*.log'
+Describe 'Reading a file as the program does' {
+    It 'starts every input at the value the program uses (<Name>)' -ForEach @(
+        @{
+            Name = 'master file with duplicates and unusual words'; SP = $false
+            Lines = @('CP_Keep_N=2', '  CP_Keep_N = 4 ', 'CP_Keep_N=', 'CP_Creo_Cmd=a.bat', 'CP_Creo_Cmd=b.bat',
+                'CP_Clutter=*.tmp, *.bak', 'CP_Clutter=', 'CP_Clutter=*.log,,', 'CP_Reset_UI=TRUE',
+                'CP_Reset_Config=On', 'CP_Reset_Mapkeys=y', 'CP_Reset_Mapkeys=Yes', 'CP_Launch_Sweep=off',
+                '  CP_Countdown=Hold', 'CP_Countdown=short', 'cp_countdown=None', 'Vantor_Setup_Master=\\a',
+                'Vantor_Setup_Master=', 'CP_Max_Days=30', 'Some help text (e.g., =10)')
+            Expected = @{
+                CP_Keep_N = '2'; CP_Creo_Cmd = 'a.bat'; CP_Clutter = '*.tmp,*.bak,*.log'; CP_Reset_UI = 'Yes'
+                CP_Reset_Config = 'Yes'; CP_Reset_Mapkeys = 'No'; CP_Launch_Sweep = 'Yes'; CP_Countdown = 'Short'
+                Vantor_Setup_Master = ''; CP_Max_Days = '30'; CP_Version_Max = ''
+            }
+        }
+        @{
+            Name = 'master file without any setting'; SP = $false; Lines = @('[ Environment Launch ]')
+            Expected = @{
+                CP_Keep_N = ''; CP_Countdown = 'Medium'; CP_Launch_Sweep = 'Yes'; CP_Reset_Config = 'Yes'
+                CP_Reset_UI = 'No'; CP_Reset_Mapkeys = 'No'; CP_Clutter = ''
+            }
+        }
+        @{
+            Name = 'Special Project with empty and unknown values'; SP = $true
+            Lines = @('CP_Version_Max=', 'CP_Version_Max=11', 'CP_Keep_N=3', 'CP_Keep_N=', 'CP_Countdown=forever',
+                'CP_Reset_Config=', 'CP_Reset_UI=True', 'CP_Reset_Mapkeys=0', 'CP_Launch_Sweep=n', 'CP_Clutter=')
+            Expected = @{
+                CP_Version_Max = ''; CP_Keep_N = '3'; CP_Countdown = 'Medium'; CP_Reset_Config = ''
+                CP_Reset_UI = 'No'; CP_Reset_Mapkeys = 'No'; CP_Launch_Sweep = 'No'; CP_Clutter = ''
+            }
+        }
+        @{
+            Name = 'Special Project template'; SP = $true; Lines = @('template')
+            Expected = @{
+                CP_Version_Max = ''; CP_Creo_Cmd = ''; CP_Keep_N = ''; CP_Countdown = ''; CP_Launch_Sweep = ''
+                CP_Reset_Config = ''; CP_Reset_UI = ''; CP_Reset_Mapkeys = ''; CP_Clutter = ''
+            }
+        }
+    ) {
+        if ($Lines[0] -eq 'template') { $Lines = Get-TemplateLine $script:SpecialTemplate }
+        $values = Get-ProgramValue -Line $Lines -SpecialProject $SP
+        foreach ($key in $Expected.Keys) { $values[$key] | Should -BeExactly $Expected[$key] -Because $key }
+    }
+
+    It 'gives the hints the master values as booleans for yes/no keys' {
+        $master = Get-MasterReferenceValue -Line @('CP_Reset_UI=TRUE', 'CP_Launch_Sweep=off', 'CP_Reset_Mapkeys=no')
         $master['CP_Reset_UI'] | Should -BeTrue
-        $master['CP_Reset_Config'] | Should -BeFalse
-        $master['CP_Reset_Mapkeys'] | Should -BeTrue -Because 'an empty later line does not change a yes/no value'
-        $master['CP_Countdown'] | Should -BeExactly '' -Because 'key names are case-sensitive'
-        $master['CP_Launch_Sweep'] | Should -BeFalse
+        $master['CP_Launch_Sweep'] | Should -BeTrue
+        $master['CP_Reset_Config'] | Should -BeTrue
+        $master['CP_Reset_Mapkeys'] | Should -BeFalse
     }
 }
 
-Describe 'Reading the edited file' {
+Describe 'Saving without a change' {
     BeforeAll {
-        $script:Lines = @(
-            'CP_Keep_N=3', 'CP_Keep_N=', 'CP_Countdown=Short',
-            'CP_Reset_Config=yes', 'CP_Reset_UI=0', 'CP_Reset_Mapkeys=maybe', 'CP_Launch_Sweep=',
-            'CP_Clutter=', 'CP_Clutter=*.tmp', 'CP_Clutter=*.log, *.bak')
+        # Files written by hand: duplicates, unusual yes/no words, indented and
+        # misspelt keys, LF line ends, a byte-order mark, Windows-1252 text.
+        $utf8 = [System.Text.Encoding]::UTF8
+        $legacy = [System.Text.Encoding]::GetEncoding(1252)
+        $script:HandWritten = @(
+            @{ Name = 'master, LF'; SP = $false; Bytes = $utf8.GetBytes(
+                    "CP_Creo_Cmd=a.bat`nCP_Creo_Cmd=b.bat`nCP_Launch_Sweep=off`nCP_Reset_UI=True`nCP_Keep_N = 3`n" +
+                    "  CP_Countdown=Hold`nCP_Countdown=soon`nCP_Clutter=*.tmp, *.bak`nCP_Clutter=*.log`nnote`n")
+            }
+            @{ Name = 'master, mark, no last line end'; SP = $false; Bytes = [byte[]]@(0xEF, 0xBB, 0xBF) +
+                $utf8.GetBytes("CP_Keep_N=2`r`nCP_Keep_N=4`r`nCP_Reset_Config=maybe`r`nCP_Max_Days=")
+            }
+            @{ Name = 'Special Project, Windows-1252'; SP = $true; Bytes = $legacy.GetBytes(
+                    "CP_Creo_Cmd=C:\Pr$([char]0xFC)fung\creo.bat`r`nCP_Reset_UI=`r`nCP_Reset_Mapkeys=Y`r`n" +
+                    "CP_Launch_Sweep=FALSE`r`n")
+            }
+            @{ Name = 'empty Special Project'; SP = $true; Bytes = [byte[]]@() }
+        )
+
+        function Get-HandWrittenState($File, [bool]$CleanerMode) {
+            $master = Join-Path (New-TestFolder 'anchor') 'Vantor.ini'
+            $path = $master
+            if ($File.SP) { $path = Join-Path (New-TestFolder 'project') 'VantorSP.ini' }
+            [System.IO.File]::WriteAllBytes($path, $File.Bytes)
+            $arguments = @{
+                IniPath = $path; ModeLabel = 'm'; FileLabel = 'f'; InstalledVersions = '11,10'; MasterIni = $master
+                CleanerMode = $CleanerMode
+            }
+            return Get-EditorState @arguments
+        }
     }
 
-    It 'ignores empty values in a Special Project' {
-        $values = Get-EditedFileValue -Line $script:Lines -SpecialProject $true
-        $values['CP_Keep_N'] | Should -BeExactly '3'
-        $values['CP_Countdown'] | Should -BeExactly 'Short'
-        $values['CP_Reset_Config'] | Should -BeExactly 'Yes'
-        $values['CP_Reset_UI'] | Should -BeExactly 'No'
-        $values.ContainsKey('CP_Reset_Mapkeys') | Should -BeFalse -Because 'an unknown word stays unset'
-        $values.ContainsKey('CP_Launch_Sweep') | Should -BeFalse
-        $values['CP_Clutter'] | Should -BeExactly '*.tmp,*.log, *.bak'
+    It 'leaves the file byte for byte as it was (cleaner mode <Cleaner>)' -ForEach @(
+        @{ Cleaner = $false }
+        @{ Cleaner = $true }
+    ) {
+        foreach ($file in $script:HandWritten) {
+            $state = Get-HandWrittenState $file $Cleaner
+            $saving = @{ Path = $state.IniPath; SpecialProject = $file.SP; CleanerMode = $Cleaner }
+            Save-EditorValue @saving -Value $state.Initial.Clone() -Initial $state.Initial
+            [System.IO.File]::ReadAllBytes($state.IniPath) | Should -Be $file.Bytes -Because $file.Name
+        }
     }
 
-    It 'takes empty values in the master file' {
-        $values = Get-EditedFileValue -Line $script:Lines -SpecialProject $false
-        $values['CP_Keep_N'] | Should -BeExactly ''
-        $values.ContainsKey('CP_Launch_Sweep') | Should -BeFalse
-        $values['CP_Clutter'] | Should -BeExactly '*.tmp,*.log, *.bak'
-    }
-
-    It 'leaves every key unset for the Special Project template' {
-        $values = Get-EditedFileValue -Line (Get-TemplateLine $script:SpecialTemplate) -SpecialProject $true
-        $values.Count | Should -Be 0
+    It 'rewrites only the key that changed' {
+        $state = Get-HandWrittenState $script:HandWritten[0] $false
+        $state.Initial['CP_Creo_Cmd'] | Should -BeExactly 'a.bat'
+        $value = $state.Initial.Clone()
+        $value['CP_Reset_UI'] = 'Yes'
+        $saving = @{ Path = $state.IniPath; SpecialProject = $false; CleanerMode = $false }
+        Save-EditorValue @saving -Value $value -Initial $state.Initial
+        Read-IniLine -Path $state.IniPath | Should -Be @('CP_Creo_Cmd=a.bat', 'CP_Creo_Cmd=b.bat',
+            'CP_Launch_Sweep=off', 'CP_Reset_UI=Yes', 'CP_Keep_N = 3', '  CP_Countdown=Hold', 'CP_Countdown=soon', 'CP_Clutter=*.tmp, *.bak',
+            'CP_Clutter=*.log', 'note')
     }
 }
 
@@ -519,7 +582,7 @@ Describe 'The editor state' {
         $state = Get-EditorState -IniPath $ini -ModeLabel 'Special Project Variance' -FileLabel 'VantorSP.ini' -InstalledVersions '11,9,10' -MasterIni $master -CleanerMode $false
         $state.SpecialProject | Should -BeTrue
         $state.Edited['CP_Keep_N'] | Should -BeExactly '3'
-        $state.Edited.ContainsKey('CP_Reset_UI') | Should -BeFalse
+        $state.Edited['CP_Reset_UI'] | Should -BeExactly ''
         $state.Master['CP_Countdown'] | Should -BeExactly 'Long'
         @($state.Rows | Where-Object { $_.Key -eq 'CP_Version_Max' })[0].Items | Should -Be @('', '11', '10', '9')
     }
@@ -529,7 +592,7 @@ Describe 'The editor state' {
         $master = Join-Path $anchor 'Vantor.ini'
         $state = Get-EditorState -IniPath $master.ToUpperInvariant() -ModeLabel 'Master Cleaner Settings' -FileLabel 'Vantor.ini' -InstalledVersions '' -MasterIni $master -CleanerMode $true
         $state.SpecialProject | Should -BeFalse
-        $state.Edited.Count | Should -Be 0 -Because 'a missing file reads as empty'
+        $state.Edited['CP_Keep_N'] | Should -BeExactly '' -Because 'a missing file reads as empty'
         $state.Master['CP_Keep_N'] | Should -BeExactly ''
         $state.Rows[0].Label | Should -BeExactly 'Console & Automation'
     }
@@ -789,10 +852,24 @@ namespace System.Windows.Forms {
         $lines[-2..-1] | Should -Be @('CP_Clutter=*.tmp', 'CP_Clutter=*.bak')
     }
 
+    It 'saves a file nobody changed byte for byte as it was, in every mode' {
+        $text = "CP_Creo_Cmd=a.bat`nCP_Creo_Cmd=b.bat`nCP_Launch_Sweep=off`nCP_Reset_UI=True`nCP_Countdown=soon`n"
+        foreach ($path in @($script:Master, $script:Special)) {
+            foreach ($cleaner in @($false, $true)) {
+                [System.IO.File]::WriteAllText($path, $text)
+                $form = New-TestForm -IniPath $path -MasterIni $script:Master -CleanerMode $cleaner
+                (Get-Button $form 'Save && Exit').PerformClick()
+                $form.DialogResult | Should -Be 'OK'
+                [System.IO.File]::ReadAllText($path) | Should -BeExactly $text -Because "$path, cleaner $cleaner"
+            }
+        }
+    }
+
     It 'keeps the window open and the file whole when saving fails' {
         $before = [System.IO.File]::ReadAllBytes($script:Special)
         $form = New-TestForm -IniPath $script:Special -MasterIni $script:Master
         Mock Move-IniTempFile { throw [System.IO.IOException]::new('disk full') }
+        (Get-Control $form 'CP_Keep_N').Text = '4'
         (Get-Button $form 'Save && Exit').PerformClick()
         $form.DialogResult | Should -Be 'None'
         [System.IO.File]::ReadAllBytes($script:Special) | Should -Be $before

@@ -12,9 +12,15 @@ $script:EditorYesNoKeys = @('CP_Launch_Sweep', 'CP_Reset_Config', 'CP_Reset_UI',
 # Keys that had no line are appended in the order the window shows them.
 $script:EditorKeyOrder = @('CP_Version_Max', 'CP_Creo_Cmd', 'Vantor_Setup_Master', 'CP_Countdown', 'CP_Launch_Sweep',
     'CP_Reset_Config', 'CP_Reset_UI', 'CP_Reset_Mapkeys', 'CP_Keep_N', 'CP_Max_Days', 'CP_Clutter')
-$script:SettingLinePattern = '^([^=]+)=(.*)'
-$script:YesPattern = '(?i)^(Yes|1|True|Y)$'
-$script:NoPattern = '(?i)^(No|0|False|N)$'
+# The words the program reads as yes or no, letter case included; the sweep
+# switch has its own list of "no" words and is on for anything else.
+$script:YesWords = @('1', 'Yes', 'yes', 'YES', 'Y', 'true', 'TRUE')
+$script:NoWords = @('0', 'No', 'no', 'NO', 'N', 'false', 'FALSE')
+$script:SweepOffWords = @('0', 'No', 'no', 'NO', 'N', 'n', 'false', 'FALSE')
+# What the program takes for a yes/no key it cannot read.
+$script:YesNoFallback = @{
+    CP_Launch_Sweep = 'Sweep'; CP_Reset_Config = 'Yes'; CP_Reset_UI = 'No'; CP_Reset_Mapkeys = 'No'
+}
 $script:TrimCharacters = [char[]]@(' ', "`t", "`r", "`n")
 $script:SpecialProjectUserEnv = 'VantorSP_UserEnv'
 
@@ -73,21 +79,128 @@ function Read-IniLine {
     return $lines.ToArray()
 }
 
-function Get-IniSetting {
+function Get-SettingValue {
+    # The value of a setting line for Key, as the program reads it: the trimmed
+    # line begins with Key and "=" (letter case counts, no blank before "=").
+    # $null for any other line.
     [CmdletBinding()]
-    [OutputType([pscustomobject[]])]
-    param([Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
-    $settings = New-Object 'System.Collections.Generic.List[pscustomobject]'
-    foreach ($text in @($Line)) {
-        if ($null -eq $text) { continue }
-        $match = [regex]::Match($text, $script:SettingLinePattern)
-        if (-not $match.Success) { continue }
-        $settings.Add([pscustomobject]@{
-                Key   = ConvertTo-TrimmedText $match.Groups[1].Value
-                Value = ConvertTo-TrimmedText $match.Groups[2].Value
-            })
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line,
+        [Parameter(Mandatory = $true)][string]$Key
+    )
+    $trimmed = ConvertTo-TrimmedText $Line
+    if (-not $trimmed.StartsWith($Key + '=', [System.StringComparison]::Ordinal)) { return $null }
+    return ConvertTo-TrimmedText $trimmed.Substring($Key.Length + 1)
+}
+
+function Read-ProgramSetting {
+    # One key of one file read the way the program reads it. Which line counts:
+    # First (its value even when empty), Last (the same), LastNonEmpty, or
+    # Countdown (the first line that begins with the key at its very first
+    # character). '' when no line counts.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory = $true)][string]$Key,
+        [Parameter(Mandatory = $true)][ValidateSet('First', 'Last', 'LastNonEmpty', 'Countdown')][string]$Rule
+    )
+    $found = ''
+    foreach ($text in $Line) {
+        if ($Rule -eq 'Countdown') {
+            $raw = $text.StartsWith($Key + '=', [System.StringComparison]::Ordinal)
+            if ($raw) { return ConvertTo-TrimmedText $text.Substring($Key.Length + 1) }
+            continue
+        }
+        $value = Get-SettingValue -Line $text -Key $Key
+        if ($null -eq $value) { continue }
+        if ($Rule -eq 'First') { return $value }
+        if ($Rule -eq 'Last' -or $value -ne '') { $found = $value }
     }
-    return , $settings.ToArray()
+    return $found
+}
+
+function Get-ClutterText {
+    # Every rule of every CP_Clutter line, trimmed, empty ones dropped, joined with ",".
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    $rules = [System.Collections.Generic.List[string]]::new()
+    foreach ($text in $Line) {
+        $value = Get-SettingValue -Line $text -Key 'CP_Clutter'
+        if ($null -eq $value) { continue }
+        foreach ($piece in $value.Split(',')) {
+            $rule = ConvertTo-TrimmedText $piece
+            if ($rule -ne '') { $rules.Add($rule) }
+        }
+    }
+    return $rules -join ','
+}
+
+function ConvertTo-CountdownChoice {
+    # The choice that behaves as the program reads the value: it compares in
+    # upper case and takes anything it does not know as the normal length.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Value)
+    switch ($Value.ToUpperInvariant()) {
+        'HOLD' { return 'Hold' }
+        'LONG' { return 'Long' }
+        'SHORT' { return 'Short' }
+        'NONE' { return 'None' }
+    }
+    return 'Medium'
+}
+
+function ConvertTo-YesNoChoice {
+    # "Yes" or "No" as the program reads the value; Fallback for a word it
+    # does not know.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Value,
+        [Parameter(Mandatory = $true)][ValidateSet('Yes', 'No', 'Sweep')][string]$Fallback
+    )
+    # The sweep switch is off only for its "no" words; everything else is on.
+    if ($Fallback -eq 'Sweep') {
+        if ($script:SweepOffWords -ccontains $Value) { return 'No' }
+        return 'Yes'
+    }
+    if ($script:YesWords -ccontains $Value) { return 'Yes' }
+    if ($script:NoWords -ccontains $Value) { return 'No' }
+    return $Fallback
+}
+
+function Get-ProgramValue {
+    # What every input starts with: the value the program itself uses from this
+    # file, with its rules for which line counts and how yes/no words read. In a
+    # Special Project an empty value is kept empty: the master value applies.
+    [CmdletBinding()]
+    [OutputType([hashtable])]
+    param(
+        [Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject
+    )
+    $lines = [string[]]@($Line | Where-Object { $null -ne $_ })
+    $values = New-OrdinalTable
+    $rules = [ordered]@{
+        CP_Version_Max = 'First'; CP_Creo_Cmd = 'First'; Vantor_Setup_Master = 'Last'
+        CP_Keep_N = 'LastNonEmpty'; CP_Max_Days = 'LastNonEmpty'
+    }
+    foreach ($key in $rules.Keys) { $values[$key] = Read-ProgramSetting -Line $lines -Key $key -Rule $rules[$key] }
+    $values['CP_Clutter'] = Get-ClutterText -Line $lines
+    $countdown = Read-ProgramSetting -Line $lines -Key 'CP_Countdown' -Rule Countdown
+    $values['CP_Countdown'] = ''
+    $known = $countdown -ne '' -or -not $SpecialProject
+    if ($known) { $values['CP_Countdown'] = ConvertTo-CountdownChoice -Value $countdown }
+    foreach ($key in $script:EditorYesNoKeys) {
+        $value = Read-ProgramSetting -Line $lines -Key $key -Rule First
+        $values[$key] = ''
+        $known = $value -ne '' -or -not $SpecialProject
+        if ($known) { $values[$key] = ConvertTo-YesNoChoice -Value $value -Fallback $script:YesNoFallback[$key] }
+    }
+    return $values
 }
 
 function Get-MasterReferenceValue {
@@ -95,57 +208,8 @@ function Get-MasterReferenceValue {
     [CmdletBinding()]
     [OutputType([hashtable])]
     param([Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
-    $values = New-OrdinalTable
-    foreach ($key in $script:EditorTextKeys) { $values[$key] = '' }
-    foreach ($key in $script:EditorYesNoKeys) { $values[$key] = $false }
-    $clutter = New-Object 'System.Collections.Generic.List[string]'
-    foreach ($setting in (Get-IniSetting -Line $Line)) {
-        $key = $setting.Key
-        $value = $setting.Value
-        if ($key -ceq 'CP_Clutter') {
-            if ($value -ne '') { $clutter.Add($value) }
-        }
-        elseif ($script:EditorTextKeys -ccontains $key) {
-            $values[$key] = $value
-        }
-        elseif ($script:EditorYesNoKeys -ccontains $key -and $value -ne '') {
-            $values[$key] = $value -match $script:YesPattern
-        }
-    }
-    $values['CP_Clutter'] = $clutter -join ','
-    return $values
-}
-
-function Get-EditedFileValue {
-    # The values the inputs start with. A key without a usable line is absent.
-    [CmdletBinding()]
-    [OutputType([hashtable])]
-    param(
-        [Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject
-    )
-    $values = New-OrdinalTable
-    $clutter = New-Object 'System.Collections.Generic.List[string]'
-    $sawClutter = $false
-    foreach ($setting in (Get-IniSetting -Line $Line)) {
-        $key = $setting.Key
-        $value = $setting.Value
-        # An empty value in a Special Project means "use the master value".
-        if ($SpecialProject -and $value -eq '') { continue }
-        if ($key -ceq 'CP_Clutter') {
-            $sawClutter = $true
-            if ($value -ne '') { $clutter.Add($value) }
-        }
-        elseif ($script:EditorTextKeys -ccontains $key) {
-            $values[$key] = $value
-        }
-        elseif ($script:EditorYesNoKeys -ccontains $key) {
-            if ($value -match $script:YesPattern) { $values[$key] = 'Yes' }
-            elseif ($value -match $script:NoPattern) { $values[$key] = 'No' }
-            else { $values.Remove($key) }
-        }
-    }
-    if ($sawClutter) { $values['CP_Clutter'] = $clutter -join ',' }
+    $values = Get-ProgramValue -Line $Line -SpecialProject $false
+    foreach ($key in $script:EditorYesNoKeys) { $values[$key] = $values[$key] -eq 'Yes' }
     return $values
 }
 
@@ -287,18 +351,40 @@ function Write-IniFile {
     }
 }
 
+function Get-ChangedValue {
+    # The values that differ from what the inputs started with (Initial). A key
+    # the user left alone keeps its lines as they are.
+    [CmdletBinding()]
+    [OutputType([hashtable])]
+    param(
+        [Parameter(Mandatory = $true)][hashtable]$Value,
+        [Parameter(Mandatory = $true)][hashtable]$Initial
+    )
+    $changed = New-OrdinalTable
+    foreach ($key in $Value.Keys) {
+        $new = ConvertTo-TrimmedText ([string]$Value[$key])
+        if ($Initial.ContainsKey($key) -and [string]$Initial[$key] -ceq $new) { continue }
+        $changed[$key] = $new
+    }
+    return $changed
+}
+
 function Save-EditorValue {
     # Re-reads the edited file (it may have changed since the window opened) and
-    # writes it back with the new values. An unreadable file stops the save.
+    # writes it back with the values that changed; with none changed the file is
+    # not touched. An unreadable file stops the save.
     [CmdletBinding()]
     param(
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
         [Parameter(Mandatory = $true)][hashtable]$Value,
         [Parameter(Mandatory = $true)][bool]$SpecialProject,
-        [Parameter(Mandatory = $true)][bool]$CleanerMode
+        [Parameter(Mandatory = $true)][bool]$CleanerMode,
+        [hashtable]$Initial = @{}
     )
+    $changed = Get-ChangedValue -Value $Value -Initial $Initial
+    if ($changed.Count -eq 0) { return }
     $lines = @(Read-IniLine -Path $Path)
-    $saved = Get-SavedIniLine -Line $lines -Value $Value -SpecialProject $SpecialProject -CleanerMode $CleanerMode
+    $saved = Get-SavedIniLine -Line $lines -Value $changed -SpecialProject $SpecialProject -CleanerMode $CleanerMode
     Write-IniFile -Path $Path -Line $saved
 }
 
@@ -572,6 +658,28 @@ function Get-HintText {
     return [pscustomobject]@{ Text = $BaseText; Color = 'Gray' }
 }
 
+function Get-InitialFormValue {
+    # What Get-FormValue reads from inputs nobody touched.
+    [CmdletBinding()]
+    [OutputType([hashtable])]
+    param(
+        [Parameter(Mandatory = $true)][pscustomobject[]]$Row,
+        [Parameter(Mandatory = $true)][hashtable]$Edited,
+        [Parameter(Mandatory = $true)][bool]$SpecialProject
+    )
+    $values = New-OrdinalTable
+    foreach ($item in $Row) {
+        if ($item.Kind -eq 'Caption') { continue }
+        $fileValue = [string]$Edited[$item.Key]
+        $initial = Get-InitialInputValue -Row $item -FileValue $fileValue -SpecialProject $SpecialProject
+        if ($item.Kind -eq 'Check') {
+            $initial = ConvertFrom-CheckState -State $initial -SpecialProject $SpecialProject
+        }
+        $values[$item.Key] = ConvertTo-TrimmedText $initial
+    }
+    return $values
+}
+
 function Get-EditorState {
     # Everything the window needs, read from the files.
     [CmdletBinding()]
@@ -590,6 +698,8 @@ function Get-EditorState {
     try { $masterLines = @(Read-IniLine -Path $MasterIni) } catch { $null = $_ }
     $editedLines = @(Read-IniLine -Path $IniPath)
     $versions = @(Get-VersionList -InstalledVersions $InstalledVersions)
+    $edited = Get-ProgramValue -Line $editedLines -SpecialProject $specialProject
+    $rows = @(Get-EditorRow -SpecialProject $specialProject -CleanerMode $CleanerMode -VersionList $versions)
     return [pscustomobject]@{
         IniPath        = $IniPath
         ModeLabel      = $ModeLabel
@@ -597,8 +707,9 @@ function Get-EditorState {
         SpecialProject = $specialProject
         CleanerMode    = $CleanerMode
         Master         = Get-MasterReferenceValue -Line $masterLines
-        Edited         = Get-EditedFileValue -Line $editedLines -SpecialProject $specialProject
-        Rows           = @(Get-EditorRow -SpecialProject $specialProject -CleanerMode $CleanerMode -VersionList $versions)
+        Edited         = $edited
+        Rows           = $rows
+        Initial        = Get-InitialFormValue -Row $rows -Edited $edited -SpecialProject $specialProject
     }
 }
 
@@ -791,7 +902,11 @@ function Invoke-EditorSave {
     param([Parameter(Mandatory = $true)]$Form)
     $state = $Form.Tag
     try {
-        Save-EditorValue -Path $state.IniPath -Value (Get-FormValue -Form $Form) -SpecialProject $state.SpecialProject -CleanerMode $state.CleanerMode
+        $saving = @{
+            Path = $state.IniPath; Value = (Get-FormValue -Form $Form); Initial = $state.Initial
+            SpecialProject = $state.SpecialProject; CleanerMode = $state.CleanerMode
+        }
+        Save-EditorValue @saving
     }
     catch {
         # The old file is intact; the window stays open so nothing typed is lost.
