@@ -168,7 +168,8 @@ Describe 'Saving without a change' {
         $saving = @{ Path = $state.IniPath; SpecialProject = $false; CleanerMode = $false }
         Save-EditorValue @saving -Value $value -Initial $state.Initial
         Read-IniLine -Path $state.IniPath | Should -Be @('CP_Creo_Cmd=a.bat', 'CP_Creo_Cmd=b.bat',
-            'CP_Launch_Sweep=off', 'CP_Reset_UI=Yes', 'CP_Keep_N = 3', '  CP_Countdown=Hold', 'CP_Countdown=soon', 'CP_Clutter=*.tmp, *.bak',
+            'CP_Launch_Sweep=off', 'CP_Reset_UI=Yes', 'CP_Keep_N = 3', '  CP_Countdown=Hold', 'CP_Countdown=soon',
+            'CP_Clutter=*.tmp, *.bak',
             'CP_Clutter=*.log', 'note')
     }
 }
