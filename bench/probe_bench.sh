@@ -10,9 +10,10 @@
 # own cost: its median minus the bare median.
 #
 #   bench/probe_bench.sh [runs]          (at least 5; default 7)
+#   PROBE_TEMPLATE=path to measure another copy of the template
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-template="$root/resources/scripts/model_probe.ps1"
+template="${PROBE_TEMPLATE:-$root/resources/scripts/model_probe.ps1}"
 runs="${1:-7}"
 [ "$runs" -ge 5 ] || { echo "use at least 5 runs" >&2; exit 1; }
 export PATH="$PATH:$HOME/.dotnet/tools"
@@ -24,42 +25,40 @@ mkdir -p "$work/pf/PTC/Creo 10.0.2.0/Parametric/bin" "$work/pf/PTC/Creo 11.0.1.0
 touch "$work/pf/PTC/Creo 10.0.2.0/Parametric/bin/parametric.exe" \
   "$work/pf/PTC/Creo 11.0.1.0/Parametric/bin/parametric.exe"
 
-# A model: a dozen header lines with the version mark on the last, then
-# binary bytes up to the given size.
-header() {
-  printf '#UGC:2 PART 1681 1500 2 1 0 26 2500 2024000 00000101 \\\n'
-  for tag in VERS HOST LINK DBID REVS RELL UOBJ_ID MACH; do printf '#- %s 0 0\n' "$tag"; done
-  printf '#-END_OF_UGC_HEADER\n#Creo  TM  %s.0  (c) 2023 by PTC Inc.  All Rights Reserved.\n' "$1"
-}
-make_model() { # path version size
-  { header "$2"; head -c "$3" /dev/zero; } >"$1"
-}
-
+# Models: a dozen header lines with the version mark on the last, then zero
+# bytes up to their size. 5 models in one folder; in the other 3,000 models
+# (parts, assemblies and drawings with 1 to 5 iterations) among 2,000 other
+# files, sizes and write times spread out.
 small="$work/Small"
-mkdir -p "$small"
-for i in 1 2 3 4 5; do make_model "$small/part$i.prt.$i" 10 $((i * 60000)); done
-
 large="$work/Large"
-mkdir -p "$large"
-# 3,000 models (1,000 each of parts, assemblies and drawings, 1 to 5 iterations),
-# 2,000 other files; sizes and write times spread out.
-n=0
-for i in $(seq 1 600); do
-  for ext in prt asm drw; do
-    for it in 1 2 3 4 5; do
-      [ $n -lt 3000 ] || break
-      make_model "$large/model$i.$ext.$it" $((9 + it % 3)) $(((n * 7919) % 20000))
-      n=$((n + 1))
-    done
-  done
-done
-for i in $(seq 1 2000); do printf 'x' >"$large/note$i.txt"; done
-python3 - "$large" <<'PY'
+python3 - "$small" "$large" <<'PY'
 import os, sys
-folder = sys.argv[1]
-for i, name in enumerate(sorted(os.listdir(folder))):
-    t = 1_600_000_000 + (i * 104729) % 10_000_000
-    os.utime(os.path.join(folder, name), (t, t))
+def header(version):
+    tags = ["VERS", "HOST", "LINK", "DBID", "REVS", "RELL", "UOBJ_ID", "MACH"]
+    lines = ["#UGC:2 PART 1681 1500 2 1 0 26 2500 2024000 00000101 \\"]
+    lines += ["#- %s 0 0" % t for t in tags]
+    lines += ["#-END_OF_UGC_HEADER", "#Creo  TM  %d.0  (c) 2023 by PTC Inc.  All Rights Reserved." % version]
+    return ("\n".join(lines) + "\n").encode()
+def model(path, version, size, stamp=None):
+    with open(path, "wb") as f:
+        f.write(header(version) + bytes(size))
+    if stamp is not None:
+        os.utime(path, (stamp, stamp))
+small, large = sys.argv[1], sys.argv[2]
+os.makedirs(small); os.makedirs(large)
+for i in range(1, 6):
+    model(os.path.join(small, "part%d.prt.%d" % (i, i)), 10, i * 60000)
+n = 0
+for i in range(1, 601):
+    for ext in ("prt", "asm", "drw"):
+        for it in range(1, 6):
+            if n < 3000:
+                model(os.path.join(large, "model%d.%s.%d" % (i, ext, it)), 9 + it % 3,
+                      (n * 7919) % 20000, 1_600_000_000 + (n * 104729) % 10_000_000)
+                n += 1
+for i in range(1, 2001):
+    with open(os.path.join(large, "note%d.txt" % i), "wb") as f:
+        f.write(b"x")
 PY
 [ "$(ls "$large" | wc -l)" -eq 5000 ] || { echo "the large folder is not 5,000 files" >&2; exit 1; }
 

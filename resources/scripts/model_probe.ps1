@@ -61,18 +61,22 @@ function Get-ModelFile {
 
 # Inserts a file into a short list kept in order (largest or newest first,
 # then by name so that ties give the same sample every run), trimmed to $Count.
+# Keys are whole numbers (bytes, ticks) so that comparing them stays cheap.
 function Add-RankedFile {
     param(
         [System.Collections.Generic.List[System.IO.FileInfo]]$Ranked,
         [System.IO.FileInfo]$File,
-        [string]$Key,
+        [bool]$ByTime,
         [int]$Count
     )
+    $key = $File.Length
+    if ($ByTime) { $key = $File.LastWriteTimeUtc.Ticks }
     $at = 0
     while ($at -lt $Ranked.Count) {
-        $other = $Ranked[$at]
-        if ($File.$Key -gt $other.$Key) { break }
-        if ($File.$Key -eq $other.$Key -and [string]::CompareOrdinal($File.Name, $other.Name) -lt 0) { break }
+        $other = $Ranked[$at].Length
+        if ($ByTime) { $other = $Ranked[$at].LastWriteTimeUtc.Ticks }
+        if ($key -gt $other) { break }
+        if ($key -eq $other -and [string]::CompareOrdinal($File.Name, $Ranked[$at].Name) -lt 0) { break }
         $at++
     }
     if ($at -ge $Count) { return }
@@ -86,36 +90,36 @@ function Select-ModelSample {
     [CmdletBinding()]
     [OutputType([System.IO.FileInfo[]])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.IO.FileInfo[]]$File,
+        [Parameter(Mandatory = $true)][AllowEmptyCollection()]
+        [System.Collections.Generic.List[System.IO.FileInfo]]$File,
         [ValidateRange(1, 1000)][int]$Count = $script:SampleSize
     )
     $largest = [System.Collections.Generic.List[System.IO.FileInfo]]::new()
     $newest = [System.Collections.Generic.List[System.IO.FileInfo]]::new()
     foreach ($candidate in $File) {
         # Inline tests keep the common case (ranks nowhere) free of calls.
-        if ($largest.Count -lt $Count) { Add-RankedFile $largest $candidate 'Length' $Count }
+        if ($largest.Count -lt $Count) { Add-RankedFile $largest $candidate $false $Count }
         else {
             $last = $largest[$Count - 1]
             if ($candidate.Length -gt $last.Length -or ($candidate.Length -eq $last.Length -and
                     [string]::CompareOrdinal($candidate.Name, $last.Name) -lt 0)) {
-                Add-RankedFile $largest $candidate 'Length' $Count
+                Add-RankedFile $largest $candidate $false $Count
             }
         }
-        if ($newest.Count -lt $Count) { Add-RankedFile $newest $candidate 'LastWriteTimeUtc' $Count }
+        if ($newest.Count -lt $Count) { Add-RankedFile $newest $candidate $true $Count }
         else {
             $last = $newest[$Count - 1]
-            if ($candidate.LastWriteTimeUtc -gt $last.LastWriteTimeUtc -or
-                ($candidate.LastWriteTimeUtc -eq $last.LastWriteTimeUtc -and
+            $time = $candidate.LastWriteTimeUtc.Ticks
+            if ($time -gt $last.LastWriteTimeUtc.Ticks -or ($time -eq $last.LastWriteTimeUtc.Ticks -and
                     [string]::CompareOrdinal($candidate.Name, $last.Name) -lt 0)) {
-                Add-RankedFile $newest $candidate 'LastWriteTimeUtc' $Count
+                Add-RankedFile $newest $candidate $true $Count
             }
         }
     }
-    $sample = [System.Collections.Generic.List[System.IO.FileInfo]]::new($largest)
     foreach ($candidate in $newest) {
-        if (-not $sample.Contains($candidate)) { $sample.Add($candidate) }
+        if (-not $largest.Contains($candidate)) { $largest.Add($candidate) }
     }
-    return , $sample.ToArray()
+    return , $largest.ToArray()
 }
 
 # The text at the head of a model: up to the first NUL byte, at most
@@ -142,8 +146,8 @@ function Read-ModelHeader {
     }
     $end = [System.Array]::IndexOf($Buffer, [byte]0, 0, $filled)
     if ($end -lt 0) { $end = $filled }
-    # Latin-1 maps every byte to one character, so any byte decodes.
-    return [System.Text.Encoding]::GetEncoding(28591).GetString($Buffer, 0, $end)
+    # Marks are ASCII; whatever else the header holds may decode as it will.
+    return [System.Text.Encoding]::UTF8.GetString($Buffer, 0, $end)
 }
 
 # The version the first mark of a header gives: a number, PredecessorMark,
