@@ -1,19 +1,23 @@
 # Sweep engine benchmark: builds a project folder, sweeps it with the engine
 # template as the program runs it (a fresh PowerShell process on a filled
-# payload), and compares with the same moves made by a plain shell loop of
-# `mv`, by a loop of rename() calls in one perl process (the floor: no
-# process per file, no checks, no log), and by the naive cmdlet pipeline
-# (Get-ChildItem | Move-Item), all on identical data in the same run.
+# payload), and compares the engine's own work (its run time minus bare
+# PowerShell start-up, `pwsh -NoProfile -Command exit`, measured in the same
+# run) with the same renames made by a loop of os.rename() in one Python
+# process. Runs are interleaved (bare, engine, rename loop, ...) so that all
+# see the same machine load; every figure is the median of the runs.
+# -Compare adds a shell loop of `mv` and the naive cmdlet pipeline
+# (Get-ChildItem | Move-Item), for scale.
 #
-#   pwsh -NoProfile -File bench/sweep_bench.ps1 [-Sizes 20000,40000] [-Runs 3]
+#   pwsh -NoProfile -File bench/sweep_bench.ps1 [-Sizes 10000,20000,40000] [-Runs 5] [-Compare]
 #
 # Prints figures only; it asserts nothing.
 
 [CmdletBinding()]
 param(
     # "20000,40000" works both with -File and -Command.
-    [string[]]$Sizes = @('20000', '40000'),
-    [ValidateRange(1, 20)][int]$Runs = 3,
+    [string[]]$Sizes = @('10000', '20000', '40000'),
+    [ValidateRange(5, 20)][int]$Runs = 5,
+    [switch]$Compare,
     [string]$WorkDir = ''
 )
 
@@ -23,8 +27,11 @@ $Sizes = [int[]]@($Sizes | ForEach-Object { $_.Split(',') } | Where-Object { $_ 
 
 $repo = Split-Path -Parent $PSScriptRoot
 $enginePath = [System.IO.Path]::Combine($repo, 'resources', 'scripts', 'sweep_engine.ps1')
+# Shared script code that the build puts in front of the engine.
+$preludePath = [System.IO.Path]::Combine($repo, 'resources', 'scripts', 'prelude.ps1')
 if ($WorkDir -eq '') { $WorkDir = [System.IO.Path]::Combine([System.IO.Path]::GetTempPath(), 'vantor-bench-' + $PID) }
 $pwshExe = (Get-Command -Name pwsh, powershell -CommandType Application -ErrorAction SilentlyContinue | Select-Object -First 1).Source
+$pythonExe = (Get-Command -Name python3 -CommandType Application -ErrorAction Stop | Select-Object -First 1).Source
 $keepCount = 1
 $clutterRules = '*.lst*,*.inf*,*.ger*,*.crc*,*.memb*,*.ers*,iges_stats.dat*,*.bde,*.bdi,*.bdm,*.m_p*,*.ptd,*.als,*.pls,s2d0*.sec*,mechevnt*,mmenglog*,*.log*,*_log.*,std.out,std.err,*.tst,*.xpr,trail.txt.*,*.err.*,mc_err.log,*.xas'
 
@@ -72,7 +79,7 @@ function Invoke-EngineRun {
     param([string]$Project, [string]$Bin)
 
     $payload = [System.IO.Path]::Combine($WorkDir, 'payload.ps1')
-    $text = [System.IO.File]::ReadAllText($enginePath.Replace('sweep_engine.ps1', 'prelude.ps1')) + [System.IO.File]::ReadAllText($enginePath)
+    $text = [System.IO.File]::ReadAllText($preludePath) + [System.IO.File]::ReadAllText($enginePath)
     $text = $text.Replace('%TARGET_DIR%', (ConvertTo-VantorText $Project)).Replace('%RECYCLE_DIR%', (ConvertTo-VantorText $Bin))
     $text = $text.Replace('%LOG_FILE%', (ConvertTo-VantorText ([System.IO.Path]::Combine($Bin, 'Vantor_Sweep.log'))))
     $text = $text.Replace('%CP_CLUTTER%', (ConvertTo-VantorText $clutterRules)).Replace('%CP_KEEP_N%', [string]$keepCount).Replace('%CP_MAX_DAYS%', '21')
@@ -95,8 +102,17 @@ function Invoke-RenameLoop {
 
     $list = [System.IO.Path]::Combine($WorkDir, 'moves.txt')
     [System.IO.File]::WriteAllLines($list, $Moves)
-    $script = 'use File::Path qw(make_path); my ($p, $m, $l) = @ARGV; make_path($m); open(my $f, "<", $l) or die; while (my $n = <$f>) { chomp $n; rename("$p/$n", "$m/$n") or die "$n: $!"; }'
-    & perl -e $script $Project $Mirror $list
+    $script = 'import os, sys
+p, m, l = sys.argv[1:4]
+os.makedirs(m, exist_ok=True)
+for n in open(l, encoding="utf-8").read().splitlines():
+    os.rename(os.path.join(p, n), os.path.join(m, n))'
+    & $pythonExe -c $script $Project $Mirror $list
+    if ($LASTEXITCODE -ne 0) { throw 'the rename loop failed' }
+}
+
+function Invoke-BareStartup {
+    & $pwshExe -NoProfile -Command exit
 }
 
 function Invoke-NaiveMove {
@@ -126,17 +142,28 @@ function Get-Median([double[]]$Values) {
     return $sorted[[int][System.Math]::Floor($sorted.Length / 2)]
 }
 
-$engineBySize = @{}
-"Sweep engine benchmark: median of $Runs runs each, keep count $keepCount, fresh process per run"
-'{0,8} {1,8} {2,9} {3,10} {4,9} {5,9} {6,8} {7,9} {8,9}' -f 'files', 'moved', 'engine s', 'mv loop s', 'rename s', 'naive s', 'vs mv', 'vs rename', 'vs naive'
+function Get-Load { ([System.IO.File]::ReadAllText('/proc/loadavg').Split(' ')[0..2]) -join ' ' }
+
+$ownBySize = @{}
+"Sweep engine benchmark: median of $Runs interleaved runs each, keep count $keepCount, fresh process per run"
+"machine: $([System.Environment]::ProcessorCount) cores, load average $(Get-Load)"
+$kinds = @('bare', 'engine', 'rename')
+$header = '{0,8} {1,8} {2,8} {3,9} {4,9} {5,9} {6,10}' -f 'files', 'moved', 'bare s', 'engine s', 'own s', 'rename s', 'own/rename'
+if ($Compare) {
+    $kinds += @('plain', 'naive')
+    $header += ' {0,9} {1,9}' -f 'mv loop s', 'naive s'
+}
+$header
 foreach ($size in $Sizes) {
-    $engine = [System.Collections.Generic.List[double]]::new()
-    $plain = [System.Collections.Generic.List[double]]::new()
-    $rename = [System.Collections.Generic.List[double]]::new()
-    $naive = [System.Collections.Generic.List[double]]::new()
+    $times = @{}
+    foreach ($kind in $kinds) { $times[$kind] = [System.Collections.Generic.List[double]]::new() }
     $moved = 0
     for ($run = 0; $run -lt $Runs; $run++) {
-        foreach ($kind in @('engine', 'plain', 'rename', 'naive')) {
+        foreach ($kind in $kinds) {
+            if ($kind -eq 'bare') {
+                $times[$kind].Add((Measure-Seconds { Invoke-BareStartup }))
+                continue
+            }
             if ([System.IO.Directory]::Exists($WorkDir)) { [System.IO.Directory]::Delete($WorkDir, $true) }
             $project = [System.IO.Path]::Combine($WorkDir, 'Proj')
             $bin = [System.IO.Path]::Combine($WorkDir, 'Vantor_Sweep')
@@ -145,31 +172,36 @@ foreach ($size in $Sizes) {
             $null = [System.IO.Directory]::CreateDirectory($bin)
             if ($kind -eq 'engine') {
                 $result = $null
-                $engine.Add((Measure-Seconds { $script:result = Invoke-EngineRun -Project $project -Bin $bin }))
+                $times[$kind].Add((Measure-Seconds { $script:result = Invoke-EngineRun -Project $project -Bin $bin }))
                 $fields = ([string]$result).Split('|')
                 $moved = [int]$fields[1] + [int]$fields[3]
                 if ($moved -ne $moves.Count) { Write-Warning "engine moved $moved files, expected $($moves.Count)" }
-            } elseif ($kind -eq 'plain') {
-                $plain.Add((Measure-Seconds { Invoke-PlainMoveLoop -Project $project -Mirror $mirror -Moves $moves }))
             } elseif ($kind -eq 'rename') {
-                $rename.Add((Measure-Seconds { Invoke-RenameLoop -Project $project -Mirror $mirror -Moves $moves }))
+                $times[$kind].Add((Measure-Seconds { Invoke-RenameLoop -Project $project -Mirror $mirror -Moves $moves }))
+            } elseif ($kind -eq 'plain') {
+                $times[$kind].Add((Measure-Seconds { Invoke-PlainMoveLoop -Project $project -Mirror $mirror -Moves $moves }))
             } else {
-                $naive.Add((Measure-Seconds { Invoke-NaiveMove -Project $project -Mirror $mirror -Moves $moves }))
+                $times[$kind].Add((Measure-Seconds { Invoke-NaiveMove -Project $project -Mirror $mirror -Moves $moves }))
             }
             $left = [System.IO.Directory]::GetFiles($project).Length
             if ($left -ne $size - $moves.Count) { Write-Warning "$kind left $left files, expected $($size - $moves.Count)" }
         }
     }
-    $e = Get-Median $engine.ToArray()
-    $p = Get-Median $plain.ToArray()
-    $q = Get-Median $rename.ToArray()
-    $n = Get-Median $naive.ToArray()
-    $engineBySize[$size] = $e
-    '{0,8} {1,8} {2,9:F2} {3,10:F2} {4,9:F2} {5,9:F2} {6,7:F2}x {7,8:F2}x {8,8:F2}x' -f $size, $moved, $e, $p, $q, $n, ($e / $p), ($e / $q), ($e / $n)
+    $median = @{}
+    foreach ($kind in $kinds) { $median[$kind] = Get-Median $times[$kind].ToArray() }
+    $own = $median['engine'] - $median['bare']
+    $ownBySize[$size] = $own
+    $line = '{0,8} {1,8} {2,8:F2} {3,9:F2} {4,9:F2} {5,9:F2} {6,9:F2}x' -f $size, $moved, $median['bare'], $median['engine'],
+        $own, $median['rename'], ($own / $median['rename'])
+    if ($Compare) { $line += ' {0,9:F2} {1,9:F2}' -f $median['plain'], $median['naive'] }
+    $line
 }
-if ($Sizes.Length -ge 2) {
-    $first = $Sizes[0]
-    $last = $Sizes[$Sizes.Length - 1]
-    'Growth: engine at {0} files takes {1:F2}x the time at {2} files ({3:F2}x the files)' -f $last, ($engineBySize[$last] / $engineBySize[$first]), $first, ($last / $first)
+"own s: the engine's run time minus the bare start-up (bare s) of the same runs"
+for ($i = 1; $i -lt $Sizes.Length; $i++) {
+    $small = $Sizes[$i - 1]
+    $large = $Sizes[$i]
+    'Growth: the engine''s own work at {0} files is {1:F2}x that at {2} files ({3:F2}x the files)' -f $large,
+        ($ownBySize[$large] / $ownBySize[$small]), $small, ($large / $small)
 }
+"machine: $([System.Environment]::ProcessorCount) cores, load average $(Get-Load)"
 if ([System.IO.Directory]::Exists($WorkDir)) { [System.IO.Directory]::Delete($WorkDir, $true) }
