@@ -6,6 +6,7 @@
 
 #include "launcher/history_log.h"
 #include "launcher/special_project.h"
+#include "maintenance/sweep_bin.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/paths.h"
@@ -26,16 +27,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 // The master's bytes replace the user file whole, never half-written.
 void CopyOver(const std::string& from, const std::string& to) {
   if (const auto bytes = ReadWholeFile(from)) ReplaceFileAtomically(to, *bytes);
-}
-
-// The bin copy keeps the file's own time, so the age purge counts from it.
-bool CopyKeepingTime(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  fs::copy_file(ToFsPath(from), ToFsPath(to), fs::copy_options::overwrite_existing, ec);
-  if (ec) return false;
-  const auto time = fs::last_write_time(ToFsPath(from), ec);
-  if (!ec) fs::last_write_time(ToFsPath(to), time, ec);
-  return PathExists(to);
 }
 
 void PrintSwept(Console& console, const std::string& displayName) {
@@ -92,7 +83,7 @@ void EnforceConfiguration(Context& context, const std::string& masterSettings,
   console.Write("      ");
   Print(console, color::kDarkGrey, "[*] Sweeping unmanaged local config to enforce baseline...\n");
   console.SetColor(color::kGrey);
-  MoveToSweepBin(context, userConfig, "config.pro");
+  if (!MoveToSweepBin(context, userConfig, "config.pro")) PrintNotSwept(console, "config.pro");
 }
 
 // HOME from USERPROFILE; empty when that cannot be read.
@@ -110,15 +101,6 @@ std::string SetHome(Context& context) {
 
 }  // namespace
 
-std::string SettingsMirrorPath(const std::string& folder, PathStyle style) {
-  const std::string separator(1, Separator(style));
-  if (folder.size() > 3 && folder[1] == ':')
-    return "Vantor_Drive_" + folder.substr(0, 1) + separator + folder.substr(3);
-  std::string last = LastComponent(StripTrailingSeparators(folder));
-  if (last.find(':') != std::string::npos) last.clear();  // a bare drive root has no name
-  return "Vantor_Unknown_Drive" + separator + last;
-}
-
 bool SameFileContent(const std::string& a, const std::string& b) {
   std::error_code ea, eb;
   const auto sizeA = fs::file_size(ToFsPath(a), ea);
@@ -131,20 +113,21 @@ bool SameFileContent(const std::string& a, const std::string& b) {
 
 bool MoveToSweepBin(Context& context, const std::string& file, const std::string& displayName) {
   const PathStyle style = context.Style();
-  const std::string folder = ParentFolder(file);
-  const std::string mirror =
-      JoinPath(BinFolderOf(context.anchorFolder, style), SettingsMirrorPath(folder, style), style);
-  CreateFolders(mirror);
-  const std::string binCopy = JoinPath(mirror, displayName, style);
+  const std::string folder = FolderOf(file, style);
+  // A folder the log cannot hold faithfully could never be restored from it.
+  if (!FitsHistoryColumn(folder)) return false;
+  const std::string binCopy =
+      BinCopyPath(BinFolderOf(context.anchorFolder, style), folder, displayName, style);
+  if (binCopy.empty() || !CreateFolders(ParentFolder(binCopy))) return false;
   std::error_code ec;
-  fs::remove(ToFsPath(binCopy), ec);
   const auto bytes = fs::file_size(ToFsPath(file), ec);
-  if (!CopyKeepingTime(file, binCopy)) return false;
-  fs::remove(ToFsPath(file), ec);
-  PrependHistoryLine(HistoryLogOf(context.anchorFolder, style),
-                     HistoryEntryLine(HistoryTimeNow(), displayName, folder,
-                                      bytes == static_cast<std::uintmax_t>(-1) ? 0 : bytes));
-  return true;
+  if (ec) return false;
+  // The line goes first, as a journal would: a line whose move then fails
+  // names a copy that is not there, which the restore window skips, while
+  // a move without its line could never be offered back.
+  const std::string line = HistoryEntryLine(HistoryTimeNow(), displayName, folder, bytes);
+  if (!PrependHistoryLine(HistoryLogOf(context.anchorFolder, style), line)) return false;
+  return MoveFileSafely(file, binCopy).empty();
 }
 
 void EnforceManagedFile(Context& context, const std::string& masterFile,

@@ -10,15 +10,11 @@ namespace vantor {
 
 enum class Backup { No, Yes };
 
-// Where a file of `folder` lands in the bin: Vantor_Drive_C\Users\me for
-// C:\Users\me, else Vantor_Unknown_Drive\ and the folder's last component.
-std::string SettingsMirrorPath(const std::string& folder, PathStyle style);
-
 // True when both files can be read and hold the same bytes.
 bool SameFileContent(const std::string& a, const std::string& b);
 
-// Copies the user's file into its mirror place in the bin, removes the
-// original, and logs it. True when the bin holds the copy afterwards.
+// Moves the user's file to its mirror place in the bin and logs it. False
+// when the file could not be moved or logged; it is then where it was.
 bool MoveToSweepBin(Context& context, const std::string& file, const std::string& displayName);
 
 // Brings the user file in line with the master file as far as `reset`

@@ -15,15 +15,6 @@ using testing::LaunchWorld;
 using testing::ReadFile;
 using testing::WriteFile;
 
-TEST(SettingsMirrorPath, DriveFoldersAndEverythingElse) {
-  EXPECT_EQ(SettingsMirrorPath("C:\\Users\\me", PathStyle::Windows), "Vantor_Drive_C\\Users\\me");
-  EXPECT_EQ(SettingsMirrorPath("d:\\Home", PathStyle::Windows), "Vantor_Drive_d\\Home");
-  EXPECT_EQ(SettingsMirrorPath("C:\\", PathStyle::Windows), "Vantor_Unknown_Drive\\");
-  EXPECT_EQ(SettingsMirrorPath("\\\\fs01\\home\\me", PathStyle::Windows),
-            "Vantor_Unknown_Drive\\me");
-  EXPECT_EQ(SettingsMirrorPath("/home/me", PathStyle::Posix), "Vantor_Unknown_Drive/me");
-}
-
 // An anchor with master settings, a home folder, and a project.
 struct EnvWorld : LaunchWorld {
   std::string home = dir / "home";
@@ -41,7 +32,7 @@ struct EnvWorld : LaunchWorld {
   void Apply() { ApplyUserEnvironment(context(), State()); }
   std::string Log() { return ReadFile(anchor + "/Vantor_Sweep/Vantor_Sweep.log"); }
   std::string BinCopy(const std::string& name) {
-    return anchor + "/Vantor_Sweep/" + SettingsMirrorPath(home, PathStyle::Posix) + "/" + name;
+    return anchor + "/Vantor_Sweep" + home + "/" + name;
   }
 };
 
@@ -104,8 +95,7 @@ TEST(ApplyUserEnvironment, TheSpecialProjectValueWinsAndMapkeysAreBackedUp) {
   EXPECT_EQ(w.world.system.environment["PTC_WF_ROOT"], w.project + "/VantorSP_UserEnv");
   EXPECT_EQ(ReadFile(spSettings + "/mapkeys.pro"), "master mapkeys");
   EXPECT_EQ(ReadFile(spSettings + "/creo_parametric_customization.ui"), "master ui");
-  EXPECT_EQ(ReadFile(w.anchor + "/Vantor_Sweep/Vantor_Unknown_Drive/.Settings/mapkeys.pro"),
-            "project mapkeys");
+  EXPECT_EQ(ReadFile(w.anchor + "/Vantor_Sweep" + spSettings + "/mapkeys.pro"), "project mapkeys");
   EXPECT_EQ(w.Text(), "\n      [INFO] Swept legacy mapkeys.pro to Vantor_Sweep bin.\n");
   EXPECT_FALSE(PathExists(w.anchor + "/Vantor_UserEnv"));
 }
@@ -173,6 +163,19 @@ TEST(EnforceManagedFile, KeepsTheUsersFileWhenItsBackupFails) {
                 {7, "\n      "},
                 {14, "[WARNING] "},
                 {7, "Could not move config.pro to Vantor_Sweep bin. It was left unchanged.\n"}}));
+}
+
+TEST(ApplyUserEnvironment, WithoutAMasterAnUnmovableConfigStaysAndIsReported) {
+  EnvWorld w;
+  std::filesystem::remove(ToFsPath(w.settings + "/Vantor_Config.pro"));
+  WriteFile(w.anchor + "/Vantor_Sweep", "a file where the bin folder belongs");
+  WriteFile(w.home + "/config.pro", "unmanaged");
+  w.Apply();
+  EXPECT_EQ(ReadFile(w.home + "/config.pro"), "unmanaged");
+  EXPECT_NE(w.Text().find("\n      [WARNING] Could not move config.pro to Vantor_Sweep bin. It was "
+                          "left unchanged.\n"),
+            std::string::npos)
+      << w.Text();
 }
 
 TEST(MoveToSweepBin, ReplacesAnOlderBinCopy) {

@@ -205,6 +205,10 @@ bool WriteNewFile(const std::string& path, std::string_view content);
 // files that nobody can predict.
 std::string UnpredictableName();
 
+// Renames `from` to `to` on the same volume, replacing a file at `to`.
+// Never copies: false across volumes, so the caller can copy with care.
+bool RenameWithinVolume(const std::string& from, const std::string& to);
+
 // An exclusive lock on a lock file, released when the holder ends (or the
 // process dies). Opened without sharing on Windows, flock on Linux.
 class FileLock {

@@ -1,5 +1,6 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -63,6 +64,10 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
     return false;
   }
   return true;
+}
+
+bool RenameWithinVolume(const std::string& from, const std::string& to) {
+  return rename(from.c_str(), to.c_str()) == 0;
 }
 
 std::optional<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {

@@ -68,6 +68,13 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
   return false;
 }
 
+bool RenameWithinVolume(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_COPY_ALLOWED Windows refuses to cross volumes instead
+  // of copying over `to` and leaving it half-written when the disk fills.
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 std::optional<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {
   const std::wstring path = Widen(lockPath);
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
