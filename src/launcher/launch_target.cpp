@@ -12,14 +12,15 @@ std::string ModelNameOf(const std::string& fileName) {
   return std::regex_replace(fileName, kIteration, "");
 }
 
-LaunchTarget ResolveLaunchTarget(const std::string& argument, const std::string& currentDirectory) {
+LaunchTarget ResolveLaunchTarget(const std::string& argument, const std::string& currentDirectory,
+                                 PathStyle style) {
   if (argument.empty()) return {currentDirectory, {}};
   std::error_code ec;
   const auto status = std::filesystem::status(ToFsPath(argument), ec);
   if (ec || !std::filesystem::exists(status)) return {currentDirectory, {}};
   if (std::filesystem::is_directory(status)) return {argument, {}};
   // A bare file name has no folder text of its own: it lies in the current one.
-  std::string folder = ParentFolder(argument);
+  std::string folder = FolderOf(argument, style);
   if (folder.empty()) folder = currentDirectory;
   return {folder, ModelNameOf(LastComponent(argument))};
 }

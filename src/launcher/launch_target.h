@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace vantor {
 
 struct LaunchTarget {
@@ -14,7 +16,9 @@ struct LaunchTarget {
 std::string ModelNameOf(const std::string& fileName);
 
 // A folder is the target as given; a file gives its folder and its model
-// name; an empty or missing argument gives `currentDirectory`.
-LaunchTarget ResolveLaunchTarget(const std::string& argument, const std::string& currentDirectory);
+// name (a file at a drive root gives C:\, never the drive-relative C:);
+// an empty or missing argument gives `currentDirectory`.
+LaunchTarget ResolveLaunchTarget(const std::string& argument, const std::string& currentDirectory,
+                                 PathStyle style);
 
 }  // namespace vantor

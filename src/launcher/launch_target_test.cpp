@@ -23,19 +23,19 @@ TEST(ResolveLaunchTarget, FolderFileAndMissingPath) {
   const std::string project = dir / "project";
   WriteFile(project + "/bracket.prt.7", "part");
 
-  const auto folder = ResolveLaunchTarget(project, "/cwd");
+  const auto folder = ResolveLaunchTarget(project, "/cwd", PathStyle::Posix);
   EXPECT_EQ(folder.folder, project);
   EXPECT_EQ(folder.model, "");
 
-  const auto model = ResolveLaunchTarget(project + "/bracket.prt.7", "/cwd");
+  const auto model = ResolveLaunchTarget(project + "/bracket.prt.7", "/cwd", PathStyle::Posix);
   EXPECT_EQ(model.folder, project);
   EXPECT_EQ(model.model, "bracket.prt");
 
-  const auto missing = ResolveLaunchTarget(project + "/gone.prt.2", "/cwd");
+  const auto missing = ResolveLaunchTarget(project + "/gone.prt.2", "/cwd", PathStyle::Posix);
   EXPECT_EQ(missing.folder, "/cwd");
   EXPECT_EQ(missing.model, "");
 
-  const auto empty = ResolveLaunchTarget("", "/cwd");
+  const auto empty = ResolveLaunchTarget("", "/cwd", PathStyle::Posix);
   EXPECT_EQ(empty.folder, "/cwd");
 }
 

@@ -14,8 +14,8 @@
 #include "launcher/user_environment.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
-#include "shell/fatal_error.h"
 #include "shell/countdown.h"
+#include "shell/fatal_error.h"
 #include "shell/paths.h"
 
 namespace vantor {
@@ -33,7 +33,7 @@ LaunchState StartState(Context& context, const std::string& targetArgument) {
   LaunchState state;
   state.anchorFolder = context.anchorFolder;
   const LaunchTarget target =
-      ResolveLaunchTarget(targetArgument, context.system.CurrentDirectory());
+      ResolveLaunchTarget(targetArgument, context.system.CurrentDirectory(), style);
   state.targetFolder = target.folder;
   state.modelToLoad = target.model;
   state.projectFile = JoinPath(state.targetFolder, kProjectFileName, style);

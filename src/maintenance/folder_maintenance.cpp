@@ -145,13 +145,9 @@ std::string ResolveTargetFolder(System& system, const std::string& targetArgumen
   const auto status = std::filesystem::status(ToFsPath(targetArgument), ec);
   if (ec || !std::filesystem::exists(status)) return system.CurrentDirectory();
   if (std::filesystem::is_directory(status)) return targetArgument;
-  std::string parent = ParentFolder(targetArgument);
-  // A bare name lies in the current directory; "C:" alone would mean the
-  // drive's current directory, not its root.
-  if (parent.empty()) return system.CurrentDirectory();
-  if (system.Style() == PathStyle::Windows && parent.size() == 2 && parent[1] == ':')
-    parent += Separator(PathStyle::Windows);
-  return parent;
+  const std::string parent = FolderOf(targetArgument, system.Style());
+  // A bare name lies in the current directory.
+  return parent.empty() ? system.CurrentDirectory() : parent;
 }
 
 PurgeSettings LoadSweepSettings(const std::string& targetFolder, const std::string& anchorFolder,

@@ -48,9 +48,12 @@ bool DispatchFlag(Context& context, const std::string& flag, const std::string& 
 
 int RunFromArguments(Context& context, const std::vector<std::string>& arguments) {
   const std::string flag = ToUpperAscii(arguments[0]);
-  const std::string folder = arguments.size() > 1 ? arguments[1] : std::string();
+  std::string folder = arguments.size() > 1 ? arguments[1] : std::string();
   if (flag == "/L" || flag == "/C") {
-    const std::string target = folder.empty() ? context.system.CurrentDirectory() : folder;
+    // A relative folder is guarded, and later used, as the full path it names.
+    const std::string current = context.system.CurrentDirectory();
+    if (!folder.empty()) folder = AbsolutePath(folder, current, context.Style());
+    const std::string target = folder.empty() ? current : folder;
     if (IsInfrastructureTarget(target, context.anchorFolder, context.Style())) {
       ShowBlockedScreen(context, target);
       RunClosingCountdown(context, kGuardCountdown);

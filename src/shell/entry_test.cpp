@@ -65,6 +65,18 @@ TEST(Dispatch, EmptyFolderArgumentGuardsTheCurrentDirectory) {
   EXPECT_NE(world.console.Text().find("Target: C:\\Tools\\Vantor\n"), std::string::npos);
 }
 
+TEST(Dispatch, RelativeFoldersAreGuardedAsTheFullPathTheyName) {
+  for (const char* folder : {".", "..\\Vantor\\Vantor_Home", "sub\\..\\."}) {
+    FakeWorld world;
+    world.system.currentDirectory = std::string(folder)[0] == '.' && folder[1] == '.'
+                                        ? "C:\\Tools\\Other"
+                                        : "C:\\Tools\\Vantor";
+    world.system.Type("x");
+    EXPECT_EQ(RunVantor(world.context, {"/C", folder}), 1) << folder;
+    EXPECT_NE(world.console.Text().find("Target: C:\\Tools\\Vantor"), std::string::npos) << folder;
+  }
+}
+
 TEST(Dispatch, OtherFlagsIgnoreTheGuardAndTheFolder) {
   FakeWorld world;
   EXPECT_EQ(RunVantor(world.context, {"/r", "C:\\Tools\\Vantor"}), 0);

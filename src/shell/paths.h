@@ -16,9 +16,18 @@ bool IsSeparator(char c);  // "\" and "/" both count
 std::string JoinPath(std::string_view folder, std::string_view name, PathStyle style);
 // Everything before the last separator, trailing separators stripped.
 std::string ParentFolder(std::string_view path);
+// The folder that holds `path`, as a folder a program can start in: a
+// drive root keeps its separator (C:\, not the drive-relative C:).
+std::string FolderOf(std::string_view path, PathStyle style);
 // The text after the last separator.
 std::string LastComponent(std::string_view path);
 std::string StripTrailingSeparators(std::string_view path);
+
+// `path` as a full path: a relative one is taken against `currentDirectory`
+// (on Windows also "\x", against its drive, and "D:x", against D:\ unless
+// the current directory is on D:), "." and ".." steps are resolved, and
+// doubled or trailing separators dropped.
+std::string AbsolutePath(std::string_view path, std::string_view currentDirectory, PathStyle style);
 
 std::filesystem::path ToFsPath(std::string_view utf8);
 std::string FromFsPath(const std::filesystem::path& path);

@@ -85,7 +85,7 @@ expect_contains "$work/out" "[INFO] Swept legacy config.pro to Vantor_Sweep bin.
 expect_eq "$(cat "$profile/config.pro")" $'master config\r' "config.pro replaced by the master"
 expect_eq "$(cat "$anchor/Vantor_UserEnv/.Settings/mapkeys.pro")" $'master mapkeys\r' "mapkeys created"
 expect_eq "$(cat "$anchor/Vantor_UserEnv/.Settings/creo_parametric_customization.ui")" $'master ui\r' "ui created"
-expect_eq "$(cat "$anchor/Vantor_Sweep/Vantor_Unknown_Drive/me/config.pro")" $'my own config\r' "config.pro in the bin"
+expect_eq "$(cat "$anchor/Vantor_Sweep$profile/config.pro")" $'my own config\r' "config.pro in the bin"
 log="$anchor/Vantor_Sweep/Vantor_Sweep.log"
 sed -n 1p "$log" | grep -qE "^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} \| LAUNCH - CP 11\.0\.1\.0 {15} \| $project"$'\r$' \
   || fail "launch event on top of the log: $(sed -n 1p "$log")"
@@ -157,6 +157,38 @@ expect_contains "$work/out" "[*] Syncing Environment with Secure Master..." "syn
 expect_eq "$(cat "$profile/config.pro")" $'server config\r' "config.pro follows the synced master"
 launch "" "$project"
 grep -qF "Syncing" "$work/out" && fail "an unchanged master was synced again"
+
+echo "-- a relative target is the folder it names"
+launch "" "Projects/Bob's bracket/."
+started 11.0.1.0 || fail "relative target: Creo 11 not started"
+sed -n 1p "$log" | grep -qF "| $project"$'\r' || fail "relative target in the log: $(sed -n 1p "$log")"
+
+echo "-- the bin on another volume: copied across; when full, config.pro stays"
+bin="$anchor/Vantor_Sweep"
+if mount -t tmpfs -o size=256k tmpfs "$bin"; then
+  trap 'umount "$bin"; rm -rf "$work"' EXIT
+  master="$anchor/Vantor_Home/Settings/Vantor_Config.pro"
+  printf 'second own config\r\n' >"$profile/config.pro"
+  touch -d '2020-01-02 03:04:05' "$profile/config.pro"
+  launch "" "$project"
+  expect_eq "$(cat "$bin$profile/config.pro")" $'second own config\r' "config.pro copied across"
+  expect_eq "$(stat -c %Y "$bin$profile/config.pro")" "$(date -d '2020-01-02 03:04:05' +%s)" \
+    "the bin copy keeps its time"
+  cmp -s "$profile/config.pro" "$master" || fail "config.pro not replaced after a move across"
+  head -c 200k /dev/zero >"$bin/filler"
+  head -c 120k /dev/zero | tr '\0' 'x' >"$profile/config.pro"
+  cp "$profile/config.pro" "$work/big.pro"
+  launch "" "$project"
+  expect_contains "$work/out" "[WARNING] Could not move config.pro to Vantor_Sweep bin. It was left unchanged." \
+    "full bin reported"
+  cmp -s "$profile/config.pro" "$work/big.pro" || fail "config.pro changed although its backup failed"
+  expect_eq "$(cat "$bin$profile/config.pro")" $'second own config\r' "older bin copy intact"
+  [ -z "$(find "$bin" -name '*.vpart*')" ] || fail "a partial copy was left in the bin"
+  umount "$bin"
+  trap 'rm -rf "$work"' EXIT
+else
+  echo "SKIPPED: the bin on a full volume (mount of a tmpfs was refused)"
+fi
 
 echo "-- CP_Creo_Cmd starts its program without any installation"
 printf 'CP_Countdown=None\r\nCP_Launch_Sweep=No\r\nCP_Creo_Cmd=%s\r\n' "$ptc/Creo 9.0.2.0/Parametric/bin/parametric.exe" >"$anchor/Vantor.ini"
