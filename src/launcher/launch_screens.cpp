@@ -10,18 +10,6 @@ namespace {
 constexpr std::string_view kLoading = "Loading ";
 constexpr std::string_view kWith = " with ";
 
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// The first `count` characters of UTF-8 text.
-std::string FirstCharacters(std::string_view text, std::size_t count) {
-  std::size_t at = 0;
-  for (std::size_t seen = 0; at < text.size(); ++at) {
-    if (IsContinuationByte(text[at])) continue;
-    if (seen++ == count) break;
-  }
-  return std::string(text.substr(0, at));
-}
-
 std::string Spaces(std::size_t used) {
   return used < box::kTextWidth ? std::string(box::kTextWidth - used, ' ') : std::string();
 }
@@ -33,13 +21,6 @@ void PrintRule(Console& console, std::string_view left, std::string_view right) 
 }
 
 }  // namespace
-
-std::size_t TextWidth(std::string_view text) {
-  std::size_t width = 0;
-  for (const char c : text)
-    if (!IsContinuationByte(c)) ++width;
-  return width;
-}
 
 void PrintLauncherBanner(Console& console, const std::string& targetFolder, PathStyle style) {
   console.Write("\n");

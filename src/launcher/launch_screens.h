@@ -17,7 +17,4 @@ std::string LaunchBoxModelName(const std::string& model, const std::string& vers
 // The launch box and the SHIFT hint under it.
 void PrintLaunchBox(Console& console, const std::string& model, const std::string& versionLabel);
 
-// Characters, not bytes, of UTF-8 text: each shows as one console cell.
-std::size_t TextWidth(std::string_view text);
-
 }  // namespace vantor

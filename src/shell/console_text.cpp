@@ -28,7 +28,7 @@ void PrintFolderRows(Console& console, std::string_view folder, PathStyle style)
   PrintRule(console, box::kTeeLeft, box::kSingle, box::kTeeRight);
   console.Write("  " + std::string(box::kSide) + " ");
   Print(console, color::kDarkGrey, "Target Folder: ");
-  Print(console, color::kGrey, PadRight(ShortenPath(folder, style), kShortPathLimit));
+  Print(console, color::kGrey, PadToWidth(ShortenPath(folder, style), kShortPathLimit));
   Print(console, color::kDarkGrey, " " + std::string(box::kSide) + "\n");
 }
 
@@ -53,16 +53,17 @@ void PrintHeaderBox(Console& console, const HeaderBox& header, PathStyle style) 
 }
 
 std::string ShortenPath(std::string_view path, PathStyle style) {
-  if (path.size() <= kShortPathLimit) return std::string(path);
+  // Counted in characters: a folder named in any script keeps the border in place.
+  if (TextWidth(path) <= kShortPathLimit) return std::string(path);
   const std::string_view marker = style == PathStyle::Windows ? ":\\" : "";
   std::string prefix;
   if (!marker.empty()) {
     const auto at = path.find(marker);
     if (at != std::string_view::npos) prefix = std::string(path.substr(0, at + marker.size()));
   }
-  const int tailLength = 40 - static_cast<int>(prefix.size());
-  if (tailLength <= 0) return std::string(path.substr(0, kShortPathLimit));
-  std::string tail(path.substr(path.size() - static_cast<std::size_t>(tailLength)));
+  const int tailLength = 40 - static_cast<int>(TextWidth(prefix));
+  if (tailLength <= 0) return FirstCharacters(path, kShortPathLimit);
+  std::string tail = LastCharacters(path, static_cast<std::size_t>(tailLength));
   const char separator = Separator(style);
   const auto first = tail.find(separator);
   tail = first == std::string::npos ? separator + tail : tail.substr(first);

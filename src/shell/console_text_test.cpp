@@ -41,6 +41,17 @@ TEST(ShortenPath, FortyFourCharacterDrivePath) {
   EXPECT_EQ(ShortenPath(path, kWin), "C:\\...\\cccccccccc\\dddddddddd\\eeee");
 }
 
+TEST(ShortenPath, CountsCharactersNotBytes) {
+  // 43 characters, 86 bytes: short enough to stay whole.
+  std::string twoByte;
+  for (int i = 0; i < 40; ++i) twoByte += "\xC3\xA4";
+  EXPECT_EQ(ShortenPath("C:\\" + twoByte, kWin), "C:\\" + twoByte);
+  // One character more: the tail is cut at a character, never inside one.
+  std::string tail;
+  for (int i = 0; i < 37; ++i) tail += "\xC3\xA4";
+  EXPECT_EQ(ShortenPath("C:\\ab\\" + twoByte, kWin), "C:\\...\\" + tail);
+}
+
 TEST(ClearLine, PrintsCarriageReturnSpacesCarriageReturn) {
   RecordingConsole console;
   ClearLine(console, 3);
@@ -58,6 +69,14 @@ TEST(HeaderBox, FolderRowsPadTheShortenedPath) {
                                " \xBA\n" + "  \xC8" + std::string(60, '\xCD') + "\xBC\n";
   EXPECT_EQ(bytes, expected);
   EXPECT_EQ(console.color(), color::kDarkGrey);
+
+  // The right border stays in place for a folder named outside ASCII.
+  RecordingConsole wide;
+  PrintHeaderBox(wide, {"Title ", " - v5.3", std::string("C:\\Tr\xC3\xA4ger \xE6\x97\xA5")}, kWin);
+  EXPECT_NE(
+      wide.Text().find("C:\\Tr\xC3\xA4ger \xE6\x97\xA5" + std::string(43 - 11, ' ') + " \u2551\n"),
+      std::string::npos)
+      << wide.Text();
 }
 
 }  // namespace

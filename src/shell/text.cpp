@@ -42,6 +42,40 @@ std::string PadRight(std::string_view text, std::size_t width) {
   return out;
 }
 
+namespace {
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+}  // namespace
+
+std::size_t TextWidth(std::string_view text) {
+  std::size_t width = 0;
+  for (const char c : text)
+    if (!IsContinuationByte(c)) ++width;
+  return width;
+}
+
+std::string FirstCharacters(std::string_view text, std::size_t count) {
+  std::size_t at = 0;
+  for (std::size_t seen = 0; at < text.size(); ++at) {
+    if (IsContinuationByte(text[at])) continue;
+    if (seen++ == count) break;
+  }
+  return std::string(text.substr(0, at));
+}
+
+std::string LastCharacters(std::string_view text, std::size_t count) {
+  std::size_t at = text.size();
+  for (std::size_t seen = 0; at > 0 && seen < count;)
+    if (!IsContinuationByte(text[--at])) ++seen;
+  return std::string(text.substr(at));
+}
+
+std::string PadToWidth(std::string_view text, std::size_t width) {
+  std::string out(text);
+  const std::size_t used = TextWidth(text);
+  if (used < width) out.append(width - used, ' ');
+  return out;
+}
+
 bool IsWholeNumber(std::string_view text) {
   if (text.empty()) return false;
   for (const char c : text)

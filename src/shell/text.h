@@ -15,6 +15,13 @@ bool StartsWith(std::string_view text, std::string_view prefix);
 bool EndsWith(std::string_view text, std::string_view suffix);
 // `text` followed by spaces up to `width` (never cut).
 std::string PadRight(std::string_view text, std::size_t width);
+// Characters, not bytes, of UTF-8 text: each shows as one console cell.
+std::size_t TextWidth(std::string_view text);
+// The first, or the last, `count` characters of UTF-8 text.
+std::string FirstCharacters(std::string_view text, std::size_t count);
+std::string LastCharacters(std::string_view text, std::size_t count);
+// `text` followed by spaces up to `width` characters (never cut).
+std::string PadToWidth(std::string_view text, std::size_t width);
 // True for "0", "12", ...: decimal digits only, at least one.
 bool IsWholeNumber(std::string_view text);
 
