@@ -617,4 +617,6 @@ if (Get-Variable -Name VantorNoWindow -ValueOnly -ErrorAction SilentlyContinue) 
 $script:WindowsFormsLoaded = Initialize-WindowsForm
 $vantorExitCode = 0
 try { $vantorExitCode = Invoke-RestoreWindow -RecycleDir (ConvertFrom-VantorText '%RECYCLE_DIR%') -LogFile (ConvertFrom-VantorText '%LOG_FILE%') -Version (ConvertFrom-VantorText '%VERSION%') -Days (ConvertFrom-VantorText '%DAYS%') -SelectRow ${function:Show-RestoreGrid} -ShowMessage ${function:Show-RestoreMessage} } catch { Write-Host ('Restore failed: ' + $_.Exception.Message) }
+# The program reads the outcome from this file too: on Linux an exit code wraps at 256.
+try { [System.IO.File]::WriteAllText((ConvertFrom-VantorText '%RESULT_FILE%'), [string]$vantorExitCode) } catch { }
 exit $vantorExitCode

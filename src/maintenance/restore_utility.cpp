@@ -1,8 +1,13 @@
 #include "maintenance/restore_utility.h"
 
+#include <filesystem>
+
+#include "maintenance/purge_settings.h"
+
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/paths.h"
+#include "shell/text.h"
 
 namespace vantor {
 namespace {
@@ -25,6 +30,11 @@ constexpr unsigned kOutcome = kTopmost | kSystemModal | kSetForeground;
 }  // namespace mb
 
 const std::string kRule(56, '=');
+
+void RemoveFile(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(ToFsPath(path), ignored);
+}
 
 // The bin and its log must both be there before the window is worth opening.
 bool CheckPreconditions(Context& context, const std::string& bin, const std::string& log) {
@@ -73,12 +83,26 @@ void PrintRestoreNotice(Console& console) {
 }
 
 std::string FillRestoreScript(std::string_view script, const std::string& binFolder,
-                              const std::string& logFile, const std::string& days) {
+                              const std::string& logFile, const std::string& days,
+                              const std::string& resultFile) {
   // Base64 keeps quotes, "$(...)" and non-ASCII names in paths plain data.
   std::string text = FillPlaceholder(script, "%RECYCLE_DIR%", EncodeScriptText(binFolder));
   text = FillPlaceholder(text, "%LOG_FILE%", EncodeScriptText(logFile));
   text = FillPlaceholder(text, "%VERSION%", EncodeScriptText(kVersionText));
-  return FillPlaceholder(text, "%DAYS%", EncodeScriptText(days));
+  text = FillPlaceholder(text, "%DAYS%", EncodeScriptText(days));
+  return FillPlaceholder(text, "%RESULT_FILE%", EncodeScriptText(resultFile));
+}
+
+std::string RestoreResultPath(System& system) {
+  return system.TempFolder() + "Vantor_Result_" + std::to_string(system.ProcessId()) + ".txt";
+}
+
+int ReadRestoreResult(const std::string& resultFile, int processExitCode) {
+  const auto lines = ReadTextLines(resultFile);
+  if (!lines || lines->empty()) return processExitCode;
+  const std::string text = Trim(lines->front());
+  const auto code = ParseWholeNumber(text);
+  return code ? static_cast<int>(*code) : processExitCode;
 }
 
 std::optional<MessageBoxRequest> RestoreOutcome(int exitCode) {
@@ -101,10 +125,14 @@ void RunRestoreUtility(Context& context) {
   PrintRestoreNotice(context.console);
   const auto script = EmbeddedScript(kScriptName);
   if (!script) return;
+  const std::string resultFile = RestoreResultPath(context.system);
+  RemoveFile(resultFile);  // a stale one from an earlier process of the same id
   const auto exitCode =
-      context.scripts.RunScriptFromStdin(FillRestoreScript(*script, bin, log, days));
+      context.scripts.RunScriptFromStdin(FillRestoreScript(*script, bin, log, days, resultFile));
+  const int code = exitCode ? ReadRestoreResult(resultFile, *exitCode) : 0;
+  RemoveFile(resultFile);
   if (!exitCode) return;
-  const auto outcome = RestoreOutcome(*exitCode);
+  const auto outcome = RestoreOutcome(code);
   if (!outcome) return;
   context.system.BringMessageBoxForward();
   context.system.ShowMessageBox(RestoreCaption(), outcome->text, outcome->style);

@@ -21,9 +21,16 @@ std::string ReadRetentionDays(const std::string& anchorFolder, PathStyle style);
 // What the console shows while the window is open.
 void PrintRestoreNotice(Console& console);
 
-// The restore window template with its four values filled in.
+// The restore window template with its values filled in. The window also
+// writes its exit code into `resultFile`: on Linux an exit code wraps at 256.
 std::string FillRestoreScript(std::string_view script, const std::string& binFolder,
-                              const std::string& logFile, const std::string& days);
+                              const std::string& logFile, const std::string& days,
+                              const std::string& resultFile);
+
+// Temp folder + "Vantor_Result_" + process id + ".txt".
+std::string RestoreResultPath(System& system);
+// The exit code the window wrote into `resultFile`, else `processExitCode`.
+int ReadRestoreResult(const std::string& resultFile, int processExitCode);
 
 struct MessageBoxRequest {
   std::string text;

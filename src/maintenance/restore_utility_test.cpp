@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/platform.h"
 #include "shell/paths.h"
 #include "testing/fakes.h"
@@ -89,21 +91,21 @@ TEST(RestoreScript, FillsTheFourValuesAsBase64InOrder) {
   const std::string script =
       "$b = '%RECYCLE_DIR%'; $l = '%LOG_FILE%'; $v = '%VERSION%'; $d = '%DAYS%'; '%DAYS%'";
   EXPECT_EQ(FillRestoreScript(script, "C:\\Tools\\Vantor\\Vantor_Sweep",
-                              "C:\\Tools\\Vantor\\Vantor_Sweep\\Vantor_Sweep.log", "14"),
+                              "C:\\Tools\\Vantor\\Vantor_Sweep\\Vantor_Sweep.log", "14", "r"),
             "$b = 'QzpcVG9vbHNcVmFudG9yXFZhbnRvcl9Td2VlcA=='; "
             "$l = 'QzpcVG9vbHNcVmFudG9yXFZhbnRvcl9Td2VlcFxWYW50b3JfU3dlZXAubG9n'; "
             "$v = 'NS4z'; $d = 'MTQ='; 'MTQ='");
   // Quotes, a typographic apostrophe and a subexpression stay data.
-  EXPECT_EQ(FillRestoreScript("'%RECYCLE_DIR%'", "D:\\Bob's \u2019$(x)", "", ""),
+  EXPECT_EQ(FillRestoreScript("'%RECYCLE_DIR%'", "D:\\Bob's \u2019$(x)", "", "", ""),
             "'RDpcQm9iJ3Mg4oCZJCh4KQ=='");
 }
 
 TEST(RestoreScript, TheEmbeddedTemplateHasEveryPlaceholderOnce) {
   const auto script = EmbeddedScript("restore_window.ps1");
   ASSERT_TRUE(script.has_value());
-  const std::string filled = FillRestoreScript(*script, "/a", "/a/b", "14");
+  const std::string filled = FillRestoreScript(*script, "/a", "/a/b", "14", "/t/r.txt");
   EXPECT_EQ(filled.find('%' + std::string("RECYCLE_DIR%")), std::string::npos);
-  for (const char* name : {"%RECYCLE_DIR%", "%LOG_FILE%", "%VERSION%", "%DAYS%"}) {
+  for (const char* name : {"%RECYCLE_DIR%", "%LOG_FILE%", "%VERSION%", "%DAYS%", "%RESULT_FILE%"}) {
     const std::string_view text = *script;
     const auto first = text.find(name);
     ASSERT_NE(first, std::string_view::npos) << name;
@@ -112,6 +114,24 @@ TEST(RestoreScript, TheEmbeddedTemplateHasEveryPlaceholderOnce) {
   EXPECT_EQ(filled.find("%LOG_FILE%"), std::string::npos);
   EXPECT_EQ(filled.find("%VERSION%"), std::string::npos);
   EXPECT_EQ(filled.find("%DAYS%"), std::string::npos);
+  EXPECT_EQ(filled.find("%RESULT_FILE%"), std::string::npos);
+}
+
+TEST(ReadRestoreResult, TheWrittenCodeWinsOverAWrappedExitCode) {
+  TempDir dir;
+  const std::string file = dir / "result.txt";
+  struct Case {
+    const char* content;  // nullptr: no file
+    int exitCode;
+    int expected;
+  };
+  for (const Case& c :
+       {Case{"356", 100, 356}, Case{"0\r\n", 0, 0}, Case{nullptr, 103, 103}, Case{"", 101, 101},
+        Case{"-5", 101, 101}, Case{"12x", 101, 101}, Case{"99999999999", 101, 101}}) {
+    std::filesystem::remove(ToFsPath(file));
+    if (c.content) WriteFile(file, c.content);
+    EXPECT_EQ(ReadRestoreResult(file, c.exitCode), c.expected) << (c.content ? c.content : "none");
+  }
 }
 
 class RestoreUtilityJob : public ::testing::Test {
@@ -162,7 +182,8 @@ TEST_F(RestoreUtilityJob, RunsTheFilledWindowAndReportsTheCount) {
   EXPECT_EQ(world.console.spans(), notice.spans());
   ASSERT_EQ(world.scripts.stdinScripts.size(), 1u);
   EXPECT_EQ(world.scripts.stdinScripts[0],
-            FillRestoreScript(*EmbeddedScript("restore_window.ps1"), bin, log, "21"));
+            FillRestoreScript(*EmbeddedScript("restore_window.ps1"), bin, log, "21",
+                              RestoreResultPath(world.system)));
   ASSERT_EQ(world.system.messageBoxes.size(), 1u);
   EXPECT_EQ(world.system.messageBoxes[0].first, "Vantor Restore - v5.3");
   EXPECT_EQ(world.system.messageBoxes[0].second,
