@@ -183,6 +183,23 @@ Describe 'vantor /R on Linux' {
         $run.Output | Should -BeExactly "[$script:Caption] The Vantor Sweep History Log was not found.`n"
     }
 
+    It 'counts past 255 restored files, where an exit code would wrap' {
+        $world = New-Anchor
+        $project = [System.IO.Path]::GetFullPath([System.IO.Path]::Combine($world.Anchor, '..', 'many'))
+        $mirror = [System.IO.Path]::Combine($world.Bin, $project.TrimStart('/'))
+        $null = [System.IO.Directory]::CreateDirectory($mirror)
+        $lines = New-Object 'System.Collections.Generic.List[string]'
+        foreach ($i in 1..256) {
+            $name = 'f{0:000}.log' -f $i
+            [System.IO.File]::WriteAllText([System.IO.Path]::Combine($mirror, $name), 'x')
+            $lines.Add('2024-05-03 10:00:00 | ' + $name.PadRight(35) + ' | ' + $project.PadRight(87) + ' | (1.0 B) [Clutter]')
+        }
+        [System.IO.File]::WriteAllText($world.Log, (($lines | ForEach-Object { $_ + "`r`n" }) -join ''), $script:Utf8)
+        $run = Invoke-Vantor $world @('/R')
+        $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 256 file(s) to their original locations.`n")
+        [System.IO.Directory]::GetFiles($project).Count | Should -Be 256
+    }
+
     It 'round-trips a folder swept with vantor /C' {
         $world = New-Anchor
         $project = New-Project $world
