@@ -29,6 +29,7 @@ function global:Out-GridView {
 function Invoke-Restore([string]$Name, [scriptblock[]]$Step) {
     $payload = New-FilledScript -Template 'restore_window.ps1' -Folder $Scratch -Text @{
         '%RECYCLE_DIR%' = $bin; '%LOG_FILE%' = $log; '%VERSION%' = '5.3'; '%DAYS%' = '14'
+        '%RESULT_FILE%' = [System.IO.Path]::Combine($Scratch, 'Vantor_Result.txt')
     }
     $global:LASTEXITCODE = 0
     $null = Invoke-DrivenScript -Name $Name -Run { & $payload } -Step $Step
@@ -47,6 +48,8 @@ function Confirm-Message([string]$Expected, [string]$Picture) {
 $global:RestorePick = @('bracket.prt.2', 'std.out')
 $code = Invoke-Restore 'restore two rows' @()
 Assert-Equal 102 $code 'exit code after restoring two files'
+$result = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($Scratch, 'Vantor_Result.txt'))
+Assert-Equal '102' $result 'outcome written for the program'
 $left = @([System.IO.Directory]::GetFiles($project) | ForEach-Object { [System.IO.Path]::GetFileName($_) })
 $left = @($left | Sort-Object)
 Assert-Equal 'bracket.prt.2 bracket.prt.3 std.out' ($left -join ' ') 'files in the project'
