@@ -71,17 +71,29 @@ fi
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # Runs a scenario script in the host; a hung window is stopped at the time
-# limit after showing what the scenario had printed so far.
+# limit after showing what the scenario had printed so far. Wine now and then
+# fails to create the first window of a session ("Error creating window
+# handle"); the scenario then runs once more on a fresh scratch folder.
 run_scenario() {  # seconds script.ps1 [argument ...]
   local limit=$1 script=$2
   shift 2
-  local rc=0
-  set +e
-  timeout -k 5 "$limit" wine "$host" "$(winpath "$script")" "$@" > >(grep -v 'FS volume label') 2>&1
-  rc=$?
-  set -e
-  if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
-    echo "FAIL: $(basename "$script") hit its time limit of $limit s" >&2
-  fi
+  local rc=0 attempt log="$scratch.log"
+  for attempt in 1 2; do
+    set +e
+    # To a file, not a pipe: Wine's helper processes keep a pipe open.
+    timeout -k 5 "$limit" wine "$host" "$(winpath "$script")" "$@" >"$log" 2>&1
+    rc=$?
+    grep -v 'FS volume label' "$log" || true
+    set -e
+    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+      echo "FAIL: $(basename "$script") hit its time limit of $limit s" >&2
+      return "$rc"
+    fi
+    [ "$rc" -ne 0 ] && [ "$attempt" -eq 1 ] && grep -q 'Error creating window handle' "$log" || break
+    echo "note: Wine could not create a window handle; running $(basename "$script") once more"
+    rm -rf "$scratch"
+    mkdir -p "$scratch"
+    sleep 2
+  done
   return "$rc"
 }
