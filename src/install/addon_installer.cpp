@@ -7,7 +7,10 @@
 #include <sstream>
 
 #include "install/option_merge.h"
+#include "install/package_placement.h"
+#include "install/package_staging.h"
 #include "install/setup.h"
+#include "maintenance/size_text.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/paths.h"
@@ -33,9 +36,11 @@ AddOnPaths AddOnPathsOf(const std::string& anchor, PathStyle style) {
   return paths;
 }
 
+// A link is never read through: it may point at any file of the machine.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(ToFsPath(path), ec)) return std::nullopt;
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(ToFsPath(path), ec)))
+    return std::nullopt;
   std::ifstream in(ToFsPath(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream content;
@@ -129,13 +134,12 @@ bool IntegrateFiles(Console& console, const AddOnPaths& paths) {
 }
 
 // True when a backup of the master configuration was made by this run; a
-// backup left by an earlier run is never restored over newer settings.
+// backup left by an earlier run is never restored over newer settings. The
+// backup replaces whatever stood at its name (a link is not written through).
 bool BackUpMasterConfig(const AddOnPaths& paths) {
   if (!PathExists(paths.masterConfig)) return false;
-  std::error_code ec;
-  std::filesystem::copy_file(ToFsPath(paths.masterConfig), ToFsPath(paths.backup),
-                             std::filesystem::copy_options::overwrite_existing, ec);
-  return !ec;
+  const auto content = ReadWholeFile(paths.masterConfig);
+  return content && ReplaceFileAtomically(paths.backup, *content);
 }
 
 void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, bool backedUp) {
@@ -151,12 +155,52 @@ void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, boo
   if (saved && ReplaceFileAtomically(paths.masterConfig, *saved)) RemoveFile(paths.backup);
 }
 
-bool ExtractPackage(Context& context, const std::string& archive, const std::string& home) {
-  const ProgramCall call = ExtractArchiveCommand(archive, home);
-  const auto finished = context.system.RunProgram(call.program, call.arguments);
-  if (!finished) return false;
-  if (!finished->output.empty()) context.console.Write(finished->output);
-  return finished->exitCode == 0;
+std::string StageFailureText(const StagedPackage& staged) {
+  switch (staged.outcome) {
+    case StageOutcome::TarMissing:
+      return "[!] Extraction failed: tar could not be started. Aborting.\n";
+    case StageOutcome::OutsideFolder:
+      return "[!] Package refused: entry '" + staged.entry +
+             "' points outside its folder. Nothing was installed.\n";
+    case StageOutcome::LinkOrDevice:
+      return "[!] Package refused: entry '" + staged.entry +
+             "' is a link or a special file. Nothing was installed.\n";
+    case StageOutcome::TooLarge:
+      return "[!] Package refused: it would expand past " + FormatSize(staged.limit) +
+             ". Nothing was installed.\n";
+    case StageOutcome::NoStagingFolder:
+      return "[!] Could not create a staging folder in Vantor_Home. Aborting.\n";
+    case StageOutcome::Corrupt:
+    case StageOutcome::Staged:
+      break;
+  }
+  return "[!] Extraction failed (Corrupt ZIP?). Aborting.\n";
+}
+
+std::string PlacementFailureText(const Placement& placement) {
+  switch (placement.outcome) {
+    case PlaceOutcome::LinkInHome:
+      return "[!] Install stopped: " + placement.path +
+             " is a link or a special file. Nothing was installed.\n";
+    case PlaceOutcome::FolderInTheWay:
+      return "[!] Install stopped: a folder stands where the package has the file " +
+             placement.path + ". Nothing was installed.\n";
+    case PlaceOutcome::NotBinned:
+      return "[!] Install stopped: " + placement.path +
+             " could not be moved into the sweep bin. Aborting.\n";
+    case PlaceOutcome::MoveFailed:
+    case PlaceOutcome::Placed:
+      break;
+  }
+  return "[!] Install stopped: " + placement.path + " could not be written. Aborting.\n";
+}
+
+// Vantor_Home and its Settings folder are written below: as links they
+// would lead the writes anywhere.
+std::string LinkedHomeFolder(const AddOnPaths& paths) {
+  for (const std::string* folder : {&paths.home, &paths.settings})
+    if (IsLink(*folder)) return *folder;
+  return {};
 }
 
 }  // namespace
@@ -195,7 +239,13 @@ void InstallAddOn(Context& context) {
     RunClosingCountdown(context, kCountdownSeconds);
     return;
   }
-  const AddOnPaths paths = AddOnPathsOf(context.anchorFolder, context.Style());
+  AddOnPaths paths = AddOnPathsOf(context.anchorFolder, context.Style());
+  if (const std::string linked = LinkedHomeFolder(paths); !linked.empty()) {
+    PrintLine(console, "\n  ", color::kRed,
+              PlacementFailureText({PlaceOutcome::LinkInHome, linked}));
+    RunClosingCountdown(context, kCountdownSeconds);
+    return;
+  }
   if (!IsDirectory(paths.settings)) {
     CreateFolders(paths.settings);
     PrintLine(console, "  ", color::kDarkGrey, "[*] Initializing Vantor_Home foundation...\n");
@@ -203,12 +253,25 @@ void InstallAddOn(Context& context) {
   const bool backedUp = BackUpMasterConfig(paths);
 
   PrintLine(console, "\n  ", color::kDarkGrey, "[*] Extracting Payload...\n");
-  if (!ExtractPackage(context, archive, paths.home)) {
-    PrintLine(console, "  ", color::kRed, "[!] Extraction failed (Corrupt ZIP?). Aborting.\n");
+  const StagedPackage staged = StagePackage(context, archive, paths.home);
+  if (staged.outcome != StageOutcome::Staged) {
+    PrintLine(console, "  ", color::kRed, StageFailureText(staged));
     RunClosingCountdown(context, kCountdownSeconds);
     return;
   }
-  if (!IsDirectory(paths.integration)) {
+  // The package's own Integration folder is merged from the staging folder;
+  // whatever else lies in Vantor_Home\Integration is not the package's.
+  paths.integration = StagedTopFolder(staged.folder, "Integration", context.Style());
+  const Placement placed =
+      PlaceStagedPackage(context, staged.folder, paths.home, paths.integration);
+  if (placed.outcome != PlaceOutcome::Placed) {
+    DiscardStaging(staged.folder);
+    PrintLine(console, "  ", color::kRed, PlacementFailureText(placed));
+    RunClosingCountdown(context, kCountdownSeconds);
+    return;
+  }
+  if (paths.integration.empty()) {
+    DiscardStaging(staged.folder);
     PrintLine(console, "  ", color::kGreen,
               "[+] Package extracted. (No dynamic integration files found).\n");
     RunClosingCountdown(context, kCountdownSeconds);
@@ -216,13 +279,13 @@ void InstallAddOn(Context& context) {
   }
 
   const bool masterExisted = PathExists(paths.masterConfig);
-  if (!IntegrateFiles(console, paths)) {
+  const bool integrated = IntegrateFiles(console, paths);
+  DiscardStaging(staged.folder);
+  if (!integrated) {
     RollBack(console, paths, masterExisted, backedUp);
     RunClosingCountdown(context, kCountdownSeconds);
     return;
   }
-  std::error_code ec;
-  std::filesystem::remove_all(ToFsPath(paths.integration), ec);
   if (backedUp) RemoveFile(paths.backup);
   PrintLine(console, "\n  ", color::kGreen, "[+] Add-on Successfully Integrated.\n");
   RunClosingCountdown(context, kCountdownSeconds);

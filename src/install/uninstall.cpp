@@ -67,6 +67,18 @@ void RemoveDesktopShortcuts(Context& context) {
   RemoveDesktopLink(console, JoinPath(desktop, "Vantor Restore.lnk", style), "Restore");
 }
 
+// Windows refuses to delete a read-only file, and a user may have marked
+// one in the folder; links are left as they are, never followed.
+void AllowDeletion(const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code fileError;
+    if (fs::is_regular_file(it->symlink_status(fileError)))
+      fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, fileError);
+  }
+}
+
 void RemoveStartMenuFolder(Context& context) {
   Console& console = context.console;
   console.Write("\n");
@@ -82,7 +94,10 @@ void RemoveStartMenuFolder(Context& context) {
   std::error_code ec;
   const bool exists = std::filesystem::exists(start, ec);
   if (!ec && !exists) return;
-  if (!ec) std::filesystem::remove_all(start, ec);
+  if (!ec) {
+    AllowDeletion(start);
+    std::filesystem::remove_all(start, ec);
+  }
   if (ec)
     PrintIndented(console, color::kYellow,
                   "[!] Failed to remove Start Menu folder: " + ec.message() + "\n");

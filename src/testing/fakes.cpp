@@ -76,6 +76,7 @@ std::optional<int> FakeSystem::RunPowerShellWithInput(const std::vector<std::str
 std::optional<ProcessOutput> FakeSystem::RunProgram(const std::string& program,
                                                     const std::vector<std::string>& arguments) {
   programRuns.emplace_back(program, arguments);
+  if (runRealPrograms) return RealSystem().RunProgram(program, arguments);
   return programOutput;
 }
 

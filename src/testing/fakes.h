@@ -58,7 +58,7 @@ class FakeSystem final : public System {
   std::string modulePath = "C:\\Tools\\Vantor\\Vantor.exe";
   std::string tempFolder = "C:\\Users\\me\\AppData\\Local\\Temp\\";
   std::string currentDirectory = "C:\\Work";
-  std::deque<int> keys;  // -1 once empty
+  std::deque<int> keys;           // -1 once empty
   std::deque<std::string> lines;  // for ReadLine; none once empty
   bool shiftHeld = false;
   std::map<std::string, std::string> environment;
@@ -67,6 +67,7 @@ class FakeSystem final : public System {
   std::optional<ProcessOutput> powershellOutput = ProcessOutput{};
   std::vector<std::pair<std::string, std::vector<std::string>>> programRuns;
   std::optional<ProcessOutput> programOutput = ProcessOutput{};
+  bool runRealPrograms = false;  // RunProgram records, then runs the real program
   struct ShellOpenCall {
     std::string file, parameters, folder;
   };

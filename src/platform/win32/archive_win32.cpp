@@ -21,4 +21,8 @@ ProgramCall ExtractArchiveCommand(const std::string& archive, const std::string&
   return {SystemTar(), {"-xf", archive, "-C", destination}};
 }
 
+ProgramCall ListArchiveCommand(const std::string& archive, ArchiveListing listing) {
+  return {SystemTar(), {listing == ArchiveListing::Names ? "-tf" : "-tvf", archive}};
+}
+
 }  // namespace vantor

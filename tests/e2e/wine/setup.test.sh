@@ -114,6 +114,7 @@ printf 'link' > "$desktop/Tools.lnk"
 printf 'link' > "$desktop/Vantor Restore.lnk"
 printf 'link' > "$desktop/Elsewhere.lnk"
 printf 'notes' > "$start_menu/notes.txt"
+chmod a-w "$start_menu/notes.txt"  # Wine reads it as read-only, which blocks a plain delete
 
 uninstall_bytes() {
   box 'Uninstalling Vantor Environment Setup...'

@@ -1,0 +1,121 @@
+#include "install/package_staging.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "install/package_listing.h"
+#include "shell/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace vantor {
+namespace {
+
+constexpr int kStagingNameAttempts = 8;
+
+struct Listed {
+  StageOutcome outcome = StageOutcome::Staged;
+  std::string output;
+};
+
+Listed RunListing(System& system, const std::string& archive, ArchiveListing kind) {
+  const ProgramCall call = ListArchiveCommand(archive, kind);
+  const auto finished = system.RunProgram(call.program, call.arguments);
+  if (!finished) return {StageOutcome::TarMissing, {}};
+  if (finished->exitCode != 0) return {StageOutcome::Corrupt, {}};
+  return {StageOutcome::Staged, finished->output};
+}
+
+StageOutcome OutcomeOf(EntryProblem problem) {
+  switch (problem) {
+    case EntryProblem::OutsideFolder:
+      return StageOutcome::OutsideFolder;
+    case EntryProblem::LinkOrDevice:
+      return StageOutcome::LinkOrDevice;
+    case EntryProblem::Unreadable:
+      return StageOutcome::Corrupt;
+    case EntryProblem::None:
+      break;
+  }
+  return StageOutcome::Staged;
+}
+
+StagedPackage CheckArchiveListing(System& system, const std::string& archive, std::uint64_t limit) {
+  const Listed names = RunListing(system, archive, ArchiveListing::Names);
+  if (names.outcome != StageOutcome::Staged) return {names.outcome, {}, {}, limit};
+  const Listed details = RunListing(system, archive, ArchiveListing::Details);
+  if (details.outcome != StageOutcome::Staged) return {details.outcome, {}, {}, limit};
+  const ListingVerdict verdict = CheckListing(names.output, details.output);
+  if (verdict.problem != EntryProblem::None)
+    return {OutcomeOf(verdict.problem), {}, verdict.entry, limit};
+  if (verdict.expandedBytes > limit) return {StageOutcome::TooLarge, {}, {}, limit};
+  return {StageOutcome::Staged, {}, {}, limit};
+}
+
+// A folder made by this call under a name nobody can guess: an existing
+// folder or link of that name is never used.
+std::optional<std::string> CreateStagingFolder(const std::string& home, PathStyle style) {
+  for (int attempt = 0; attempt < kStagingNameAttempts; ++attempt) {
+    const std::string folder = JoinPath(home, ".Vantor_Staging_" + UnpredictableName(), style);
+    std::error_code ec;
+    if (fs::create_directory(ToFsPath(folder), ec) && !ec) return folder;
+  }
+  return std::nullopt;
+}
+
+// What tar unpacked, checked without following links: only folders and
+// files with one name each, no larger in sum than the limit.
+StagedPackage CheckStagedTree(const std::string& folder, std::uint64_t limit) {
+  std::error_code ec;
+  std::uint64_t total = 0;
+  fs::recursive_directory_iterator it(ToFsPath(folder), fs::directory_options::none, ec);
+  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    const std::string entry = FromFsPath(it->path().lexically_relative(ToFsPath(folder)));
+    std::error_code statusError;
+    const fs::file_status status = it->symlink_status(statusError);
+    if (statusError) return {StageOutcome::Corrupt, {}, entry, limit};
+    if (fs::is_directory(status)) continue;
+    if (!fs::is_regular_file(status) || it->hard_link_count(statusError) != 1 || statusError)
+      return {StageOutcome::LinkOrDevice, {}, entry, limit};
+    total += it->file_size(statusError);
+    if (statusError) return {StageOutcome::Corrupt, {}, entry, limit};
+    if (total > limit) return {StageOutcome::TooLarge, {}, {}, limit};
+  }
+  if (ec) return {StageOutcome::Corrupt, {}, {}, limit};
+  return {StageOutcome::Staged, folder, {}, limit};
+}
+
+StageOutcome Extract(Context& context, const std::string& archive, const std::string& folder) {
+  const ProgramCall call = ExtractArchiveCommand(archive, folder);
+  const auto finished = context.system.RunProgram(call.program, call.arguments);
+  if (!finished) return StageOutcome::TarMissing;
+  if (!finished->output.empty()) context.console.Write(finished->output);
+  return finished->exitCode == 0 ? StageOutcome::Staged : StageOutcome::Corrupt;
+}
+
+}  // namespace
+
+StagedPackage StagePackage(Context& context, const std::string& archive, const std::string& home) {
+  std::error_code ec;
+  const auto packageBytes = fs::file_size(ToFsPath(archive), ec);
+  if (ec) return {StageOutcome::Corrupt, {}, {}, 0};
+  const std::uint64_t limit = ExpansionLimit(packageBytes);
+  StagedPackage listed = CheckArchiveListing(context.system, archive, limit);
+  if (listed.outcome != StageOutcome::Staged) return listed;
+
+  const auto folder = CreateStagingFolder(home, context.Style());
+  if (!folder) return {StageOutcome::NoStagingFolder, {}, {}, limit};
+  const StageOutcome extracted = Extract(context, archive, *folder);
+  StagedPackage staged = extracted == StageOutcome::Staged
+                             ? CheckStagedTree(*folder, limit)
+                             : StagedPackage{extracted, {}, {}, limit};
+  if (staged.outcome != StageOutcome::Staged) DiscardStaging(*folder);
+  return staged;
+}
+
+void DiscardStaging(const std::string& folder) {
+  std::error_code ec;
+  fs::remove_all(ToFsPath(folder), ec);
+}
+
+}  // namespace vantor
