@@ -38,7 +38,9 @@ TEST(PackageListing, TheFirstRefusedEntryIsNamedAndSizesAddUp) {
     const ListingVerdict verdict = CheckListing(c.names, c.details);
     EXPECT_EQ(verdict.problem, c.problem) << c.names;
     EXPECT_EQ(verdict.entry, c.entry) << c.names;
-    if (c.problem == EntryProblem::None) EXPECT_EQ(verdict.expandedBytes, c.bytes);
+    if (c.problem == EntryProblem::None) {
+      EXPECT_EQ(verdict.expandedBytes, c.bytes);
+    }
   }
 }
 
