@@ -153,8 +153,8 @@ TEST(InstallAddOnJob, TheSamePackageInstalledTwiceGivesTheFilesOfOneInstall) {
   const testing::OptionFileShape tools{"tools", 20, 30, 30, 50, false, "\n"};
   WriteFile(addOn.master, testing::OptionFileBytes(user));
   const auto unpack = [&] {
-    WriteFile(addOn.integration + "/tools_config.pro", testing::OptionFileBytes(tools));
-    WriteFile(addOn.integration + "/tools_mapkeys.pro", testing::MapkeyLines(7, "tools"));
+    WriteFile(addOn.source + "/Integration/tools_config.pro", testing::OptionFileBytes(tools));
+    WriteFile(addOn.source + "/Integration/tools_mapkeys.pro", testing::MapkeyLines(7, "tools"));
   };
   unpack();
   addOn.Run();
