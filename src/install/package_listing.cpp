@@ -1,10 +1,12 @@
 #include "install/package_listing.h"
 
 #include <algorithm>
-#include <charconv>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <vector>
+
+#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {
@@ -41,11 +43,9 @@ std::vector<std::string> Fields(const std::string& line) {
 // devices, pipes and sockets), links, owner, group, then the size.
 std::optional<std::uint64_t> ParseSize(const std::vector<std::string>& fields) {
   if (fields.size() < 5) return std::nullopt;
-  const std::string& text = fields[4];
-  std::uint64_t size = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return size;
+  const auto size = ParseWholeNumber(fields[4], std::numeric_limits<std::int64_t>::max());
+  if (!size) return std::nullopt;
+  return static_cast<std::uint64_t>(*size);
 }
 
 }  // namespace

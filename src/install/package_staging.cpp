@@ -5,13 +5,12 @@
 
 #include "install/package_listing.h"
 #include "shell/paths.h"
+#include "shell/shared_constants.h"
 
 namespace fs = std::filesystem;
 
 namespace vantor {
 namespace {
-
-constexpr int kStagingNameAttempts = 8;
 
 struct Listed {
   StageOutcome outcome = StageOutcome::Staged;
@@ -55,7 +54,7 @@ StagedPackage CheckArchiveListing(System& system, const std::string& archive, st
 // A folder made by this call under a name nobody can guess: an existing
 // folder or link of that name is never used.
 std::optional<std::string> CreateStagingFolder(const std::string& home, PathStyle style) {
-  for (int attempt = 0; attempt < kStagingNameAttempts; ++attempt) {
+  for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
     const std::string folder = JoinPath(home, ".Vantor_Staging_" + UnpredictableName(), style);
     std::error_code ec;
     if (fs::create_directory(ToFsPath(folder), ec) && !ec) return folder;

@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "launcher/version_number.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/paths.h"
 #include "shell/script_host.h"
 #include "shell/text.h"
+#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {

@@ -27,13 +27,14 @@ std::string HistoryTimeNow() {
 
 std::string HistoryEntryLine(const std::string& time, const std::string& displayName,
                              const std::string& folder, std::uint64_t bytes) {
-  return time + " | " + PadRight(displayName, 35) + " | " + PadRight(folder, 87) + " | (" +
-         FormatSize(bytes) + ") [Clutter]";
+  return time + " | " + PadRight(displayName, kHistoryNameWidth) + " | " +
+         PadRight(folder, kHistoryFolderWidth) + " | (" + FormatSize(bytes) + ") [Clutter]";
 }
 
 std::string LaunchEventLine(const std::string& time, const std::string& versionLabel,
                             const std::string& targetFolder) {
-  return time + " | " + PadRight("LAUNCH - CP " + versionLabel, 35) + " | " + targetFolder;
+  return time + " | " + PadRight("LAUNCH - CP " + versionLabel, kHistoryNameWidth) + " | " +
+         targetFolder;
 }
 
 bool PrependHistoryLine(const std::string& logFile, const std::string& line, int lockTimeoutMs) {

@@ -6,11 +6,9 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "shell/shared_constants.h"
 
 namespace vantor {
-
-inline constexpr const char* kBinFolderName = "Vantor_Sweep";
-inline constexpr const char* kHistoryLogName = "Vantor_Sweep.log";
 
 std::string BinFolderOf(const std::string& anchorFolder, PathStyle style);
 std::string HistoryLogOf(const std::string& anchorFolder, PathStyle style);
@@ -28,7 +26,6 @@ std::string LaunchEventLine(const std::string& time, const std::string& versionL
 // Puts `line` above the log's lines, under the log's lock, replacing the
 // file whole. False when the line could not be written; the log is then
 // as it was. The lock is waited for as long as the sweep engine waits.
-inline constexpr int kHistoryLockTimeoutMs = 10000;
 bool PrependHistoryLine(const std::string& logFile, const std::string& line,
                         int lockTimeoutMs = kHistoryLockTimeoutMs);
 

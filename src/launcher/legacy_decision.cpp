@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "launcher/special_project.h"
-#include "launcher/version_number.h"
 #include "shell/console_text.h"
 #include "shell/script_host.h"
 #include "shell/text.h"
+#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {

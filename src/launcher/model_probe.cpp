@@ -1,7 +1,7 @@
 #include "launcher/model_probe.h"
 
-#include "launcher/version_number.h"
 #include "shell/script_host.h"
+#include "shell/whole_number.h"
 
 namespace vantor {
 

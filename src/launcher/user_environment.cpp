@@ -32,14 +32,16 @@ void CopyOver(const std::string& from, const std::string& to) {
 void PrintSwept(Console& console, const std::string& displayName) {
   console.Write("\n      ");
   Print(console, color::kYellow, "[INFO] ");
-  Print(console, color::kGrey, "Swept legacy " + displayName + " to Vantor_Sweep bin.\n");
+  Print(console, color::kGrey,
+        "Swept legacy " + displayName + " to " + std::string(kBinFolderName) + " bin.\n");
 }
 
 void PrintNotSwept(Console& console, const std::string& displayName) {
   console.Write("\n      ");
   Print(console, color::kYellow, "[WARNING] ");
   Print(console, color::kGrey,
-        "Could not move " + displayName + " to Vantor_Sweep bin. It was left unchanged.\n");
+        "Could not move " + displayName + " to " + std::string(kBinFolderName) +
+            " bin. It was left unchanged.\n");
 }
 
 struct ResetValues {

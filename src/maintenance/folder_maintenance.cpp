@@ -10,12 +10,12 @@
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/paths.h"
+#include "shell/shared_constants.h"
+#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {
 
-constexpr const char* kBinFolderName = "Vantor_Sweep";
-constexpr const char* kLogFileName = "Vantor_Sweep.log";
 constexpr int kSpinnerWidth = 70;
 constexpr int kCountdownSeconds = 12;
 
@@ -130,7 +130,7 @@ void RunSweep(Context& context, const std::string& target, const PurgeSettings& 
   console.SetColor(color::kGrey);
   const SweepInputs inputs{target,
                            bin,
-                           JoinPath(bin, kLogFileName, style),
+                           JoinPath(bin, kHistoryLogName, style),
                            *ParseWholeNumber(settings.keepCount),
                            *ParseWholeNumber(settings.maxDays),
                            clutter};

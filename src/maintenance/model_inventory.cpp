@@ -7,15 +7,10 @@
 #include "shell/console_text.h"
 #include "shell/paths.h"
 #include "shell/text.h"
+#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {
-
-bool AllDigits(std::string_view text) {
-  for (const char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 bool HasModelExtension(std::string_view lowerName, std::string_view extension) {
   const auto at = lowerName.find(extension);

@@ -1,8 +1,5 @@
 #include "maintenance/purge_settings.h"
 
-#include <charconv>
-#include <climits>
-
 #include "maintenance/clutter_rule.h"
 #include "shell/config_file.h"
 #include "shell/script_host.h"
@@ -53,15 +50,6 @@ void LoadPurgeSettings(PurgeSettings& settings, const std::string& path, Setting
 
 std::string EffectiveClutter(const PurgeSettings& settings) {
   return settings.projectClutter.empty() ? settings.masterClutter : settings.projectClutter;
-}
-
-std::optional<long> ParseWholeNumber(const std::string& value) {
-  if (!IsWholeNumber(value)) return std::nullopt;
-  long number = 0;
-  const char* end = value.data() + value.size();
-  const auto [stop, error] = std::from_chars(value.data(), end, number);
-  if (error != std::errc() || stop != end || number > INT_MAX) return std::nullopt;
-  return number;
 }
 
 }  // namespace vantor

@@ -28,8 +28,4 @@ void AppendRule(std::string& list, const std::string& rule);
 // The Special Project's rules when it has any, else the master's.
 std::string EffectiveClutter(const PurgeSettings& settings);
 
-// The whole number a setting must hold before it may stand bare in the
-// engine script: decimal digits only, at most 2147483647.
-std::optional<long> ParseWholeNumber(const std::string& value);
-
 }  // namespace vantor

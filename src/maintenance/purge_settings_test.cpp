@@ -101,15 +101,5 @@ TEST_F(SweepSettings, InTheAnchorFolderItsOwnProjectFileIsSwept) {
   EXPECT_EQ(EffectiveClutter(LoadSweepSettings(anchor, anchor, kPosix)), "*.tmp,VantorSP.ini");
 }
 
-TEST(ParseWholeNumber, AcceptsOnlyPlainDecimalDigitsThatFitAnInt) {
-  EXPECT_EQ(ParseWholeNumber("0"), 0);
-  EXPECT_EQ(ParseWholeNumber("21"), 21);
-  EXPECT_EQ(ParseWholeNumber("007"), 7);
-  EXPECT_EQ(ParseWholeNumber("2147483647"), 2147483647L);
-  for (const char* bad : {"", "abc", "-1", "+1", "1.5", "2; Remove-Item x", " 1", "1e3",
-                          "2147483648", "99999999999999999999"})
-    EXPECT_FALSE(ParseWholeNumber(bad)) << bad;
-}
-
 }  // namespace
 }  // namespace vantor

@@ -7,13 +7,13 @@
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/paths.h"
+#include "shell/shared_constants.h"
 #include "shell/text.h"
+#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {
 
-constexpr const char* kBinFolderName = "Vantor_Sweep";
-constexpr const char* kLogFileName = "Vantor_Sweep.log";
 constexpr const char* kScriptName = "restore_window.ps1";
 constexpr const char* kDefaultDays = "14";
 constexpr int kExitBase = 100;
@@ -118,7 +118,7 @@ std::optional<MessageBoxRequest> RestoreOutcome(int exitCode) {
 void RunRestoreUtility(Context& context) {
   const PathStyle style = context.Style();
   const std::string bin = JoinPath(context.anchorFolder, kBinFolderName, style);
-  const std::string log = JoinPath(bin, kLogFileName, style);
+  const std::string log = JoinPath(bin, kHistoryLogName, style);
   const std::string days = ReadRetentionDays(context.anchorFolder, style);
   if (!CheckPreconditions(context, bin, log)) return;
 

@@ -1,6 +1,7 @@
 // Filling and running the sweep engine template (resources/scripts).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,8 @@ struct SweepInputs {
   std::string targetFolder;
   std::string binFolder;
   std::string logFile;
-  long keepCount = 0;  // checked whole numbers: they stand bare in the script
-  long maxDays = 0;
+  std::int64_t keepCount = 0;  // checked whole numbers: they stand bare in the script
+  std::int64_t maxDays = 0;
   std::string clutter;  // comma-joined rules
 };
 

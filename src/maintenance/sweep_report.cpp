@@ -1,25 +1,19 @@
 #include "maintenance/sweep_report.h"
 
-#include <charconv>
 #include <vector>
 
 #include "maintenance/columns.h"
 #include "shell/console_text.h"
 #include "shell/script_host.h"
+#include "shell/shared_constants.h"
 #include "shell/text.h"
+#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {
 
-// The leading decimal digits as a number; 0 when there are none.
-long CountOf(const std::string& field) {
-  unsigned long value = 0;
-  const auto parsed = std::from_chars(field.data(), field.data() + field.size(), value);
-  if (parsed.ec != std::errc() || value > 1000000000ul) return 0;
-  return static_cast<long>(value);
-}
-
-void PrintCountLine(Console& console, long count, std::string_view label, std::string_view size) {
+void PrintCountLine(Console& console, std::int64_t count, std::string_view label,
+                    std::string_view size) {
   console.Write("      [-] ");
   Print(console, color::kRed, RightAligned(std::to_string(count), 3));
   Print(console, color::kGrey, "   " + PadRight(label, 15) + " .......... ");
@@ -32,7 +26,8 @@ void PrintDestinationLine(Console& console, const SweepResult& result,
   console.Write("\n    ");
   Print(console, color::kGreen, result.totalSize);
   Print(console, color::kYellow, " sent to ");
-  Print(console, color::kCyan, destination.anchorName + destination.separator + "Vantor_Sweep ");
+  Print(console, color::kCyan,
+        destination.anchorName + destination.separator + std::string(kBinFolderName) + " ");
   Print(console, color::kYellow, "held for ");
   Print(console, color::kGreen, destination.maxDays);
   Print(console, color::kYellow, " days\n");
@@ -72,12 +67,19 @@ void PrintLogWarning(Console& console, const SweepResult& result) {
 std::optional<SweepResult> ParseSweepResult(std::string_view line) {
   const std::vector<std::string> fields = SplitFields(line, '|');
   if (fields.size() < 7 || fields[0] != "X") return std::nullopt;
-  SweepResult result{CountOf(fields[1]), fields[2], CountOf(fields[3]),
-                     fields[4],          fields[5], fields[6]};
-  if (fields.size() > 7) result.notMoved = CountOf(fields[7]);
-  if (fields.size() > 8) result.notMovedReason = fields[8];
-  if (fields.size() > 9) result.logFailure = fields[9];
-  return result;
+  const auto clutter = ParseWholeNumber(fields[1]);
+  const auto models = ParseWholeNumber(fields[3]);
+  const auto notMoved = fields.size() > 7 ? ParseWholeNumber(fields[7]) : 0;
+  if (!clutter || !models || !notMoved) return std::nullopt;
+  return SweepResult{*clutter,
+                     fields[2],
+                     *models,
+                     fields[4],
+                     fields[5],
+                     fields[6],
+                     *notMoved,
+                     fields.size() > 8 ? fields[8] : "",
+                     fields.size() > 9 ? fields[9] : ""};
 }
 
 void PrintCleanupReport(Console& console, const SweepResult& result,

@@ -1,6 +1,7 @@
 // The "[CLEANUP]" report printed from the sweep engine's result line.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,13 +15,13 @@ namespace vantor {
 // Log state: "0" written, "1" locked by another program, "2" failed for the
 // reason in log failure. The last three fields may be missing (older engine).
 struct SweepResult {
-  long clutterCount = 0;
+  std::int64_t clutterCount = 0;
   std::string clutterSize;
-  long modelCount = 0;
+  std::int64_t modelCount = 0;
   std::string modelSize;
   std::string totalSize;
   std::string logBusy;
-  long notMoved = 0;
+  std::int64_t notMoved = 0;
   std::string notMovedReason;
   std::string logFailure;
 };

@@ -1,5 +1,6 @@
 #include "shell/entry.h"
 #include "shell/paths.h"
+#include "shell/shared_constants.h"
 #include "shell/text.h"
 
 namespace vantor {
@@ -41,7 +42,8 @@ bool IsInfrastructureTarget(const std::string& target, const std::string& anchor
                             PathStyle style) {
   const std::string folder = WithTrailingSeparator(ToLowerAscii(target), style);
   const std::string anchor = WithTrailingSeparator(ToLowerAscii(anchorFolder), style);
-  return StartsWith(folder, anchor) || folder.find("vantor_sweep") != std::string::npos ||
+  return StartsWith(folder, anchor) ||
+         folder.find(ToLowerAscii(kBinFolderName)) != std::string::npos ||
          folder.find("vantorsp_userenv") != std::string::npos;
 }
 

@@ -76,11 +76,4 @@ std::string PadToWidth(std::string_view text, std::size_t width) {
   return out;
 }
 
-bool IsWholeNumber(std::string_view text) {
-  if (text.empty()) return false;
-  for (const char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
 }  // namespace vantor

@@ -22,7 +22,5 @@ std::string FirstCharacters(std::string_view text, std::size_t count);
 std::string LastCharacters(std::string_view text, std::size_t count);
 // `text` followed by spaces up to `width` characters (never cut).
 std::string PadToWidth(std::string_view text, std::size_t width);
-// True for "0", "12", ...: decimal digits only, at least one.
-bool IsWholeNumber(std::string_view text);
 
 }  // namespace vantor

@@ -11,12 +11,5 @@ TEST(Text, TrimRemovesOnlySpaceTabCrLf) {
   EXPECT_EQ(Trim("   "), "");
 }
 
-TEST(Text, WholeNumbersAreDigitsOnly) {
-  EXPECT_TRUE(IsWholeNumber("0"));
-  EXPECT_TRUE(IsWholeNumber("21"));
-  for (const char* bad : {"", "-1", "1.5", "abc", "2; Remove-Item x", " 3"})
-    EXPECT_FALSE(IsWholeNumber(bad)) << bad;
-}
-
 }  // namespace
 }  // namespace vantor

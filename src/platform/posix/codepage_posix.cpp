@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "platform/utf8.h"
 
 namespace vantor {
 namespace {
@@ -27,30 +28,6 @@ std::optional<char> ToByte(char32_t code) {
   return std::nullopt;
 }
 
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// The code point at `i` and its length; the caller passes valid UTF-8.
-char32_t NextCodePoint(std::string_view s, std::size_t& i) {
-  const auto lead = static_cast<std::uint8_t>(s[i++]);
-  if (lead < 0x80) return lead;
-  const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-  char32_t code = lead & (0x3F >> extra);
-  for (int k = 0; k < extra && i < s.size(); ++k)
-    code = (code << 6) | (static_cast<std::uint8_t>(s[i++]) & 0x3F);
-  return code;
-}
-
 }  // namespace
 
 std::string SystemCodePageToUtf8(std::string_view bytes) {
@@ -64,9 +41,12 @@ std::optional<std::string> Utf8ToSystemCodePage(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const auto byte = ToByte(NextCodePoint(utf8, i));
+    char32_t code = 0;
+    const std::size_t length = DecodeUtf8(utf8, i, code);
+    const auto byte = length ? ToByte(code) : std::nullopt;
     if (!byte) return std::nullopt;
     out += *byte;
+    i += length;
   }
   return out;
 }

@@ -9,12 +9,11 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "shell/shared_constants.h"
 
 namespace vantor {
 
 namespace {
-
-constexpr int kNameAttempts = 8;
 
 // O_EXCL and O_NOFOLLOW: whatever already stands at `path` is never opened.
 int CreateExclusive(const std::string& path) {
@@ -33,7 +32,7 @@ bool WriteAllAndSync(int fd, std::string_view content) {
 
 // A fresh temporary file beside `path`; -1 when none could be made.
 int CreateTempBeside(const std::string& path, std::string& temp) {
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+  for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
     temp = path + ".vtmp" + UnpredictableName();
     const int fd = CreateExclusive(temp);
     if (fd >= 0 || errno != EEXIST) return fd;

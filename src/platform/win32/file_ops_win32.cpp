@@ -4,11 +4,10 @@
 
 #include "platform/platform.h"
 #include "platform/win32/wide_text.h"
+#include "shell/shared_constants.h"
 
 namespace vantor {
 namespace {
-
-constexpr int kNameAttempts = 8;
 
 // CREATE_NEW: whatever already stands at `path` (a file, a link) is never
 // opened; FILE_FLAG_OPEN_REPARSE_POINT keeps a link from being followed.
@@ -26,7 +25,7 @@ bool WriteAllAndFlush(HANDLE file, std::string_view content) {
 // Writes a fresh temporary file beside `target`; false when none could be
 // made, which leaves nothing behind.
 bool WriteTempBeside(const std::wstring& target, std::string_view content, std::wstring& temp) {
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+  for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
     temp = target + L".vtmp" + Widen(UnpredictableName());
     const HANDLE file = CreateExclusive(temp);
     if (file == INVALID_HANDLE_VALUE) {
@@ -58,11 +57,11 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
   std::wstring temp;
   if (!WriteTempBeside(target, content, temp)) return false;
   // A virus scanner or indexer may hold the target for a moment: retry.
-  for (int attempt = 0; attempt < 20; ++attempt) {
+  for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
     if (MoveFileExW(temp.c_str(), target.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return true;
-    Sleep(100);
+    Sleep(kReplacePauseMs);
   }
   DeleteFileW(temp.c_str());
   return false;

@@ -1,0 +1,30 @@
+// Names, widths and counts that several parts of the program, its scripts
+// and the files it keeps must agree on. The scripts' prelude.ps1 carries the
+// same bin name, column widths and lock wait: change them together.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace vantor {
+
+// The sweep bin beside the program and its history log.
+inline constexpr std::string_view kBinFolderName = "Vantor_Sweep";
+inline constexpr std::string_view kHistoryLogName = "Vantor_Sweep.log";
+
+// History log line: time | name (padded) | folder (padded) | size.
+inline constexpr std::size_t kHistoryNameWidth = 35;
+inline constexpr std::size_t kHistoryFolderWidth = 87;
+
+// How long a writer of the history log waits for its lock.
+inline constexpr int kHistoryLockTimeoutMs = 10000;
+
+// Unpredictable names tried for a temporary file or folder before giving up.
+inline constexpr int kFreshNameAttempts = 8;
+
+// A replace that another program blocks for a moment (a virus scanner, an
+// indexer) is tried this often, this far apart.
+inline constexpr int kReplaceAttempts = 20;
+inline constexpr int kReplacePauseMs = 100;
+
+}  // namespace vantor
