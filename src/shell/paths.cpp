@@ -43,10 +43,12 @@ std::size_t RootLength(std::string_view full, PathStyle style) {
   if (style == PathStyle::Posix) return full.starts_with('/') ? 1 : 0;
   if (HasDrive(full)) return full.size() > 2 && IsSeparator(full[2]) ? 3 : 2;
   if (full.size() < 2 || !IsSeparator(full[0]) || !IsSeparator(full[1])) return 0;
+  // Server and share; more separators than one before either do not make
+  // it empty, as the path comparison reads them too.
   std::size_t end = 2;
   for (int component = 0; component < 2; ++component) {
+    while (end < full.size() && IsSeparator(full[end])) ++end;
     while (end < full.size() && !IsSeparator(full[end])) ++end;
-    if (component == 0 && end < full.size()) ++end;
   }
   return end;
 }
@@ -95,9 +97,13 @@ std::string AbsolutePath(std::string_view path, std::string_view currentDirector
   if (style == PathStyle::Windows && IsDevicePath(path)) return std::string(path);
   const std::string full = Anchored(path, currentDirectory, style);
   const std::size_t rootLength = RootLength(full, style);
-  std::string root = full.substr(0, rootLength);
-  for (char& c : root)
-    if (IsSeparator(c)) c = Separator(style);
+  // The root in the style's separators, doubled ones after the server dropped.
+  std::string root;
+  for (std::size_t i = 0; i < rootLength; ++i) {
+    const char c = IsSeparator(full[i]) ? Separator(style) : full[i];
+    if (i > 2 && c == Separator(style) && root.back() == c) continue;
+    root += c;
+  }
   std::vector<std::string_view> pieces;
   const std::string_view rest = std::string_view(full).substr(rootLength);
   std::size_t start = 0;
@@ -113,8 +119,12 @@ std::string AbsolutePath(std::string_view path, std::string_view currentDirector
     else if (!pieces.empty())
       pieces.pop_back();  // never above the root
   }
+  // Only the style's own separator joins: a POSIX name may end in "\".
   std::string out = root;
-  for (const auto piece : pieces) out = JoinPath(out, piece, style);
+  for (const auto piece : pieces) {
+    if (!out.empty() && out.back() != Separator(style)) out += Separator(style);
+    out += piece;
+  }
   return out.empty() ? std::string(1, '.') : out;
 }
 

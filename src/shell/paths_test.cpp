@@ -29,12 +29,14 @@ TEST(AbsolutePath, RelativeFormsBecomeTheFullPathTheyName) {
            Case{"C:\\", "D:\\", kWin, "C:\\"},
            Case{"\\\\fs01\\cad\\..\\..\\proj", "C:\\", kWin, "\\\\fs01\\cad\\proj"},
            Case{"proj", "\\\\fs01\\cad", kWin, "\\\\fs01\\cad\\proj"},
+           Case{"\\\\fs01\\\\cad\\..", "C:\\", kWin, "\\\\fs01\\cad"},
            Case{"\\\\?\\C:\\Work\\..", "C:\\", kWin, "\\\\?\\C:\\Work\\.."},
            Case{"Tr\xC3\xA4ger", "C:\\Work", kWin, "C:\\Work\\Tr\xC3\xA4ger"},
            Case{".", "/home/me", kPosix, "/home/me"},
            Case{"../x/./y/", "/home/me", kPosix, "/home/x/y"},
            Case{"../../..", "/home", kPosix, "/"},
            Case{"/srv//a\\b/..", "/home", kPosix, "/srv"},
+           Case{"a\\/b\\", "/home", kPosix, "/home/a\\/b\\"},
        })
     EXPECT_EQ(AbsolutePath(c.path, c.current, c.style), c.expected)
         << c.path << " in " << c.current;
