@@ -499,7 +499,17 @@ function Merge-OptionLine {
         $entries.Add($entry)
     }
     $lines = [System.Collections.Generic.List[string]]::new()
-    foreach ($entry in $entries) { $lines.AddRange($entry.Lines) }
+    $previous = $null
+    foreach ($entry in $entries) {
+        # Right under a mapkey block a stray continuation line would be read
+        # as the block's last line: a blank line keeps it apart.
+        $stray = $entry.Kind -eq 'Repeatable' -and $entry.Identity -ceq 'mapkey(continued)'
+        $underBlock = $null -ne $previous -and $previous.Kind -eq 'Replaceable' -and
+            $previous.Identity.StartsWith('mapkey ', [System.StringComparison]::Ordinal)
+        if ($stray -and $underBlock) { $lines.Add('') }
+        $lines.AddRange($entry.Lines)
+        $previous = $entry
+    }
     return , $lines.ToArray()
 }
 

@@ -132,6 +132,10 @@ class EntryMerge {
     MergedOptions merged;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       if (i == masterCount_) merged.appendedFrom = merged.lines.size();
+      // Right under a mapkey block a stray continuation line would be read
+      // as the block's last line: a blank line keeps it apart.
+      if (i > 0 && IsStrayContinuation(entries_[i]) && IsMapkeyBlock(entries_[i - 1]))
+        merged.lines.push_back("");
       merged.lines.insert(merged.lines.end(), entries_[i].lines.begin(), entries_[i].lines.end());
     }
     if (masterCount_ == entries_.size()) merged.appendedFrom = merged.lines.size();
@@ -141,6 +145,14 @@ class EntryMerge {
  private:
   static bool IsOption(const Entry& entry) {
     return entry.kind == EntryKind::Replaceable || entry.kind == EntryKind::Repeatable;
+  }
+
+  static bool IsMapkeyBlock(const Entry& entry) {
+    return entry.kind == EntryKind::Replaceable && entry.identity.starts_with("mapkey ");
+  }
+
+  static bool IsStrayContinuation(const Entry& entry) {
+    return entry.kind == EntryKind::Repeatable && entry.identity == "mapkey(continued)";
   }
 
   // Blank lines belong to the line after them: with it skipped they go too.
