@@ -73,7 +73,11 @@ std::vector<std::string> MirrorFolderParts(std::string_view folder, PathStyle st
   if (folder.size() > 2 && folder[0] == '\\' && folder[1] == '\\') {
     const std::size_t end = std::min(folder.find('\\', 2), folder.size());
     const std::string_view server = folder.substr(2, end - 2);
-    if (server.empty() || server == "?" || server == ".") return {};
+    // A device path (\\?\, \\.\), or no plain name: ".." or a "/" inside
+    // would lead the copy out of the bin.
+    if (server.empty() || server == "?" || server == "." || server == ".." ||
+        server.find('/') != std::string_view::npos)
+      return {};
     parts = {"Vantor_UNC_Server", std::string(server)};
     rest = folder.substr(end);
   } else if (folder.size() > 2 && IsDriveLetter(folder[0]) && folder[1] == ':' &&

@@ -114,6 +114,11 @@ TEST(BinCopyPath, JoinsBinMirrorAndNameInTheStyle) {
   EXPECT_EQ(BinCopyPath("/a/Vantor_Sweep", "/home/a\\b", "x", PathStyle::Posix),
             "/a/Vantor_Sweep/home/a\\b/x");
   EXPECT_EQ(BinCopyPath("/a/Vantor_Sweep", "/../x", "x", PathStyle::Posix), "");
+  // A server name that is no plain name would climb out of the bin.
+  for (const char* folder : {"\\\\..\\x", "\\\\../..\\x", "\\\\a/b\\x"}) {
+    EXPECT_EQ(BinCopyPath("C:\\V\\Vantor_Sweep", folder, "x", PathStyle::Windows), "") << folder;
+    EXPECT_EQ(BinCopyPath("/a/Vantor_Sweep", folder, "x", PathStyle::Posix), "") << folder;
+  }
 }
 
 TEST(FitsHistoryColumn, OnlyTextTheLogReaderGetsBackWhole) {
