@@ -44,17 +44,21 @@ function ConvertFrom-LongPath {
     return $Path
 }
 
+# What a history line cannot carry faithfully: the reader splits at "|", trims
+# blanks and reads up to a line break.
+function Get-UnloggablePattern {
+    [CmdletBinding()]
+    [OutputType([regex])]
+    param()
+    return [regex]::new('^\s|\s$|[|\p{Cc}\u2028\u2029]')
+}
+
 function Test-LoggableText {
-    # True when a name or folder survives a round trip through a history line:
-    # the reader splits at "|", trims blanks and reads up to a line break.
+    # True when a name or folder survives a round trip through a history line.
     [CmdletBinding()]
     [OutputType([bool])]
     param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
-    if ($Text.Length -eq 0 -or $Text.Trim() -ne $Text) { return $false }
-    foreach ($c in $Text.ToCharArray()) {
-        if ($c -eq '|' -or [char]::IsControl($c) -or $c -eq [char]0x2028 -or $c -eq [char]0x2029) { return $false }
-    }
-    return $true
+    return $Text.Length -gt 0 -and -not (Get-UnloggablePattern).IsMatch($Text)
 }
 
 # A failure's reason, fit for one field of a result line.

@@ -520,8 +520,9 @@ Describe 'Entry layer as the program runs it' {
             $text = $text.Replace('%CP_CLUTTER%', (ConvertTo-VantorText $Clutter)).Replace('%CP_KEEP_N%', $Keep).Replace('%CP_MAX_DAYS%', $Days)
             $payload = [System.IO.Path]::Combine($TestDrive, 'Vantor_Payload_' + [guid]::NewGuid().ToString('N') + '.ps1')
             [System.IO.File]::WriteAllText($payload, $text.Replace("`r`n", "`n").Replace("`n", "`r`n"), [System.Text.UTF8Encoding]::new($true))
-            $out = & $script:Pwsh -NoProfile -NonInteractive -ExecutionPolicy Bypass -File $payload
-            return @($out)
+            $out = & $script:Pwsh -NoProfile -NonInteractive -ExecutionPolicy Bypass -File $payload 2>&1
+            $script:EngineExit = $LASTEXITCODE
+            return @($out | ForEach-Object { [string]$_ })
         }
     }
 
@@ -543,6 +544,16 @@ Describe 'Entry layer as the program runs it' {
         [System.IO.File]::Exists($canary) | Should -BeTrue
         [System.IO.File]::Exists([System.IO.Path]::Combine($bin, $target.TrimStart('/'), 'job.log')) | Should -BeTrue
         ([System.IO.File]::ReadAllLines([System.IO.Path]::Combine($bin, 'Vantor_Sweep.log'), [System.Text.Encoding]::UTF8))[0] | Should -Match ([regex]::Escape(' | ' + $target) + '$')
+    }
+
+    It 'fails with the reason and no result line when the folder cannot be read' {
+        $root = Join-Path $TestDrive ([guid]::NewGuid().ToString('N'))
+        $bin = [System.IO.Path]::Combine($root, 'Anchor', 'Vantor_Sweep')
+        $null = [System.IO.Directory]::CreateDirectory($bin)
+        $out = Invoke-FilledEngine -Target ([System.IO.Path]::Combine($root, 'gone')) -Bin $bin
+        $script:EngineExit | Should -Be 1
+        @($out | Where-Object { $_ -like 'X|*' }).Count | Should -Be 0
+        ($out -join "`n") | Should -Match 'The sweep stopped: .*gone'
     }
 
     It 'gives every file of four simultaneous sweeps its log line' {

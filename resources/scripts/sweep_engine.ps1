@@ -13,7 +13,7 @@ Set-StrictMode -Version 3.0
 
 # Files moved per journal flush: a crash loses no record, and a big sweep does
 # not wait for the disk after every file.
-$script:JournalBatch = 256
+$script:JournalBatch = 4096
 
 # Size texts for many byte counts at once (one call per sweep, not per file).
 # The decimal separator follows the user's regional format.
@@ -42,22 +42,27 @@ function Format-SizeText {
     return (ConvertTo-SizeText -Bytes @($Bytes))[0]
 }
 
-# Parent of a path. Drive and UNC paths split at either separator, so Windows
-# paths can be handled (and tested) on any platform; elsewhere only the system's
-# separators count, since "\" is an ordinary character of a Linux name. A drive
-# root keeps its backslash.
+# Parent of each path, in order. Drive and UNC paths split at either
+# separator, so Windows paths can be handled (and tested) on any platform;
+# elsewhere only the system's separators count, since "\" is an ordinary
+# character of a Linux name. A drive root keeps its backslash.
 function Get-ParentPathText {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string[]]$Path)
 
-    $separators = [char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)
-    if ($Path -match '^(?:[A-Za-z]:|\\\\)') { $separators = [char[]]@('\', '/') }
-    $cut = $Path.LastIndexOfAny($separators)
-    if ($cut -lt 0) { return '' }
-    if ($cut -eq 2 -and $Path[1] -eq ':') { return $Path.Substring(0, 3) }
-    if ($cut -eq 0) { return $Path.Substring(0, 1) }
-    return $Path.Substring(0, $cut)
+    $native = [char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)
+    $both = [char[]]@('\', '/')
+    $windowsForm = [regex]::new('^(?:[A-Za-z]:|\\\\)')
+    foreach ($item in $Path) {
+        $separators = $native
+        if ($windowsForm.IsMatch($item)) { $separators = $both }
+        $cut = $item.LastIndexOfAny($separators)
+        if ($cut -lt 0) { '' }
+        elseif ($cut -eq 2 -and $item[1] -eq ':') { $item.Substring(0, 3) }
+        elseif ($cut -eq 0) { $item.Substring(0, 1) }
+        else { $item.Substring(0, $cut) }
+    }
 }
 
 # Where below the bin the files of one original folder land:
@@ -234,33 +239,20 @@ function Split-ClutterList {
     return , $rules.ToArray()
 }
 
-# Direct file children of a folder, hidden and system files included, as plain
-# paths (listed through the long form, which a deep folder needs on Windows).
-function Get-FolderFile {
+# Names of a folder's files, hidden and system files included, listed through
+# the long form a deep folder needs on Windows. Throws when the folder cannot
+# be read: an unreadable folder must never look clean.
+function Get-FolderFileName {
     [CmdletBinding()]
     [OutputType([string[]])]
     param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder)
 
-    try {
-        $long = ConvertTo-LongPath -Path $Folder
-        $paths = [System.IO.Directory]::GetFiles($long)
-        if (-not [object]::ReferenceEquals($long, $Folder) -and $long -ne $Folder) {
-            for ($i = 0; $i -lt $paths.Length; $i++) { $paths[$i] = ConvertFrom-LongPath -Path $paths[$i] }
-        }
-        return , [string[]]$paths
-    } catch {
-        return , [string[]]@()
-    }
-}
-
-function Get-FileNameText {
-    [CmdletBinding()]
-    [OutputType([string[]])]
-    param([Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Paths)
-
-    $names = [string[]]::new($Paths.Length)
-    for ($i = 0; $i -lt $Paths.Length; $i++) { $names[$i] = [System.IO.Path]::GetFileName($Paths[$i]) }
-    return , $names
+    $paths = [System.IO.Directory]::GetFiles((ConvertTo-LongPath -Path $Folder))
+    # Up to the last separator is the folder: a name holds none, though "\" is
+    # an ordinary character of a Linux name.
+    $folderPart = '^.*/'
+    if (Test-WindowsPlatform) { $folderPart = '^.*[\\/]' }
+    return , [string[]]($paths -replace $folderPart, '')
 }
 
 # Regex text for a rule made only of literal characters, "*" and "?"; $null
@@ -280,8 +272,9 @@ function ConvertFrom-SimpleWildcard {
     return $regex.ToString()
 }
 
-# Files of the folder that match a clutter rule, ignoring case. Anything whose
-# path mentions the bin is left alone, so a sweep never eats its own history.
+# Names of the folder's files that match a clutter rule, ignoring case.
+# Anything whose path mentions the bin is left alone, so a sweep never eats
+# its own history. Whole lists are matched at once, never a file at a time.
 function Get-ClutterFile {
     [CmdletBinding()]
     [OutputType([string[]])]
@@ -290,37 +283,33 @@ function Get-ClutterFile {
         [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Rules
     )
 
-    $paths = Get-FolderFile -Folder $TargetDir
-    $names = Get-FileNameText -Paths $paths
+    $names = Get-FolderFileName -Folder $TargetDir
+    if ($TargetDir.IndexOf('Vantor_Sweep', [System.StringComparison]::OrdinalIgnoreCase) -ge 0) {
+        return , [string[]]@()
+    }
     $matched = [System.Collections.Generic.HashSet[string]]::new([System.StringComparer]::Ordinal)
-    # Plain rules become one regex: one test per file instead of one per rule.
+    # Plain rules become one regex: one pass over the names for all of them.
     $simple = [System.Collections.Generic.List[string]]::new()
     foreach ($rule in $Rules) {
         $regex = ConvertFrom-SimpleWildcard -Rule $rule
         if ($null -ne $regex) { $simple.Add($regex); continue }
         try {
-            # -like over the whole array filters in one pass per rule.
-            foreach ($name in ($names -like $rule)) { $null = $matched.Add($name) }
-        } catch {
+            $matched.UnionWith([string[]]($names -like $rule))
+        } catch [System.Management.Automation.WildcardPatternException] {
             # A malformed pattern (an unclosed bracket) matches nothing.
             continue
         }
     }
     if ($simple.Count -gt 0) {
         $any = [regex]::new('^(?:' + ($simple -join '|') + ')$', 'IgnoreCase, CultureInvariant, Singleline')
-        foreach ($name in $names) { if ($any.IsMatch($name)) { $null = $matched.Add($name) } }
+        $matched.UnionWith([string[]]($names -match $any))
     }
-    $clutter = [System.Collections.Generic.List[string]]::new()
-    for ($i = 0; $i -lt $paths.Length; $i++) {
-        if (-not $matched.Contains($names[$i])) { continue }
-        if ($paths[$i].IndexOf('Vantor_Sweep', [System.StringComparison]::OrdinalIgnoreCase) -ge 0) { continue }
-        $clutter.Add($paths[$i])
-    }
-    return , $clutter.ToArray()
+    $clutter = [string[]][System.Linq.Enumerable]::ToArray($matched)
+    return , [string[]]($clutter -notmatch 'Vantor_Sweep')
 }
 
-# Model iterations beyond the newest KeepCount of each model. Models are
-# grouped by name without the numeric suffix (ignoring case) and ranked by
+# Names of model iterations beyond the newest KeepCount of each model. Models
+# are grouped by name without the numeric suffix (ignoring case) and ranked by
 # that suffix as a number, so name.prt.10 is newer than name.prt.9.
 function Get-SurplusIteration {
     [CmdletBinding()]
@@ -330,34 +319,29 @@ function Get-SurplusIteration {
         [Parameter(Mandatory)][ValidateRange(0, [long]::MaxValue)][long]$KeepCount
     )
 
-    $paths = Get-FolderFile -Folder $TargetDir
-    $names = Get-FileNameText -Paths $paths
     $model = [regex]::new('^(.*\.(?:prt|asm|drw))(?:\.([0-9]+))?$', 'IgnoreCase, CultureInvariant')
-    $keys = [System.Collections.Generic.List[string]]::new()
-    $items = [System.Collections.Generic.List[string]]::new()
+    $names = [string[]]((Get-FolderFileName -Folder $TargetDir) -match $model)
+    $keys = [string[]]::new($names.Length)
     $zero = [char[]]@('0')
-    for ($i = 0; $i -lt $paths.Length; $i++) {
+    for ($i = 0; $i -lt $names.Length; $i++) {
         $m = $model.Match($names[$i])
-        if (-not $m.Success) { continue }
         $digits = $m.Groups[2].Value.TrimStart($zero)
         # Key: group, then the suffix length and digits (numeric order for any
         # length), then the name so ties are settled the same way every time.
-        $keys.Add($m.Groups[1].Value.ToLowerInvariant() + [char]0 + $digits.Length.ToString('D5') + $digits + [char]0 + $names[$i])
-        $items.Add($paths[$i])
+        $keys[$i] = $m.Groups[1].Value.ToLowerInvariant() + [char]0 + $digits.Length.ToString('D5') + $digits +
+            [char]0 + $names[$i]
     }
-    $keyArray = $keys.ToArray()
-    $itemArray = $items.ToArray()
-    [System.Array]::Sort($keyArray, $itemArray, [System.StringComparer]::Ordinal)
+    [System.Array]::Sort($keys, $names, [System.StringComparer]::Ordinal)
 
     $surplus = [System.Collections.Generic.List[string]]::new()
     $start = 0
-    while ($start -lt $keyArray.Length) {
-        $group = $keyArray[$start].Substring(0, $keyArray[$start].IndexOf([char]0) + 1)
+    while ($start -lt $keys.Length) {
+        $group = $keys[$start].Substring(0, $keys[$start].IndexOf([char]0) + 1)
         $end = $start
-        while ($end -lt $keyArray.Length -and $keyArray[$end].StartsWith($group, [System.StringComparison]::Ordinal)) { $end++ }
+        while ($end -lt $keys.Length -and $keys[$end].StartsWith($group, [System.StringComparison]::Ordinal)) { $end++ }
         # Ascending order: the oldest iterations come first and are the ones to go.
         $drop = ($end - $start) - $KeepCount
-        for ($j = 0; $j -lt $drop; $j++) { $surplus.Add($itemArray[$start + $j]) }
+        if ($drop -gt 0) { $surplus.AddRange([System.ArraySegment[string]]::new($names, $start, $drop)) }
         $start = $end
     }
     return , $surplus.ToArray()
@@ -385,18 +369,18 @@ function Format-SweepEventLine {
     return (Format-HistoryTimestamp -Now $Now) + ' | ' + $text.PadRight(35) + ' | ' + $TargetDir
 }
 
-# The files a sweep moved, as parallel lists (one object per file would cost
-# more than the move itself on a big folder), with their log lines.
+# The files a sweep moved: how many, their bytes and their log lines.
 function New-MovedFileSet {
     [CmdletBinding()]
     [OutputType([psobject])]
     param()
 
     return [pscustomobject]@{
-        Name = [System.Collections.Generic.List[string]]::new()
-        Folder = [System.Collections.Generic.List[string]]::new()
-        Length = [System.Collections.Generic.List[long]]::new()
+        Count = 0
+        Bytes = [long]0
         Line = [System.Collections.Generic.List[string]]::new()
+        # Moved files whose bin copy kept its own write time.
+        Unstamped = 0
     }
 }
 
@@ -414,105 +398,125 @@ function Add-SweepShortfall {
     param(
         [Parameter(Mandatory)][psobject]$Shortfall,
         [Parameter(Mandatory)][AllowEmptyString()][string]$Reason,
-        [ValidateRange(1, [int]::MaxValue)][int]$Count = 1
+        [ValidateRange(0, [int]::MaxValue)][int]$Count = 1
     )
 
     $Shortfall.Count += $Count
     if ($Shortfall.Reason -eq '') { $Shortfall.Reason = $Reason }
 }
 
-# The history line of one swept file:
+# The history lines of swept files, one per file, in order:
 #   stamp | name (35) | original folder (87) | (size)[ [Clutter]]
 function Format-SweptFileLine {
     [CmdletBinding()]
-    [OutputType([string])]
+    [OutputType([string[]])]
     param(
         [Parameter(Mandatory)][string]$Timestamp,
-        [Parameter(Mandatory)][string]$Name,
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Name,
         [Parameter(Mandatory)][string]$Folder,
-        [Parameter(Mandatory)][string]$SizeText,
+        [Parameter(Mandatory)][AllowEmptyCollection()][long[]]$Bytes,
         [switch]$Clutter
     )
 
     $suffix = ')'
     if ($Clutter) { $suffix = ') [Clutter]' }
-    return $Timestamp + ' | ' + $Name.PadRight(35) + ' | ' + $Folder.PadRight(87) + ' | (' + $SizeText + $suffix
+    $head = $Timestamp + ' | '
+    $middle = ' | ' + $Folder.PadRight(87) + ' | ('
+    $sizes = ConvertTo-SizeText -Bytes $Bytes
+    $lines = [string[]]::new($Name.Length)
+    for ($i = 0; $i -lt $Name.Length; $i++) { $lines[$i] = $head + $Name[$i].PadRight(35) + $middle + $sizes[$i] + $suffix }
+    return , $lines
 }
 
-# What one batch of files would become: name, folder, size, bin place and log
-# line of each file that can be moved. A name the history log cannot hold
-# faithfully (a line break, "|", blanks at its ends) is left where it is, since
-# nothing could bring it back from the bin.
+# Where the files of one original folder go: its mirror folder in the bin,
+# the long forms file calls need, and whether the log can name the folder.
+function Get-MirrorPlace {
+    [CmdletBinding()]
+    [OutputType([psobject])]
+    param(
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir
+    )
+
+    $mirror = ConvertTo-LongPath -Path (Join-BinPath -RecycleDir $RecycleDir -SubPath (Get-MirrorFolderSubPath -Folder $Folder))
+    $separator = [string][System.IO.Path]::DirectorySeparatorChar
+    $slashes = [char[]]@('\', '/')
+    return [pscustomobject]@{
+        Mirror = $mirror
+        # What a file name is put behind, in -replace form ("$" doubled).
+        SourcePrefix = ((ConvertTo-LongPath -Path $Folder).TrimEnd($slashes) + $separator).Replace('$', '$$')
+        TargetPrefix = ($mirror.TrimEnd($slashes) + $separator).Replace('$', '$$')
+        Loggable = Test-LoggableText -Text $Folder
+    }
+}
+
+# What one batch of a folder's files would become: their paths now and in the
+# bin, sizes, log lines and journal records. A file gone meanwhile is counted
+# in Shortfall and left out.
 function Get-MovePlan {
     [CmdletBinding()]
-    [OutputType([System.Collections.Generic.List[psobject]])]
+    [OutputType([psobject])]
     param(
-        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Paths,
-        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Names,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder,
+        [Parameter(Mandatory)][psobject]$Place,
         [Parameter(Mandatory)][string]$Timestamp,
-        [Parameter(Mandatory)][AllowEmptyCollection()][hashtable]$MirrorOf,
         [Parameter(Mandatory)][psobject]$Shortfall,
         [switch]$Clutter
     )
 
-    $plan = [System.Collections.Generic.List[psobject]]::new()
-    foreach ($path in $Paths) {
-        $folder = Get-ParentPathText -Path $path
-        $name = $path.Substring($folder.TrimEnd([char[]]@('\', '/')).Length + 1)
-        if (-not (Test-LoggableText -Text $name) -or -not (Test-LoggableText -Text $folder)) {
-            Add-SweepShortfall -Shortfall $Shortfall -Reason 'a name the history log cannot hold (line break, "|" or blanks at its ends)'
-            continue
-        }
+    $sources = [string[]]($Names -replace '^', $Place.SourcePrefix)
+    $lengths = [long[]]::new($Names.Length)
+    $gone = 0
+    for ($i = 0; $i -lt $Names.Length; $i++) {
         try {
-            $length = [System.IO.FileInfo]::new((ConvertTo-LongPath -Path $path)).Length
+            $lengths[$i] = [System.IO.FileInfo]::new($sources[$i]).Length
         } catch {
             Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_)
-            continue
+            $lengths[$i] = -1
+            $gone++
         }
-        # Per folder, never per file: a "\" in a Linux name is no folder.
-        if (-not $MirrorOf.ContainsKey($folder)) {
-            $MirrorOf[$folder] = Join-BinPath -RecycleDir $RecycleDir -SubPath (Get-MirrorFolderSubPath -Folder $folder)
-        }
-        $plan.Add([pscustomobject]@{
-                Path = $path
-                Name = $name
-                Folder = $folder
-                Length = $length
-                Mirror = $MirrorOf[$folder]
-                Target = [System.IO.Path]::Combine($MirrorOf[$folder], $name)
-                Line = ''
-            })
     }
-    $sizes = ConvertTo-SizeText -Bytes ([long[]]@($plan | ForEach-Object { $_.Length }))
-    for ($i = 0; $i -lt $plan.Count; $i++) {
-        $plan[$i].Line = Format-SweptFileLine -Timestamp $Timestamp -Name $plan[$i].Name -Folder $plan[$i].Folder -SizeText $sizes[$i] -Clutter:$Clutter
+    $kept = $Names
+    if ($gone -gt 0) {
+        $left = [System.Collections.Generic.List[int]]::new()
+        for ($i = 0; $i -lt $Names.Length; $i++) { if ($lengths[$i] -ge 0) { $left.Add($i) } }
+        $kept = [string[]]$Names[$left]
+        $sources = [string[]]$sources[$left]
+        $lengths = [long[]]$lengths[$left]
     }
-    return , $plan
+    $targets = [string[]]($kept -replace '^', $Place.TargetPrefix)
+    $lines = Format-SweptFileLine -Timestamp $Timestamp -Name $kept -Folder $Folder -Bytes $lengths -Clutter:$Clutter
+    $records = [string[]]::new($kept.Length)
+    for ($i = 0; $i -lt $kept.Length; $i++) { $records[$i] = "F`t" + $targets[$i] + "`t" + $sources[$i] + "`t" + $lines[$i] }
+    return [pscustomobject]@{
+        Source = $sources
+        Target = $targets
+        Length = $lengths
+        Line = $lines
+        Record = $records
+    }
 }
 
-# Moves one planned file into its mirror folder; throws with the reason when it
-# stayed where it was.
+# Moves one file into its mirror folder the careful way: creating the folder,
+# replacing an older bin copy, copying across volumes. Paths in long form.
+# Throws with the reason when the file stayed where it was.
 function Move-PlannedFile {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory)][psobject]$Item,
-        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Created
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Source,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Target,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Mirror
     )
 
-    $source = ConvertTo-LongPath -Path $Item.Path
-    $target = ConvertTo-LongPath -Path $Item.Target
-    $mirror = ConvertTo-LongPath -Path $Item.Mirror
-    $hadCopy = [System.IO.File]::Exists($target)
+    $hadCopy = [System.IO.File]::Exists($Target)
     # Two tries: a concurrent sweep may remove an empty mirror folder between
     # our create and our move; the second try creates it again.
     for ($attempt = 0; $attempt -lt 2; $attempt++) {
         try {
-            if ($attempt -gt 0 -or -not $Created.Contains($mirror)) {
-                $null = [System.IO.Directory]::CreateDirectory($mirror)
-                $null = $Created.Add($mirror)
-            }
+            $null = [System.IO.Directory]::CreateDirectory($Mirror)
             # The newer sweep of the same original path wins.
-            $whole = Move-FileSafely -Source $source -Destination $target
+            $whole = Move-FileSafely -Source $Source -Destination $Target
             break
         } catch [System.IO.DirectoryNotFoundException] {
             if ($attempt -gt 0) { throw }
@@ -520,19 +524,91 @@ function Move-PlannedFile {
     }
     if (-not $whole) {
         # Copied to another volume but still in its folder: it was not moved.
-        if (-not $hadCopy) { try { [System.IO.File]::Delete($target) } catch { $null = $_ } }
+        if (-not $hadCopy) {
+            try {
+                [System.IO.File]::Delete($Target)
+            } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+                # A spare whole copy in the bin costs space, never data.
+            }
+        }
         throw [System.IO.IOException]::new('The file could not be removed from its folder.')
     }
 }
 
-# Moves each file into its mirror folder in the bin, a batch at a time, each
-# batch named in the journal before any of it moves. Returns the files that
-# really left their folder; the others stay and are counted in Shortfall.
+# Moves the files of a plan and stamps each with the sweep time, so that
+# retention counts from the sweep. Returns which of them left their folder.
+function Move-PlannedBatch {
+    [CmdletBinding()]
+    [OutputType([bool[]])]
+    param(
+        [Parameter(Mandatory)][string[]]$Source,
+        [Parameter(Mandatory)][string[]]$Target,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Mirror,
+        [Parameter(Mandatory)][datetime]$Now,
+        [Parameter(Mandatory)][psobject]$Shortfall,
+        [Parameter(Mandatory)][psobject]$Moved
+    )
+
+    $done = [bool[]]::new($Source.Length)
+    for ($i = 0; $i -lt $Source.Length; $i++) {
+        # The common case is one rename; anything else (a mirror folder to
+        # create, a bin copy to replace, another volume, a real failure) goes
+        # the careful way, which says why a file stayed.
+        try {
+            [System.IO.Directory]::Move($Source[$i], $Target[$i])
+        } catch {
+            try {
+                Move-PlannedFile -Source $Source[$i] -Target $Target[$i] -Mirror $Mirror
+            } catch {
+                Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_)
+                continue
+            }
+        }
+        $done[$i] = $true
+        try {
+            [System.IO.File]::SetLastWriteTime($Target[$i], $Now)
+        } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+            # The file is in the bin and logged; only its retention starts from its own age.
+            $Moved.Unstamped++
+        }
+    }
+    return , $done
+}
+
+# Adds the files of a plan that really moved to the moved set.
+function Add-MovedFile {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][psobject]$Moved,
+        [Parameter(Mandatory)][psobject]$Plan,
+        [Parameter(Mandatory)][bool[]]$Done
+    )
+
+    if ([System.Array]::IndexOf($Done, $false) -lt 0) {
+        $Moved.Count += $Done.Length
+        $Moved.Bytes += [System.Linq.Enumerable]::Sum([long[]]$Plan.Length)
+        $Moved.Line.AddRange([string[]]$Plan.Line)
+        return
+    }
+    for ($i = 0; $i -lt $Done.Length; $i++) {
+        if (-not $Done[$i]) { continue }
+        $Moved.Count++
+        $Moved.Bytes += $Plan.Length[$i]
+        $Moved.Line.Add($Plan.Line[$i])
+    }
+}
+
+# Moves files of one folder into its mirror folder in the bin, a batch at a
+# time, each batch named in the journal before any of it moves. Returns the
+# files that really left their folder; the others stay and are counted in
+# Shortfall, among them names the history log cannot hold faithfully (a line
+# break, "|", blanks at its ends), since nothing could bring them back.
 function Move-FileToMirror {
     [CmdletBinding()]
     [OutputType([psobject])]
     param(
-        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Paths,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder,
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Names,
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
         [Parameter(Mandatory)][datetime]$Now,
         [Parameter(Mandatory)][psobject]$Shortfall,
@@ -541,38 +617,32 @@ function Move-FileToMirror {
     )
 
     $moved = New-MovedFileSet
+    if ($Names.Length -eq 0) { return $moved }
+    $place = Get-MirrorPlace -Folder $Folder -RecycleDir $RecycleDir
+    $loggable = [string[]]@()
+    if ($place.Loggable) { $loggable = [string[]]($Names -notmatch (Get-UnloggablePattern)) }
+    if ($loggable.Length -lt $Names.Length) {
+        $reason = 'a name the history log cannot hold (line break, "|" or blanks at its ends)'
+        Add-SweepShortfall -Shortfall $Shortfall -Reason $reason -Count ($Names.Length - $loggable.Length)
+    }
     $stamp = Format-HistoryTimestamp -Now $Now
-    $mirrorOf = @{}
-    $created = [System.Collections.Generic.HashSet[string]]::new()
-    for ($first = 0; $first -lt $Paths.Length; $first += $script:JournalBatch) {
-        $count = [System.Math]::Min($script:JournalBatch, $Paths.Length - $first)
+    for ($first = 0; $first -lt $loggable.Length; $first += $script:JournalBatch) {
+        $count = [System.Math]::Min($script:JournalBatch, $loggable.Length - $first)
         $batch = [string[]]::new($count)
-        [System.Array]::Copy($Paths, $first, $batch, 0, $count)
-        $plan = Get-MovePlan -Paths $batch -RecycleDir $RecycleDir -Timestamp $stamp -MirrorOf $mirrorOf -Shortfall $Shortfall -Clutter:$Clutter
-        if ($plan.Count -eq 0) { continue }
+        [System.Array]::Copy($loggable, $first, $batch, 0, $count)
+        $plan = Get-MovePlan -Names $batch -Folder $Folder -Place $place -Timestamp $stamp -Shortfall $Shortfall `
+            -Clutter:$Clutter
+        if ($plan.Source.Length -eq 0) { continue }
         try {
-            if ($null -ne $Journal) {
-                Add-JournalRecord -Journal $Journal -Record ([string[]]@($plan | ForEach-Object { "F`t" + $_.Target + "`t" + $_.Path + "`t" + $_.Line }))
-            }
+            if ($null -ne $Journal) { Add-JournalRecord -Journal $Journal -Record $plan.Record }
         } catch {
             # Unrecorded moves could be lost to a crash: these files stay.
-            Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_) -Count $plan.Count
+            Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_) -Count $plan.Source.Length
             continue
         }
-        foreach ($item in $plan) {
-            try {
-                Move-PlannedFile -Item $item -Created $created
-            } catch {
-                Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_)
-                continue
-            }
-            # Retention counts from the sweep, not from the file's own age.
-            try { [System.IO.File]::SetLastWriteTime((ConvertTo-LongPath -Path $item.Target), $Now) } catch { $null = $_ }
-            $moved.Name.Add($item.Name)
-            $moved.Folder.Add($item.Folder)
-            $moved.Length.Add($item.Length)
-            $moved.Line.Add($item.Line)
-        }
+        $done = Move-PlannedBatch -Source $plan.Source -Target $plan.Target -Mirror $place.Mirror -Now $Now `
+            -Shortfall $Shortfall -Moved $moved
+        Add-MovedFile -Moved $moved -Plan $plan -Done $done
     }
     return $moved
 }
@@ -646,23 +716,14 @@ function Get-SweepBlock {
     )
 
     $block = [System.Collections.Generic.List[string]]::new()
-    $block.Add((Format-SweepEventLine -Now $Now -ModelCount $Models.Name.Count -ClutterCount $Clutter.Name.Count -TargetDir $TargetDir))
+    $event = Format-SweepEventLine -Now $Now -ModelCount $Models.Count -ClutterCount $Clutter.Count -TargetDir $TargetDir
+    $block.Add($event)
     foreach ($set in $Clutter, $Models) {
         $lines = [System.Collections.Generic.List[string]]::new($set.Line)
         $lines.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
         $block.AddRange($lines)
     }
     return , $block
-}
-
-function Measure-MovedByte {
-    [CmdletBinding()]
-    [OutputType([long])]
-    param([Parameter(Mandatory)][psobject]$Files)
-
-    $total = [long]0
-    foreach ($length in $Files.Length) { $total += $length }
-    return $total
 }
 
 # The journal of this run, opened with its start record; $null (and the
@@ -705,49 +766,64 @@ function Invoke-FolderSweep {
     )
 
     # The log names full folders, whatever form the target arrived in.
-    try { $TargetDir = [System.IO.Path]::GetFullPath($TargetDir) } catch { $null = $_ }
+    try {
+        $TargetDir = [System.IO.Path]::GetFullPath($TargetDir)
+    } catch [System.ArgumentException], [System.NotSupportedException], [System.IO.IOException] {
+        # Not a form the system can resolve: the listing below says why.
+    }
     if ($TargetDir.Length -gt 3) { $TargetDir = $TargetDir.TrimEnd([char[]]@([System.IO.Path]::DirectorySeparatorChar)) }
     $cutoff = Get-SweepCutoff -Now $Now -MaxDays $MaxDays
+    $timeout = $LockTimeoutSeconds * 1000
+    # Bin upkeep first; each step keeps going past a file it cannot touch, and
+    # whatever is left is tried again by the next run.
+    $null = Invoke-HistoryFold -LogFile $LogFile -TimeoutMilliseconds $timeout
+    $null = Remove-AgedBinFile -RecycleDir $RecycleDir -LogFile $LogFile -Cutoff $cutoff
+    $null = Remove-EmptyBinFolder -RecycleDir $RecycleDir
+    # Throws when the folder cannot be read, before anything moved.
+    $clutterNames = Get-ClutterFile -TargetDir $TargetDir -Rules (Split-ClutterList -Clutter $Clutter)
+
     $clutterMoved = New-MovedFileSet
     $modelsMoved = New-MovedFileSet
     $shortfall = New-SweepShortfall
     $journal = $null
-    # Each step is fenced so that a surprise in one never skips the log of the
-    # files already moved.
-    try { $null = Invoke-HistoryFold -LogFile $LogFile -TimeoutMilliseconds ($LockTimeoutSeconds * 1000) } catch { $null = $_ }
-    try { $null = Remove-AgedBinFile -RecycleDir $RecycleDir -LogFile $LogFile -Cutoff $cutoff } catch { $null = $_ }
-    try { $null = Remove-EmptyBinFolder -RecycleDir $RecycleDir } catch { $null = $_ }
     try {
-        $rules = Split-ClutterList -Clutter $Clutter
-        $clutterPaths = Get-ClutterFile -TargetDir $TargetDir -Rules $rules
-        $modelPaths = @()
-        $journalError = ''
-        try { $journal = Start-SweepJournal -LogFile $LogFile -Now $Now -TargetDir $TargetDir } catch { $journalError = Get-ReasonText -ErrorRecord $_ }
+        $journal = Start-SweepJournal -LogFile $LogFile -Now $Now -TargetDir $TargetDir
+    } catch {
+        # Without a journal no file may move: a crash could lose it. They all stay.
+        $waiting = $clutterNames.Length + (Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount).Length
+        if ($waiting -gt 0) { Add-SweepShortfall -Shortfall $shortfall -Reason (Get-ReasonText -ErrorRecord $_) -Count $waiting }
+    }
+    # Once files move, a surprise must never skip the log of those already moved.
+    try {
         if ($null -ne $journal) {
-            $clutterMoved = Move-FileToMirror -Paths $clutterPaths -RecycleDir $RecycleDir -Now $Now -Shortfall $shortfall -Journal $journal -Clutter
+            $clutterMoved = Move-FileToMirror -Folder $TargetDir -Names $clutterNames -RecycleDir $RecycleDir -Now $Now `
+                -Shortfall $shortfall -Journal $journal -Clutter
             # Listed after the clutter moved, so a model matched by a rule is gone by now.
-            $modelPaths = Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount
-            $modelsMoved = Move-FileToMirror -Paths $modelPaths -RecycleDir $RecycleDir -Now $Now -Shortfall $shortfall -Journal $journal
-        } else {
-            $modelPaths = Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount
-            $waiting = $clutterPaths.Length + $modelPaths.Length
-            if ($waiting -gt 0) { Add-SweepShortfall -Shortfall $shortfall -Reason $journalError -Count $waiting }
+            $modelNames = Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount
+            $modelsMoved = Move-FileToMirror -Folder $TargetDir -Names $modelNames -RecycleDir $RecycleDir -Now $Now `
+                -Shortfall $shortfall -Journal $journal
         }
-    } catch { $null = $_ }
+    } catch {
+        # Files of this step not tried yet stay in place; the reason is reported.
+        Add-SweepShortfall -Shortfall $shortfall -Reason (Get-ReasonText -ErrorRecord $_) -Count 0
+    }
 
     $outcome = [pscustomobject]@{ Written = $false; Locked = $false; Reason = 'The history log could not be written.' }
     try {
         $block = Get-SweepBlock -Now $Now -TargetDir $TargetDir -Clutter $clutterMoved -Models $modelsMoved
         $outcome = Add-HistoryBlock -LogFile $LogFile -Block $block -Cutoff $cutoff -LockTimeoutSeconds $LockTimeoutSeconds
-    } catch { $outcome.Reason = Get-ReasonText -ErrorRecord $_ }
+    } catch {
+        # The journal keeps these moves; the next run puts them in the log.
+        $outcome.Reason = Get-ReasonText -ErrorRecord $_
+    }
     # A journal whose moves did not reach the log stays for the next run to fold.
     Close-Journal -Journal $journal -Delete:($outcome.Written)
 
     return [pscustomobject]@{
-        ClutterCount = $clutterMoved.Name.Count
-        ClutterBytes = Measure-MovedByte -Files $clutterMoved
-        ModelCount = $modelsMoved.Name.Count
-        ModelBytes = Measure-MovedByte -Files $modelsMoved
+        ClutterCount = $clutterMoved.Count
+        ClutterBytes = $clutterMoved.Bytes
+        ModelCount = $modelsMoved.Count
+        ModelBytes = $modelsMoved.Bytes
         LogBusy = $outcome.Locked
         LogError = $(if ($outcome.Written -or $outcome.Locked) { '' } else { $outcome.Reason })
         NotMoved = $shortfall.Count
@@ -787,5 +863,11 @@ $cl = ConvertFrom-VantorText '%CP_CLUTTER%'
 $kn = %CP_KEEP_N%
 $md = %CP_MAX_DAYS%
 
-$result = Invoke-FolderSweep -TargetDir $td -RecycleDir $rd -LogFile $lf -KeepCount $kn -MaxDays $md -Clutter $cl
-Write-Output (Format-SweepResult -Result $result)
+try {
+    $result = Invoke-FolderSweep -TargetDir $td -RecycleDir $rd -LogFile $lf -KeepCount $kn -MaxDays $md -Clutter $cl
+    Write-Output (Format-SweepResult -Result $result)
+} catch {
+    # No result line: the program reports the sweep as failed, with this reason.
+    [System.Console]::Error.WriteLine('The sweep stopped: ' + (Get-ReasonText -ErrorRecord $_))
+    exit 1
+}
