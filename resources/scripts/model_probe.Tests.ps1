@@ -127,6 +127,8 @@ Describe 'Get-ModelDataVersion' {
         @{ Case = 'binary tail naming Wildfire'; Expected = -1
             Files = @(@{ Lines = { @('#UGC:2 PART 1681', '#-END_OF_UGC_HEADER', '#UGC_TOC 1 31 81 17') }
                     Tail = "`0" + [char]0x8F + "Wildfire 4.0`n#Pro/ENGINEER  TM  Wildfire 4.0`n" }) }
+        @{ Case = 'Wildfire 3 on line 400, past the first short read'; Expected = 5
+            Files = @(@{ Lines = { Get-PredecessorHeader '#Pro/ENGINEER  TM  Wildfire 3.0' 400 } }) }
         @{ Case = 'mark beyond 64 KiB of text'; Expected = -1
             Files = @(@{ Lines = { Get-PredecessorHeader '#Pro/ENGINEER  TM  Wildfire 3.0' 2200 } }) }
         @{ Case = 'the newest file is the smallest'; Expected = 4

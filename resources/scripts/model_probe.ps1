@@ -16,6 +16,9 @@ $script:SampleSize = 5
 # the UGC header and, in older files, after a text block of the model's own.
 # Reading stops at the first NUL byte (the binary data has begun) or here.
 $script:HeaderByteLimit = 65536
+# What is read first: the UGC header and the mark of a Creo model fit in it.
+$script:HeadByteCount = 4096
+$script:HeaderEncoding = [System.Text.Encoding]::GetEncoding(28591)
 # A mark is a line that begins with '#' (line ends CR, LF or CR LF), so words
 # inside binary data never count. The first mark of a file decides:
 #   '#Creo  TM  11.0 ...'            that version
@@ -129,14 +132,16 @@ function Read-ModelHeader {
     [OutputType([string])]
     param(
         [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory = $true)][byte[]]$Buffer
+        [Parameter(Mandatory = $true)][byte[]]$Buffer,
+        [ValidateRange(1, [int]::MaxValue)][int]$Want = $Buffer.Length
     )
     $filled = 0
     $stream = [System.IO.FileStream]::new($Path, [System.IO.FileMode]::Open, [System.IO.FileAccess]::Read,
         [System.IO.FileShare]::ReadWrite, 1, [System.IO.FileOptions]::SequentialScan)
     try {
-        while ($filled -lt $Buffer.Length) {
-            $read = $stream.Read($Buffer, $filled, $Buffer.Length - $filled)
+        $want = [System.Math]::Min($Want, $Buffer.Length)
+        while ($filled -lt $want) {
+            $read = $stream.Read($Buffer, $filled, $want - $filled)
             if ($read -le 0) { break }
             $filled += $read
         }
@@ -146,8 +151,29 @@ function Read-ModelHeader {
     }
     $end = [System.Array]::IndexOf($Buffer, [byte]0, 0, $filled)
     if ($end -lt 0) { $end = $filled }
-    # Marks are ASCII; whatever else the header holds may decode as it will.
-    return [System.Text.Encoding]::UTF8.GetString($Buffer, 0, $end)
+    # Marks are ASCII; one character per byte tells how much was read.
+    return $script:HeaderEncoding.GetString($Buffer, 0, $end)
+}
+
+# The version mark of one model. Most marks stand within the first lines, so
+# a short head is read first and searched up to its last whole line; only a
+# model without a mark there is read on, up to HeaderByteLimit.
+function Get-ModelVersionMark {
+    [CmdletBinding()]
+    [OutputType([int])]
+    param(
+        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory = $true)][byte[]]$Buffer
+    )
+    $head = Read-ModelHeader -Path $Path -Buffer $Buffer -Want $script:HeadByteCount
+    $whole = $head.Length -lt $script:HeadByteCount
+    $cut = $head.LastIndexOfAny([char[]]@("`r", "`n"))
+    if (-not $whole -and $cut -ge 0) {
+        $mark = Get-VersionMark -HeaderText $head.Substring(0, $cut + 1)
+        if ($mark -ne 0) { return $mark }
+    }
+    if (-not $whole) { $head = Read-ModelHeader -Path $Path -Buffer $Buffer }
+    return Get-VersionMark -HeaderText $head
 }
 
 # The version the first mark of a header gives: a number, PredecessorMark,
@@ -188,7 +214,7 @@ function Get-ModelDataVersion {
     $predecessor = $false
     foreach ($file in $sample) {
         try {
-            $mark = Get-VersionMark -HeaderText (Read-ModelHeader -Path $file.FullName -Buffer $buffer)
+            $mark = Get-ModelVersionMark -Path $file.FullName -Buffer $buffer
         }
         catch {
             # A model that cannot be read is left out of the sample.
