@@ -45,7 +45,7 @@ function Get-ModelFile {
     [CmdletBinding()]
     [OutputType([System.Collections.Generic.List[System.IO.FileInfo]])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Directory
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Directory
     )
     $models = [System.Collections.Generic.List[System.IO.FileInfo]]::new()
     $skip = [System.IO.FileAttributes]::Hidden -bor [System.IO.FileAttributes]::System
@@ -55,9 +55,9 @@ function Get-ModelFile {
             if ($script:ModelFilePattern.IsMatch($file.Name)) { $models.Add($file) }
         }
     }
-    catch {
-        # An unreadable folder simply has no models to sample.
-        $null = $_
+    catch [System.IO.IOException], [System.UnauthorizedAccessException], [System.Security.SecurityException] {
+        # A folder that cannot be read (further) gives the models found so far.
+        $models.TrimExcess()
     }
     return , $models
 }
@@ -93,7 +93,7 @@ function Select-ModelSample {
     [CmdletBinding()]
     [OutputType([System.IO.FileInfo[]])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()]
+        [Parameter(Mandatory)][AllowEmptyCollection()]
         [System.Collections.Generic.List[System.IO.FileInfo]]$File,
         [ValidateRange(1, 1000)][int]$Count = $script:SampleSize
     )
@@ -131,8 +131,8 @@ function Read-ModelHeader {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory = $true)][byte[]]$Buffer,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][byte[]]$Buffer,
         [ValidateRange(1, [int]::MaxValue)][int]$Want = $Buffer.Length
     )
     $filled = 0
@@ -162,8 +162,8 @@ function Get-ModelVersionMark {
     [CmdletBinding()]
     [OutputType([int])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory = $true)][byte[]]$Buffer
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][byte[]]$Buffer
     )
     $head = Read-ModelHeader -Path $Path -Buffer $Buffer -Want $script:HeadByteCount
     $whole = $head.Length -lt $script:HeadByteCount
@@ -182,7 +182,7 @@ function Get-VersionMark {
     [CmdletBinding()]
     [OutputType([int])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$HeaderText
+        [Parameter(Mandatory)][AllowEmptyString()][string]$HeaderText
     )
     $mark = $script:VersionMarkPattern.Match($HeaderText)
     if (-not $mark.Success) { return 0 }
@@ -205,7 +205,7 @@ function Get-ModelDataVersion {
     [CmdletBinding()]
     [OutputType([int])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Directory
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Directory
     )
     $sample = Select-ModelSample -File (Get-ModelFile -Directory $Directory)
     if ($sample.Count -eq 0) { return 0 }
@@ -244,7 +244,10 @@ function Get-RegistryInstallLocation {
     $locations = [System.Collections.Generic.List[string]]::new()
     $key = $null
     try {
-        $key = [Microsoft.Win32.Registry]::LocalMachine.OpenSubKey($KeyPath)
+        # Systems without a registry have no hive at all.
+        $hive = [Microsoft.Win32.Registry]::LocalMachine
+        if ($null -eq $hive) { return , $locations.ToArray() }
+        $key = $hive.OpenSubKey($KeyPath)
         if ($null -eq $key) { return , $locations.ToArray() }
         foreach ($name in $key.GetSubKeyNames()) {
             $subKey = $key.OpenSubKey($name)
@@ -258,9 +261,10 @@ function Get-RegistryInstallLocation {
             }
         }
     }
-    catch {
+    catch [System.PlatformNotSupportedException], [System.Security.SecurityException],
+    [System.UnauthorizedAccessException], [System.IO.IOException] {
         # No registry (or no access): discovery falls back to the default root.
-        $null = $_
+        $locations.Clear()
     }
     finally {
         if ($null -ne $key) { $key.Dispose() }
@@ -272,7 +276,7 @@ function Find-InstallationParent {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Location
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Location
     )
     if (-not [System.IO.Directory]::Exists($Location)) { return '' }
     $folder = [System.IO.DirectoryInfo]::new($Location)
@@ -299,8 +303,8 @@ function Get-PtcRoot {
     [CmdletBinding()]
     [OutputType([string[]])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$InstallLocation,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$FallbackRoot
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$InstallLocation,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$FallbackRoot
     )
     $roots = [System.Collections.Generic.List[string]]::new()
     foreach ($location in $InstallLocation) {
@@ -316,8 +320,8 @@ function Test-ListHasText {
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$List,
-        [Parameter(Mandatory = $true)][string]$Text
+        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$List,
+        [Parameter(Mandatory)][string]$Text
     )
     foreach ($item in $List) {
         if ([string]::Equals($item, $Text, [System.StringComparison]::OrdinalIgnoreCase)) { return $true }
@@ -329,13 +333,15 @@ function Get-MajorVersion {
     [CmdletBinding()]
     [OutputType([int])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$FolderName
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$FolderName
     )
     # 'Creo 10.0.2.0' gives 10; a name without a leading number gives -1 and is skipped.
     $rest = $FolderName -replace 'Creo ', ''
     $first = $rest.Split('.')[0]
     $major = 0
-    if ([int]::TryParse($first, [System.Globalization.NumberStyles]::Integer, [System.Globalization.CultureInfo]::InvariantCulture, [ref]$major)) { return $major }
+    $invariant = [System.Globalization.CultureInfo]::InvariantCulture
+    $integer = [System.Globalization.NumberStyles]::Integer
+    if ([int]::TryParse($first, $integer, $invariant, [ref]$major)) { return $major }
     return -1
 }
 
@@ -343,8 +349,8 @@ function Get-CreoInstallation {
     [CmdletBinding()]
     [OutputType([pscustomobject])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Root,
-        [Parameter(Mandatory = $true)][int]$DataVersion
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Root,
+        [Parameter(Mandatory)][int]$DataVersion
     )
     $versions = [System.Collections.Generic.List[int]]::new()
     $latest = 0
@@ -361,7 +367,8 @@ function Get-CreoInstallation {
         foreach ($folder in $folders) {
             $name = [System.IO.Path]::GetFileName($folder)
             if ($name -notlike 'Creo *') { continue }
-            if (-not [System.IO.File]::Exists([System.IO.Path]::Combine($folder, 'Parametric', 'bin', 'parametric.exe'))) { continue }
+            $program = [System.IO.Path]::Combine($folder, 'Parametric', 'bin', 'parametric.exe')
+            if (-not [System.IO.File]::Exists($program)) { continue }
             $major = Get-MajorVersion -FolderName $name
             if ($major -lt 0) { continue }
             if ($major -gt $latest) { $latest = $major }
@@ -385,15 +392,16 @@ function Format-ProbeResult {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][int]$DataVersion,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Root,
-        [Parameter(Mandatory = $true)][pscustomobject]$Installation
+        [Parameter(Mandatory)][int]$DataVersion,
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Root,
+        [Parameter(Mandatory)][pscustomobject]$Installation
     )
     $rootsText = 'NONE'
     if ($Root.Count -gt 0) { $rootsText = $Root -join '*' }
     $othersText = 'NONE'
     if ($Installation.Others.Count -gt 0) { $othersText = $Installation.Others -join ',' }
-    $fields = @('X', [string]$DataVersion, $rootsText, [string]$Installation.Latest, [string]$Installation.DataInstalled, $othersText)
+    $fields = @('X', [string]$DataVersion, $rootsText, [string]$Installation.Latest,
+        [string]$Installation.DataInstalled, $othersText)
     return $fields -join '|'
 }
 
@@ -401,7 +409,7 @@ function Invoke-ModelProbe {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$TargetDir,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$TargetDir,
         [AllowEmptyCollection()][string[]]$InstallLocation = (Get-RegistryInstallLocation),
         [ValidateNotNullOrEmpty()][string]$FallbackRoot = (Get-DefaultPtcRoot)
     )
@@ -411,15 +419,22 @@ function Invoke-ModelProbe {
     return Format-ProbeResult -DataVersion $dataVersion -Root $roots -Installation $installation
 }
 
-function ConvertFrom-VantorText([string]$Encoded) { [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded)) }
+function ConvertFrom-VantorText([string]$Encoded) {
+    [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded))
+}
 
 function Set-Utf8Output {
     [CmdletBinding()]
     param()
     # Paths in the result line must reach the program as UTF-8; without a console
     # the setter may refuse, and then the system code page has to do.
-    try { [Console]::OutputEncoding = [System.Text.UTF8Encoding]::new($false) }
-    catch { $null = $_ }
+    try {
+        [Console]::OutputEncoding = [System.Text.UTF8Encoding]::new($false)
+    }
+    catch [System.IO.IOException], [System.Security.SecurityException] {
+        # No console to set it on: the system code page carries the line.
+        return
+    }
 }
 
 # --- entry ------------------------------------------------------------------

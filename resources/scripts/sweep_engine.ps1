@@ -180,7 +180,8 @@ function Remove-AgedBinFile {
         try { $files = @($folders[$i].EnumerateFiles()) } catch { continue }
         foreach ($file in $files) {
             if ($file.LastWriteTime -ge $Cutoff) { continue }
-            if ($i -eq 0 -and ([string]::Equals($file.Name, $logName, $cmp) -or $file.Name.StartsWith($logName + '.', $cmp))) { continue }
+            $besideLog = [string]::Equals($file.Name, $logName, $cmp) -or $file.Name.StartsWith($logName + '.', $cmp)
+            if ($i -eq 0 -and $besideLog) { continue }
             try {
                 # Windows refuses to delete read-only files; the bin copy keeps the original's flag.
                 if (($file.Attributes -band [System.IO.FileAttributes]::ReadOnly) -ne 0) {
@@ -334,11 +335,12 @@ function Get-SurplusIteration {
     [System.Array]::Sort($keys, $names, [System.StringComparer]::Ordinal)
 
     $surplus = [System.Collections.Generic.List[string]]::new()
+    $ordinal = [System.StringComparison]::Ordinal
     $start = 0
     while ($start -lt $keys.Length) {
         $group = $keys[$start].Substring(0, $keys[$start].IndexOf([char]0) + 1)
         $end = $start
-        while ($end -lt $keys.Length -and $keys[$end].StartsWith($group, [System.StringComparison]::Ordinal)) { $end++ }
+        while ($end -lt $keys.Length -and $keys[$end].StartsWith($group, $ordinal)) { $end++ }
         # Ascending order: the oldest iterations come first and are the ones to go.
         $drop = ($end - $start) - $KeepCount
         if ($drop -gt 0) { $surplus.AddRange([System.ArraySegment[string]]::new($names, $start, $drop)) }
@@ -424,7 +426,9 @@ function Format-SweptFileLine {
     $middle = ' | ' + $Folder.PadRight(87) + ' | ('
     $sizes = ConvertTo-SizeText -Bytes $Bytes
     $lines = [string[]]::new($Name.Length)
-    for ($i = 0; $i -lt $Name.Length; $i++) { $lines[$i] = $head + $Name[$i].PadRight(35) + $middle + $sizes[$i] + $suffix }
+    for ($i = 0; $i -lt $Name.Length; $i++) {
+        $lines[$i] = $head + $Name[$i].PadRight(35) + $middle + $sizes[$i] + $suffix
+    }
     return , $lines
 }
 
@@ -438,7 +442,8 @@ function Get-MirrorPlace {
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir
     )
 
-    $mirror = ConvertTo-LongPath -Path (Join-BinPath -RecycleDir $RecycleDir -SubPath (Get-MirrorFolderSubPath -Folder $Folder))
+    $sub = Get-MirrorFolderSubPath -Folder $Folder
+    $mirror = ConvertTo-LongPath -Path (Join-BinPath -RecycleDir $RecycleDir -SubPath $sub)
     $separator = [string][System.IO.Path]::DirectorySeparatorChar
     $slashes = [char[]]@('\', '/')
     return [pscustomobject]@{
@@ -488,7 +493,9 @@ function Get-MovePlan {
     $targets = [string[]]($kept -replace '^', $Place.TargetPrefix)
     $lines = Format-SweptFileLine -Timestamp $Timestamp -Name $kept -Folder $Folder -Bytes $lengths -Clutter:$Clutter
     $records = [string[]]::new($kept.Length)
-    for ($i = 0; $i -lt $kept.Length; $i++) { $records[$i] = "F`t" + $targets[$i] + "`t" + $sources[$i] + "`t" + $lines[$i] }
+    for ($i = 0; $i -lt $kept.Length; $i++) {
+        $records[$i] = "F`t" + $targets[$i] + "`t" + $sources[$i] + "`t" + $lines[$i]
+    }
     return [pscustomobject]@{
         Source = $sources
         Target = $targets
@@ -637,7 +644,8 @@ function Move-FileToMirror {
             if ($null -ne $Journal) { Add-JournalRecord -Journal $Journal -Record $plan.Record }
         } catch {
             # Unrecorded moves could be lost to a crash: these files stay.
-            Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_) -Count $plan.Source.Length
+            $reason = Get-ReasonText -ErrorRecord $_
+            Add-SweepShortfall -Shortfall $Shortfall -Reason $reason -Count $plan.Source.Length
             continue
         }
         $done = Move-PlannedBatch -Source $plan.Source -Target $plan.Target -Mirror $place.Mirror -Now $Now `
@@ -659,11 +667,12 @@ function Select-SurvivingHistory {
     $kept = [System.Collections.Generic.List[string]]::new()
     $dated = [regex]::new('^[0-9]{4}-[0-9]{2}-[0-9]{2}')
     $invariant = [System.Globalization.CultureInfo]::InvariantCulture
+    $none = [System.Globalization.DateTimeStyles]::None
     foreach ($line in $Lines) {
         if (-not $dated.IsMatch($line)) { continue }
         $day = [datetime]::MinValue
-        if (-not [datetime]::TryParseExact($line.Substring(0, 10), 'yyyy-MM-dd', $invariant, [System.Globalization.DateTimeStyles]::None, [ref]$day)) { continue }
-        if ($day -ge $Cutoff) { $kept.Add($line) }
+        $valid = [datetime]::TryParseExact($line.Substring(0, 10), 'yyyy-MM-dd', $invariant, $none, [ref]$day)
+        if ($valid -and $day -ge $Cutoff) { $kept.Add($line) }
     }
     return , $kept
 }
@@ -716,8 +725,8 @@ function Get-SweepBlock {
     )
 
     $block = [System.Collections.Generic.List[string]]::new()
-    $event = Format-SweepEventLine -Now $Now -ModelCount $Models.Count -ClutterCount $Clutter.Count -TargetDir $TargetDir
-    $block.Add($event)
+    $block.Add((Format-SweepEventLine -Now $Now -ModelCount $Models.Count -ClutterCount $Clutter.Count `
+                -TargetDir $TargetDir))
     foreach ($set in $Clutter, $Models) {
         $lines = [System.Collections.Generic.List[string]]::new($set.Line)
         $lines.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
@@ -771,7 +780,7 @@ function Invoke-FolderSweep {
     } catch [System.ArgumentException], [System.NotSupportedException], [System.IO.IOException] {
         # Not a form the system can resolve: the listing below says why.
     }
-    if ($TargetDir.Length -gt 3) { $TargetDir = $TargetDir.TrimEnd([char[]]@([System.IO.Path]::DirectorySeparatorChar)) }
+    if ($TargetDir.Length -gt 3) { $TargetDir = $TargetDir.TrimEnd([System.IO.Path]::DirectorySeparatorChar) }
     $cutoff = Get-SweepCutoff -Now $Now -MaxDays $MaxDays
     $timeout = $LockTimeoutSeconds * 1000
     # Bin upkeep first; each step keeps going past a file it cannot touch, and
@@ -791,13 +800,14 @@ function Invoke-FolderSweep {
     } catch {
         # Without a journal no file may move: a crash could lose it. They all stay.
         $waiting = $clutterNames.Length + (Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount).Length
-        if ($waiting -gt 0) { Add-SweepShortfall -Shortfall $shortfall -Reason (Get-ReasonText -ErrorRecord $_) -Count $waiting }
+        $reason = Get-ReasonText -ErrorRecord $_
+        if ($waiting -gt 0) { Add-SweepShortfall -Shortfall $shortfall -Reason $reason -Count $waiting }
     }
     # Once files move, a surprise must never skip the log of those already moved.
     try {
         if ($null -ne $journal) {
-            $clutterMoved = Move-FileToMirror -Folder $TargetDir -Names $clutterNames -RecycleDir $RecycleDir -Now $Now `
-                -Shortfall $shortfall -Journal $journal -Clutter
+            $clutterMoved = Move-FileToMirror -Folder $TargetDir -Names $clutterNames -RecycleDir $RecycleDir `
+                -Now $Now -Shortfall $shortfall -Journal $journal -Clutter
             # Listed after the clutter moved, so a model matched by a rule is gone by now.
             $modelNames = Get-SurplusIteration -TargetDir $TargetDir -KeepCount $KeepCount
             $modelsMoved = Move-FileToMirror -Folder $TargetDir -Names $modelNames -RecycleDir $RecycleDir -Now $Now `
@@ -811,7 +821,8 @@ function Invoke-FolderSweep {
     $outcome = [pscustomobject]@{ Written = $false; Locked = $false; Reason = 'The history log could not be written.' }
     try {
         $block = Get-SweepBlock -Now $Now -TargetDir $TargetDir -Clutter $clutterMoved -Models $modelsMoved
-        $outcome = Add-HistoryBlock -LogFile $LogFile -Block $block -Cutoff $cutoff -LockTimeoutSeconds $LockTimeoutSeconds
+        $outcome = Add-HistoryBlock -LogFile $LogFile -Block $block -Cutoff $cutoff `
+            -LockTimeoutSeconds $LockTimeoutSeconds
     } catch {
         # The journal keeps these moves; the next run puts them in the log.
         $outcome.Reason = Get-ReasonText -ErrorRecord $_
