@@ -3,37 +3,13 @@
 # killed (kill -9 on the whole process group) at chosen moments; one more run
 # follows. Then every file must be in its folder or in the bin with exactly one
 # log line, every log line whole, and nothing half-moved left anywhere.
-set -euo pipefail
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)"
-program="${VANTOR_LINUX:-$root/build/linux/vantor}"
-export PATH="$PATH:$HOME/.dotnet/tools" TERM=dumb
-real_pwsh=$(command -v pwsh) || { echo "error: pwsh is not installed"; exit 1; }
-
-work=$(mktemp -d)
-failures=0
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 trap 'if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "left in $work"; fi' EXIT
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-anchor="$work/anchor"
-bin="$anchor/Vantor_Sweep"
 log="$bin/Vantor_Sweep.log"
 proj="$work/proj one"
 mirror="$bin/${proj#/}"
-mkdir -p "$anchor" "$work/wrap"
-cp "$program" "$anchor/vantor"
 printf 'CP_Countdown=None\r\nCP_Launch_Sweep=Yes\r\nCP_Keep_N=1\r\nCP_Max_Days=14\r\nCP_Clutter=*.tmp\r\n' >"$anchor/Vantor.ini"
-
-# The restore grid is a stand-in that returns every row when VANTOR_E2E_PICK is
-# "*" and none otherwise; only the script fed through standard input gets it.
-cat >"$work/wrap/pwsh" <<WRAP
-#!/bin/bash
-if [ "\${@: -1}" = "-" ]; then
-  { echo 'function Out-GridView { param([string]\$Title, [switch]\$PassThru, [Parameter(ValueFromPipeline = \$true)]\$InputObject) process { if (\$env:VANTOR_E2E_PICK -eq "*") { \$InputObject } } }'; cat; } | '$real_pwsh' "\$@"
-  exit \$?
-fi
-exec '$real_pwsh' "\$@"
-WRAP
-chmod 755 "$work/wrap/pwsh"
 
 # 7,000 clutter files and 1,000 models of three iterations: 9,000 to move.
 new_project() {
