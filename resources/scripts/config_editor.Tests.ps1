@@ -5,7 +5,10 @@
 
 BeforeAll {
     Set-StrictMode -Version 3.0
-    $script:TemplatePath = Join-Path $PSScriptRoot 'config_editor.ps1'
+    # The script as the program embeds it: the shared prelude, then the template.
+    $script:TemplatePath = Join-Path $TestDrive 'config_editor.ps1'
+    $parts = foreach ($part in 'prelude.ps1', 'config_editor.ps1') { [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot $part)) }
+    [System.IO.File]::WriteAllText($script:TemplatePath, -join $parts)
     $script:MasterTemplate = Join-Path $PSScriptRoot '../templates/Vantor.ini'
     $script:SpecialTemplate = Join-Path $PSScriptRoot '../templates/VantorSP.ini'
     $VantorNoWindow = $true

@@ -1,7 +1,8 @@
 # Vantor configuration editor.
 # A window for the master Vantor.ini or a folder's VantorSP.ini. Prints one result line:
 #   X|OK (saved), X|Cancel (cancelled or closed), X|Abort (Special Project removed)
-# Runs on Windows PowerShell 5.1 and PowerShell 7.
+# Runs on Windows PowerShell 5.1 and PowerShell 7. The build puts prelude.ps1 in
+# front of this file.
 
 Set-StrictMode -Version 3.0
 
@@ -438,8 +439,6 @@ function Get-RemovalConfirmationText {
 }
 
 # --- window model --------------------------------------------------------------
-
-function ConvertFrom-VantorText([string]$Encoded) { [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded)) }
 
 function Test-SpecialProjectPath {
     [CmdletBinding()]

@@ -5,8 +5,12 @@
 
 BeforeAll {
     Set-StrictMode -Version 3.0
+    # The script as the program embeds it: the shared prelude, then the template.
+    $script:TemplatePath = Join-Path $TestDrive 'migration_wizard.ps1'
+    $parts = foreach ($part in 'prelude.ps1', 'migration_wizard.ps1') { [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot $part)) }
+    [System.IO.File]::WriteAllText($script:TemplatePath, -join $parts)
     $VantorNoWindow = $true
-    . (Join-Path $PSScriptRoot 'migration_wizard.ps1')
+    . $script:TemplatePath
 
     function New-TestRoot {
         $path = [System.IO.Path]::Combine($TestDrive, 'root_' + [guid]::NewGuid().ToString('N').Substring(0, 8))
@@ -324,7 +328,7 @@ Describe 'Small rules' {
 
 Describe 'The entry layer' {
     It 'decodes the anchor folder from base64' {
-        $text = Get-Content -LiteralPath (Join-Path $PSScriptRoot 'migration_wizard.ps1') -Raw
+        $text = Get-Content -LiteralPath $script:TemplatePath -Raw
         $text | Should -Match ([regex]::Escape("ConvertFrom-VantorText '%ROOT_DIR%'"))
         ConvertFrom-VantorText ([System.Convert]::ToBase64String([System.Text.Encoding]::UTF8.GetBytes("C:\Ö's `$x"))) | Should -BeExactly "C:\Ö's `$x"
     }

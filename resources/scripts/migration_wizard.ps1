@@ -3,7 +3,8 @@
 # into the scaffold, merges the chosen config.pro into Vantor_config.pro and
 # writes the options that point at the copies into one managed section at its
 # end. Prints one result line: X|OK (migrated) or X|Cancel (skipped or closed).
-# Runs on Windows PowerShell 5.1 and PowerShell 7.
+# Runs on Windows PowerShell 5.1 and PowerShell 7. The build puts prelude.ps1 in
+# front of this file.
 
 Set-StrictMode -Version 3.0
 
@@ -12,8 +13,6 @@ $script:ManagedHeaderPattern = '(?i)^!\s*---\s*Vantor Auto-Wired'
 $script:MigratedPrefix = '! [Vantor Migrated] '
 $script:TrimCharacters = [char[]]@(' ', "`t", "`r", "`n")
 $script:HomePointer = '$WorkPath\Vantor_Home'
-
-function ConvertFrom-VantorText([string]$Encoded) { [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded)) }
 
 # --- names and paths ---------------------------------------------------------
 

@@ -1,7 +1,8 @@
-# Vantor shared script code: the build puts this file in front of the sweep engine
-# and the restore window, so both move files and keep the history log the same way.
-# Only functions here: the template after it decides what runs. Fed through
-# standard input as well, so "} else {" and "} catch {" stay on one line.
+# Vantor shared script code: the build puts this file in front of the script
+# templates (all but the model probe), so they decode their values, write files
+# and keep the history log the same way. Only functions here: the template after
+# it decides what runs. Fed through standard input as well (the restore window),
+# so "} else {" and "} catch {" stay on one line.
 
 Set-StrictMode -Version 3.0
 

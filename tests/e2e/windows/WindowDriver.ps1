@@ -47,8 +47,8 @@ function New-FilledScript {
     )
     $scripts = [System.IO.Path]::Combine($global:VantorRepo, 'resources', 'scripts')
     $script = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, $Template))
-    # As the build embeds them: the scripts that move files carry the shared prelude.
-    if ($Template -eq 'restore_window.ps1' -or $Template -eq 'sweep_engine.ps1') {
+    # As the build embeds them: every template but the model probe carries the prelude.
+    if ($Template -ne 'model_probe.ps1') {
         $prelude = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, 'prelude.ps1'))
         $script = $prelude + $script
     }
