@@ -316,28 +316,6 @@ Describe 'Writing the file' {
         @(Get-ChildItem -LiteralPath $folder -Force).Name | Should -Be @('Vantor.ini') -Because 'no temporary file stays behind'
     }
 
-    It 'leaves the old file whole and no temporary file when replacing fails' {
-        $folder = New-TestFolder 'fail'
-        $path = Join-Path $folder 'Vantor.ini'
-        [System.IO.File]::WriteAllText($path, "CP_Keep_N=1`r`n")
-        Mock Move-IniTempFile { throw [System.IO.IOException]::new('held by another program') }
-        { Save-EditorValue -Path $path -Value @{ CP_Keep_N = '9' } -SpecialProject $false -CleanerMode $false } | Should -Throw '*held by another program*'
-        [System.IO.File]::ReadAllText($path) | Should -BeExactly "CP_Keep_N=1`r`n"
-        @(Get-ChildItem -LiteralPath $folder -Force).Name | Should -Be @('Vantor.ini')
-    }
-
-    It 'retries a refused replace, then gives up with the error' {
-        $folder = New-TestFolder 'retry'
-        $source = Join-Path $folder 'new.tmp'
-        [System.IO.File]::WriteAllText($source, 'new')
-        # A folder in the way refuses the move the way a held file does.
-        $target = [System.IO.Directory]::CreateDirectory((Join-Path $folder 'Vantor.ini')).FullName
-        Mock Start-Sleep { }
-        { Move-IniTempFile -Source $source -Target $target -Attempts 4 } | Should -Throw '*already exists*'
-        Should -Invoke Start-Sleep -Times 3 -Exactly
-        [System.IO.File]::ReadAllText($source) | Should -BeExactly 'new'
-    }
-
     It 'refuses to rewrite a file it cannot read' {
         $folder = New-TestFolder 'unreadable'
         $path = Join-Path $folder 'VantorSP.ini'
@@ -872,7 +850,7 @@ namespace System.Windows.Forms {
     It 'keeps the window open and the file whole when saving fails' {
         $before = [System.IO.File]::ReadAllBytes($script:Special)
         $form = New-TestForm -IniPath $script:Special -MasterIni $script:Master
-        Mock Move-IniTempFile { throw [System.IO.IOException]::new('disk full') }
+        Mock Write-FileAtomically { throw [System.IO.IOException]::new('disk full') }
         (Get-Control $form 'CP_Keep_N').Text = '4'
         (Get-Button $form 'Save && Exit').PerformClick()
         $form.DialogResult | Should -Be 'None'

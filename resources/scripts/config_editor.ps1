@@ -28,7 +28,7 @@ $script:SpecialProjectUserEnv = 'VantorSP_UserEnv'
 function ConvertTo-TrimmedText {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][AllowNull()][string]$Text)
+    param([Parameter(Mandatory)][AllowEmptyString()][AllowNull()][string]$Text)
     if ($null -eq $Text) { return '' }
     return $Text.Trim($script:TrimCharacters)
 }
@@ -38,16 +38,16 @@ function New-OrdinalTable {
     [OutputType([hashtable])]
     param()
     # Key names are case-sensitive in every reader of these files.
-    return New-Object System.Collections.Hashtable -ArgumentList ([System.StringComparer]::Ordinal)
+    return [System.Collections.Hashtable]::new([System.StringComparer]::Ordinal)
 }
 
 function ConvertFrom-IniByte {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][byte[]]$Byte)
+    param([Parameter(Mandatory)][AllowEmptyCollection()][byte[]]$Byte)
     $offset = 0
     if ($Byte.Length -ge 3 -and $Byte[0] -eq 0xEF -and $Byte[1] -eq 0xBB -and $Byte[2] -eq 0xBF) { $offset = 3 }
-    $strict = New-Object System.Text.UTF8Encoding -ArgumentList $false, $true
+    $strict = [System.Text.UTF8Encoding]::new($false, $true)
     try {
         return $strict.GetString($Byte, $offset, $Byte.Length - $offset)
     }
@@ -55,8 +55,13 @@ function ConvertFrom-IniByte {
         # A file saved by an older editor in the system code page: decoding it as
         # UTF-8 would turn its accented letters into replacement characters.
         $legacy = $null
-        try { $legacy = [System.Text.Encoding]::GetEncoding([System.Globalization.CultureInfo]::CurrentCulture.TextInfo.ANSICodePage) }
-        catch { $legacy = [System.Text.Encoding]::GetEncoding(28591) }
+        $codePage = [System.Globalization.CultureInfo]::CurrentCulture.TextInfo.ANSICodePage
+        try { $legacy = [System.Text.Encoding]::GetEncoding($codePage) }
+        catch [System.ArgumentException], [System.NotSupportedException] {
+            # PowerShell 7 knows no code pages beyond Latin-1 unless told; Latin-1
+            # keeps every byte.
+            $legacy = [System.Text.Encoding]::GetEncoding(28591)
+        }
         return $legacy.GetString($Byte)
     }
 }
@@ -64,8 +69,8 @@ function ConvertFrom-IniByte {
 function Read-IniLine {
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
-    $lines = New-Object 'System.Collections.Generic.List[string]'
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
+    $lines = [System.Collections.Generic.List[string]]::new()
     $bytes = $null
     try {
         $bytes = [System.IO.File]::ReadAllBytes($Path)
@@ -75,7 +80,7 @@ function Read-IniLine {
         # is not caught here.
         return
     }
-    $reader = New-Object System.IO.StringReader -ArgumentList (ConvertFrom-IniByte -Byte $bytes)
+    $reader = [System.IO.StringReader]::new((ConvertFrom-IniByte -Byte $bytes))
     for ($line = $reader.ReadLine(); $null -ne $line; $line = $reader.ReadLine()) { $lines.Add($line) }
     return $lines.ToArray()
 }
@@ -87,8 +92,8 @@ function Get-SettingValue {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line,
-        [Parameter(Mandatory = $true)][string]$Key
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Line,
+        [Parameter(Mandatory)][string]$Key
     )
     $trimmed = ConvertTo-TrimmedText $Line
     if (-not $trimmed.StartsWith($Key + '=', [System.StringComparison]::Ordinal)) { return $null }
@@ -103,9 +108,9 @@ function Read-ProgramSetting {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
-        [Parameter(Mandatory = $true)][string]$Key,
-        [Parameter(Mandatory = $true)][ValidateSet('First', 'Last', 'LastNonEmpty', 'Countdown')][string]$Rule
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory)][string]$Key,
+        [Parameter(Mandatory)][ValidateSet('First', 'Last', 'LastNonEmpty', 'Countdown')][string]$Rule
     )
     $found = ''
     foreach ($text in $Line) {
@@ -126,7 +131,7 @@ function Get-ClutterText {
     # Every rule of every CP_Clutter line, trimmed, empty ones dropped, joined with ",".
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    param([Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
     $rules = [System.Collections.Generic.List[string]]::new()
     foreach ($text in $Line) {
         $value = Get-SettingValue -Line $text -Key 'CP_Clutter'
@@ -144,7 +149,7 @@ function ConvertTo-CountdownChoice {
     # upper case and takes anything it does not know as the normal length.
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Value)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Value)
     switch ($Value.ToUpperInvariant()) {
         'HOLD' { return 'Hold' }
         'LONG' { return 'Long' }
@@ -160,8 +165,8 @@ function ConvertTo-YesNoChoice {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Value,
-        [Parameter(Mandatory = $true)][ValidateSet('Yes', 'No', 'Sweep')][string]$Fallback
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Value,
+        [Parameter(Mandatory)][ValidateSet('Yes', 'No', 'Sweep')][string]$Fallback
     )
     # The sweep switch is off only for its "no" words; everything else is on.
     if ($Fallback -eq 'Sweep') {
@@ -180,8 +185,8 @@ function Get-ProgramValue {
     [CmdletBinding()]
     [OutputType([hashtable])]
     param(
-        [Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject
+        [Parameter(Mandatory)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory)][bool]$SpecialProject
     )
     $lines = [string[]]@($Line | Where-Object { $null -ne $_ })
     $values = New-OrdinalTable
@@ -208,7 +213,7 @@ function Get-MasterReferenceValue {
     # The master values the hints show: text keys as text, yes/no keys as booleans.
     [CmdletBinding()]
     [OutputType([hashtable])]
-    param([Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    param([Parameter(Mandatory)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
     $values = Get-ProgramValue -Line $Line -SpecialProject $false
     foreach ($key in $script:EditorYesNoKeys) { $values[$key] = $values[$key] -eq 'Yes' }
     return $values
@@ -217,12 +222,12 @@ function Get-MasterReferenceValue {
 function Get-AppendOrder {
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Key)
-    $ordered = New-Object 'System.Collections.Generic.List[string]'
+    param([Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Key)
+    $ordered = [System.Collections.Generic.List[string]]::new()
     foreach ($known in $script:EditorKeyOrder) {
         if ($Key -ccontains $known) { $ordered.Add($known) }
     }
-    $others = New-Object 'System.Collections.Generic.List[string]'
+    $others = [System.Collections.Generic.List[string]]::new()
     foreach ($name in $Key) {
         if ($script:EditorKeyOrder -cnotcontains $name) { $others.Add($name) }
     }
@@ -234,8 +239,8 @@ function Get-AppendOrder {
 function Get-ClutterLine {
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
-    $lines = New-Object 'System.Collections.Generic.List[string]'
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Text)
+    $lines = [System.Collections.Generic.List[string]]::new()
     foreach ($piece in $Text.Split(',')) {
         $rule = ConvertTo-TrimmedText $piece
         if ($rule -ne '') { $lines.Add('CP_Clutter=' + $rule) }
@@ -253,12 +258,12 @@ function Get-SavedIniLine {
     [CmdletBinding()]
     [OutputType([string[]])]
     param(
-        [Parameter(Mandatory = $true)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
-        [Parameter(Mandatory = $true)][hashtable]$Value,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject,
-        [Parameter(Mandatory = $true)][bool]$CleanerMode
+        [Parameter(Mandatory)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory)][hashtable]$Value,
+        [Parameter(Mandatory)][bool]$SpecialProject,
+        [Parameter(Mandatory)][bool]$CleanerMode
     )
-    $newValues = New-Object 'System.Collections.Generic.Dictionary[string,string]' -ArgumentList ([System.StringComparer]::Ordinal)
+    $newValues = [System.Collections.Generic.Dictionary[string,string]]::new([System.StringComparer]::Ordinal)
     foreach ($key in $Value.Keys) { $newValues[[string]$key] = ConvertTo-TrimmedText ([string]$Value[$key]) }
     # Without a clutter value (not shown) the clutter lines stay where they are.
     $hasClutter = $newValues.ContainsKey('CP_Clutter')
@@ -268,8 +273,8 @@ function Get-SavedIniLine {
         $null = $newValues.Remove('CP_Clutter')
     }
 
-    $output = New-Object 'System.Collections.Generic.List[string]'
-    $written = New-Object 'System.Collections.Generic.HashSet[string]' -ArgumentList ([System.StringComparer]::Ordinal)
+    $output = [System.Collections.Generic.List[string]]::new()
+    $written = [System.Collections.Generic.HashSet[string]]::new([System.StringComparer]::Ordinal)
     foreach ($text in @($Line)) {
         if ($null -eq $text) { $text = '' }
         $match = [regex]::Match($text, '^([^=]+)=')
@@ -296,60 +301,15 @@ function Get-SavedIniLine {
     return $output.ToArray()
 }
 
-function Move-IniTempFile {
-    [CmdletBinding()]
-    param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Source,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Target,
-        [ValidateRange(1, 100)][int]$Attempts = 10
-    )
-    for ($attempt = 1; $true; $attempt++) {
-        try {
-            # .NET Framework has no Move with overwrite; Replace swaps in place. A
-            # plain $null would reach .NET as "" (no backup wanted).
-            if ([System.IO.File]::Exists($Target)) { [System.IO.File]::Replace($Source, $Target, [NullString]::Value) }
-            else { [System.IO.File]::Move($Source, $Target) }
-            return
-        }
-        catch [System.IO.IOException] {
-            # A virus scanner or indexer may hold the file for a moment.
-            if ($attempt -ge $Attempts) { throw }
-            Start-Sleep -Milliseconds 200
-        }
-    }
-}
-
 function Write-IniFile {
-    # Writes the lines as UTF-8 without byte-order mark, each ended by CR LF. The
-    # text goes to a temporary file beside the target first, so a failure leaves
-    # the old file whole.
+    # Writes the lines as UTF-8 without byte-order mark, each ended by CR LF, in
+    # one step: a failure leaves the old file whole.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
     )
-    $target = [System.IO.Path]::GetFullPath($Path)
-    $folder = [System.IO.Path]::GetDirectoryName($target)
-    $temp = [System.IO.Path]::Combine($folder, '.' + [System.IO.Path]::GetFileName($target) + '.' + [guid]::NewGuid().ToString('N') + '.tmp')
-    try {
-        $stream = New-Object System.IO.FileStream -ArgumentList $temp, ([System.IO.FileMode]::CreateNew), ([System.IO.FileAccess]::Write), ([System.IO.FileShare]::None)
-        try {
-            $writer = New-Object System.IO.StreamWriter -ArgumentList $stream, (New-Object System.Text.UTF8Encoding -ArgumentList $false)
-            foreach ($text in $Line) { $writer.Write($text + "`r`n") }
-            $writer.Flush()
-            $stream.Flush($true)
-        }
-        finally {
-            $stream.Dispose()
-        }
-        Move-IniTempFile -Source $temp -Target $target
-    }
-    catch {
-        if ([System.IO.File]::Exists($temp)) {
-            try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
-        }
-        throw
-    }
+    Write-FileAtomically -Path $Path -Byte (ConvertTo-CrLfByte -Line $Line)
 }
 
 function Get-ChangedValue {
@@ -358,8 +318,8 @@ function Get-ChangedValue {
     [CmdletBinding()]
     [OutputType([hashtable])]
     param(
-        [Parameter(Mandatory = $true)][hashtable]$Value,
-        [Parameter(Mandatory = $true)][hashtable]$Initial
+        [Parameter(Mandatory)][hashtable]$Value,
+        [Parameter(Mandatory)][hashtable]$Initial
     )
     $changed = New-OrdinalTable
     foreach ($key in $Value.Keys) {
@@ -376,10 +336,10 @@ function Save-EditorValue {
     # not touched. An unreadable file stops the save.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory = $true)][hashtable]$Value,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject,
-        [Parameter(Mandatory = $true)][bool]$CleanerMode,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][hashtable]$Value,
+        [Parameter(Mandatory)][bool]$SpecialProject,
+        [Parameter(Mandatory)][bool]$CleanerMode,
         [hashtable]$Initial = @{}
     )
     $changed = Get-ChangedValue -Value $Value -Initial $Initial
@@ -393,8 +353,8 @@ function Save-EditorValue {
 
 function Remove-DirectoryTree {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
-    $directory = New-Object System.IO.DirectoryInfo -ArgumentList $Path
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
+    $directory = [System.IO.DirectoryInfo]::new($Path)
     $link = [System.IO.FileAttributes]::ReparsePoint
     # A junction or link is removed itself: following it would empty a folder
     # outside the project.
@@ -414,7 +374,7 @@ function Remove-SpecialProject {
     # own config.pro and models stay.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)]
+        [Parameter(Mandatory)]
         [ValidateScript({ [System.IO.Path]::GetFileName($_) -eq 'VantorSP.ini' })]
         [string]$IniPath
     )
@@ -444,8 +404,8 @@ function Test-SpecialProjectPath {
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$IniPath,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$MasterPath
+        [Parameter(Mandatory)][AllowEmptyString()][string]$IniPath,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$MasterPath
     )
     return -not [string]::Equals($IniPath, $MasterPath, [System.StringComparison]::OrdinalIgnoreCase)
 }
@@ -454,12 +414,12 @@ function Get-VersionList {
     # The version choices: an empty first item, then the installed versions, newest first.
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$InstalledVersions)
-    $list = New-Object 'System.Collections.Generic.List[string]'
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$InstalledVersions)
+    $list = [System.Collections.Generic.List[string]]::new()
     $list.Add('')
     $text = ConvertTo-TrimmedText $InstalledVersions
     if ($text -eq '' -or $text -eq '0') { return $list.ToArray() }
-    $numbers = New-Object 'System.Collections.Generic.List[int]'
+    $numbers = [System.Collections.Generic.List[int]]::new()
     foreach ($piece in $text.Split(',')) {
         $number = 0
         # A piece that is not a whole number cannot be offered as a version.
@@ -475,9 +435,9 @@ function New-EditorRow {
     [CmdletBinding()]
     [OutputType([pscustomobject])]
     param(
-        [Parameter(Mandatory = $true)][ValidateSet('Caption', 'Text', 'List', 'Combo', 'Check')][string]$Kind,
+        [Parameter(Mandatory)][ValidateSet('Caption', 'Text', 'List', 'Combo', 'Check')][string]$Kind,
         [AllowEmptyString()][string]$Key = '',
-        [Parameter(Mandatory = $true)][string]$Label,
+        [Parameter(Mandatory)][string]$Label,
         [AllowEmptyString()][string]$Hint = '',
         [AllowEmptyString()][string]$ToolTip = '',
         [int]$Width = 0,
@@ -490,8 +450,8 @@ function Get-ChoiceItem {
     [CmdletBinding()]
     [OutputType([string[]])]
     param(
-        [Parameter(Mandatory = $true)][string[]]$Item,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject
+        [Parameter(Mandatory)][string[]]$Item,
+        [Parameter(Mandatory)][bool]$SpecialProject
     )
     # In a Special Project the empty first item means "use the master value".
     if ($SpecialProject) { return , ([string[]](@('') + $Item)) }
@@ -502,11 +462,11 @@ function Get-LaunchRow {
     [CmdletBinding()]
     [OutputType([pscustomobject[]])]
     param(
-        [Parameter(Mandatory = $true)][bool]$SpecialProject,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string[]]$VersionList,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string[]]$Countdown
+        [Parameter(Mandatory)][bool]$SpecialProject,
+        [Parameter(Mandatory)][AllowEmptyString()][string[]]$VersionList,
+        [Parameter(Mandatory)][AllowEmptyString()][string[]]$Countdown
     )
-    $rows = New-Object 'System.Collections.Generic.List[pscustomobject]'
+    $rows = [System.Collections.Generic.List[pscustomobject]]::new()
     $rows.Add((New-EditorRow -Kind Caption -Label 'Environment & Launch'))
     if ($SpecialProject) {
         $rows.Add((New-EditorRow -Kind List -Key 'CP_Version_Max' -Width 65 -Items $VersionList -Label 'CP_Version_Max (Specific Version Lock):' -Hint 'Forces this Special Project to open with an exact Creo version.' -ToolTip 'Leave blank to inherit the Master limit, or select a version to lock this project.'))
@@ -539,13 +499,13 @@ function Get-EditorRow {
     [CmdletBinding()]
     [OutputType([pscustomobject[]])]
     param(
-        [Parameter(Mandatory = $true)][bool]$SpecialProject,
-        [Parameter(Mandatory = $true)][bool]$CleanerMode,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string[]]$VersionList
+        [Parameter(Mandatory)][bool]$SpecialProject,
+        [Parameter(Mandatory)][bool]$CleanerMode,
+        [Parameter(Mandatory)][AllowEmptyString()][string[]]$VersionList
     )
     $countdown = Get-ChoiceItem -Item @('Hold', 'Long', 'Medium', 'Short', 'None') -SpecialProject $SpecialProject
     $keep = Get-ChoiceItem -Item @('1', '2', '3', '4', '5') -SpecialProject $SpecialProject
-    $rows = New-Object 'System.Collections.Generic.List[pscustomobject]'
+    $rows = [System.Collections.Generic.List[pscustomobject]]::new()
     if ($CleanerMode) {
         $rows.Add((New-EditorRow -Kind Caption -Label 'Console & Automation'))
         $rows.Add((New-EditorRow -Kind List -Key 'CP_Countdown' -Width 120 -Items $countdown -Label 'CP_Countdown (Console Timer):' -Hint 'Delay duration before automatically closing the cleaner console.' -ToolTip "Choose 'Hold' to view the sweep inventory, or 'None' to auto-close."))
@@ -568,8 +528,8 @@ function Get-EditorLayout {
     # 55 higher than the button row.
     [CmdletBinding()]
     [OutputType([pscustomobject])]
-    param([Parameter(Mandatory = $true)][pscustomobject[]]$Row)
-    $positions = New-Object 'System.Collections.Generic.List[int]'
+    param([Parameter(Mandatory)][pscustomobject[]]$Row)
+    $positions = [System.Collections.Generic.List[int]]::new()
     $y = 112
     foreach ($item in $Row) {
         switch ($item.Kind) {
@@ -588,9 +548,9 @@ function Get-InitialInputValue {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][pscustomobject]$Row,
-        [Parameter(Mandatory = $true)][AllowNull()][AllowEmptyString()][string]$FileValue,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject
+        [Parameter(Mandatory)][pscustomobject]$Row,
+        [Parameter(Mandatory)][AllowNull()][AllowEmptyString()][string]$FileValue,
+        [Parameter(Mandatory)][bool]$SpecialProject
     )
     $value = ConvertTo-TrimmedText $FileValue
     switch ($Row.Kind) {
@@ -615,8 +575,8 @@ function ConvertFrom-CheckState {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateSet('Checked', 'Unchecked', 'Indeterminate')][string]$State,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject
+        [Parameter(Mandatory)][ValidateSet('Checked', 'Unchecked', 'Indeterminate')][string]$State,
+        [Parameter(Mandatory)][bool]$SpecialProject
     )
     if ($State -eq 'Checked') { return 'Yes' }
     # Undecided in a Special Project writes an empty value: the master value applies.
@@ -628,8 +588,8 @@ function Get-MasterDisplayText {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][pscustomobject]$Row,
-        [Parameter(Mandatory = $true)][hashtable]$Master
+        [Parameter(Mandatory)][pscustomobject]$Row,
+        [Parameter(Mandatory)][hashtable]$Master
     )
     $value = $Master[$Row.Key]
     if ($Row.Kind -eq 'Check') {
@@ -646,10 +606,10 @@ function Get-HintText {
     [CmdletBinding()]
     [OutputType([pscustomobject])]
     param(
-        [Parameter(Mandatory = $true)][string]$BaseText,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$MasterText,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject,
-        [Parameter(Mandatory = $true)][bool]$IsEmpty
+        [Parameter(Mandatory)][string]$BaseText,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$MasterText,
+        [Parameter(Mandatory)][bool]$SpecialProject,
+        [Parameter(Mandatory)][bool]$IsEmpty
     )
     if ($SpecialProject -and $IsEmpty) {
         return [pscustomobject]@{ Text = $BaseText + ' (Current Value: ' + $MasterText + ')'; Color = 'SteelBlue' }
@@ -662,9 +622,9 @@ function Get-InitialFormValue {
     [CmdletBinding()]
     [OutputType([hashtable])]
     param(
-        [Parameter(Mandatory = $true)][pscustomobject[]]$Row,
-        [Parameter(Mandatory = $true)][hashtable]$Edited,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject
+        [Parameter(Mandatory)][pscustomobject[]]$Row,
+        [Parameter(Mandatory)][hashtable]$Edited,
+        [Parameter(Mandatory)][bool]$SpecialProject
     )
     $values = New-OrdinalTable
     foreach ($item in $Row) {
@@ -684,17 +644,20 @@ function Get-EditorState {
     [CmdletBinding()]
     [OutputType([pscustomobject])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$IniPath,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$ModeLabel,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$FileLabel,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$InstalledVersions,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$MasterIni,
-        [Parameter(Mandatory = $true)][bool]$CleanerMode
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$IniPath,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$ModeLabel,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$FileLabel,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$InstalledVersions,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$MasterIni,
+        [Parameter(Mandatory)][bool]$CleanerMode
     )
     $specialProject = Test-SpecialProjectPath -IniPath $IniPath -MasterPath $MasterIni
     $masterLines = [string[]]@()
-    # The master values only feed the hints; an unreadable master file shows none.
-    try { $masterLines = @(Read-IniLine -Path $MasterIni) } catch { $null = $_ }
+    try { $masterLines = @(Read-IniLine -Path $MasterIni) }
+    catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # The master values only feed the hints; an unreadable master file shows none.
+        Write-Verbose ('Master settings not read: ' + $_.Exception.Message)
+    }
     $editedLines = @(Read-IniLine -Path $IniPath)
     $versions = @(Get-VersionList -InstalledVersions $InstalledVersions)
     $edited = Get-ProgramValue -Line $editedLines -SpecialProject $specialProject
@@ -715,7 +678,7 @@ function Get-EditorState {
 function Format-EditorResult {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$DialogResult)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$DialogResult)
     switch ($DialogResult) {
         'OK' { return 'X|OK' }
         'Abort' { return 'X|Abort' }
@@ -729,26 +692,26 @@ function Format-EditorResult {
 function New-EditorFont {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][single]$Size,
+        [Parameter(Mandatory)][single]$Size,
         [ValidateSet('Regular', 'Bold', 'Italic')][string]$Style = 'Regular'
     )
-    return New-Object System.Drawing.Font -ArgumentList 'Segoe UI', $Size, ([System.Drawing.FontStyle]$Style)
+    return [System.Drawing.Font]::new('Segoe UI', $Size, [System.Drawing.FontStyle]$Style)
 }
 
 function New-EditorLabel {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text,
-        [Parameter(Mandatory = $true)][int]$X,
-        [Parameter(Mandatory = $true)][int]$Y,
-        [Parameter(Mandatory = $true)][int]$Width,
-        [Parameter(Mandatory = $true)][int]$Height,
-        [Parameter(Mandatory = $true)]$Font
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Text,
+        [Parameter(Mandatory)][int]$X,
+        [Parameter(Mandatory)][int]$Y,
+        [Parameter(Mandatory)][int]$Width,
+        [Parameter(Mandatory)][int]$Height,
+        [Parameter(Mandatory)]$Font
     )
-    $label = New-Object System.Windows.Forms.Label
+    $label = [System.Windows.Forms.Label]::new()
     $label.Text = $Text
-    $label.Location = New-Object System.Drawing.Point -ArgumentList $X, $Y
-    $label.Size = New-Object System.Drawing.Size -ArgumentList $Width, $Height
+    $label.Location = [System.Drawing.Point]::new($X, $Y)
+    $label.Size = [System.Drawing.Size]::new($Width, $Height)
     $label.Font = $Font
     # Texts such as "Environment & Launch" show their "&" instead of underlining a letter.
     $label.UseMnemonic = $false
@@ -758,17 +721,17 @@ function New-EditorLabel {
 function New-EditorButton {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][string]$Text,
-        [Parameter(Mandatory = $true)][int]$X,
-        [Parameter(Mandatory = $true)][int]$Y,
-        [Parameter(Mandatory = $true)][int]$Width,
-        [Parameter(Mandatory = $true)]$BackColor,
+        [Parameter(Mandatory)][string]$Text,
+        [Parameter(Mandatory)][int]$X,
+        [Parameter(Mandatory)][int]$Y,
+        [Parameter(Mandatory)][int]$Width,
+        [Parameter(Mandatory)]$BackColor,
         [switch]$Strong
     )
-    $button = New-Object System.Windows.Forms.Button
+    $button = [System.Windows.Forms.Button]::new()
     $button.Text = $Text
-    $button.Location = New-Object System.Drawing.Point -ArgumentList $X, $Y
-    $button.Size = New-Object System.Drawing.Size -ArgumentList $Width, 32
+    $button.Location = [System.Drawing.Point]::new($X, $Y)
+    $button.Size = [System.Drawing.Size]::new($Width, 32)
     $button.BackColor = $BackColor
     if ($Strong) {
         $button.ForeColor = [System.Drawing.Color]::White
@@ -780,16 +743,16 @@ function New-EditorButton {
 function New-EditorInput {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][pscustomobject]$Row,
-        [Parameter(Mandatory = $true)][int]$Y,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Initial,
-        [Parameter(Mandatory = $true)][bool]$SpecialProject
+        [Parameter(Mandatory)][pscustomobject]$Row,
+        [Parameter(Mandatory)][int]$Y,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Initial,
+        [Parameter(Mandatory)][bool]$SpecialProject
     )
     if ($Row.Kind -eq 'Check') {
-        $box = New-Object System.Windows.Forms.CheckBox
+        $box = [System.Windows.Forms.CheckBox]::new()
         $box.Text = $Row.Label
-        $box.Location = New-Object System.Drawing.Point -ArgumentList 20, $Y
-        $box.Size = New-Object System.Drawing.Size -ArgumentList 460, 22
+        $box.Location = [System.Drawing.Point]::new(20, $Y)
+        $box.Size = [System.Drawing.Size]::new(460, 22)
         $box.Font = New-EditorFont -Size 9.5
         $box.ThreeState = $SpecialProject
         $box.CheckState = [System.Windows.Forms.CheckState]$Initial
@@ -797,18 +760,18 @@ function New-EditorInput {
         return $box
     }
     if ($Row.Kind -eq 'Text') {
-        $control = New-Object System.Windows.Forms.TextBox
+        $control = [System.Windows.Forms.TextBox]::new()
         $control.BackColor = [System.Drawing.Color]::WhiteSmoke
     }
     else {
-        $control = New-Object System.Windows.Forms.ComboBox
+        $control = [System.Windows.Forms.ComboBox]::new()
         $style = 'DropDown'
         if ($Row.Kind -eq 'List') { $style = 'DropDownList' }
         $control.DropDownStyle = [System.Windows.Forms.ComboBoxStyle]$style
         foreach ($item in $Row.Items) { $null = $control.Items.Add($item) }
     }
-    $control.Location = New-Object System.Drawing.Point -ArgumentList 275, ($Y - 2)
-    $control.Size = New-Object System.Drawing.Size -ArgumentList $Row.Width, 23
+    $control.Location = [System.Drawing.Point]::new(275, ($Y - 2))
+    $control.Size = [System.Drawing.Size]::new($Row.Width, 23)
     $control.Font = New-EditorFont -Size 9
     $control.Name = $Row.Key
     if ($Row.Kind -eq 'List') { $control.SelectedIndex = [array]::IndexOf([string[]]$Row.Items, $Initial) }
@@ -819,7 +782,7 @@ function New-EditorInput {
 function Test-InputEmpty {
     [CmdletBinding()]
     [OutputType([bool])]
-    param([Parameter(Mandatory = $true)]$InputControl)
+    param([Parameter(Mandatory)]$InputControl)
     if ($InputControl -is [System.Windows.Forms.CheckBox]) {
         return $InputControl.CheckState -eq [System.Windows.Forms.CheckState]::Indeterminate
     }
@@ -828,7 +791,7 @@ function Test-InputEmpty {
 
 function Update-EditorHint {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)]$InputControl)
+    param([Parameter(Mandatory)]$InputControl)
     $info = $InputControl.Tag
     $hint = Get-HintText -BaseText $info.Row.Hint -MasterText $info.MasterText -SpecialProject $info.SpecialProject -IsEmpty (Test-InputEmpty -InputControl $InputControl)
     $info.HintLabel.Text = $hint.Text
@@ -838,11 +801,11 @@ function Update-EditorHint {
 function Add-EditorRow {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)]$Form,
-        [Parameter(Mandatory = $true)]$ToolTip,
-        [Parameter(Mandatory = $true)][pscustomobject]$State,
-        [Parameter(Mandatory = $true)][pscustomobject]$Row,
-        [Parameter(Mandatory = $true)][int]$Y
+        [Parameter(Mandatory)]$Form,
+        [Parameter(Mandatory)]$ToolTip,
+        [Parameter(Mandatory)][pscustomobject]$State,
+        [Parameter(Mandatory)][pscustomobject]$Row,
+        [Parameter(Mandatory)][int]$Y
     )
     if ($Row.Kind -eq 'Caption') {
         $caption = New-EditorLabel -Text $Row.Label -X 18 -Y $Y -Width 460 -Height 24 -Font (New-EditorFont -Size 10.5 -Style Bold)
@@ -878,7 +841,7 @@ function Get-FormValue {
     # The new values of the inputs this mode shows, by key.
     [CmdletBinding()]
     [OutputType([hashtable])]
-    param([Parameter(Mandatory = $true)]$Form)
+    param([Parameter(Mandatory)]$Form)
     $state = $Form.Tag
     $values = New-OrdinalTable
     foreach ($row in $state.Rows) {
@@ -892,13 +855,13 @@ function Get-FormValue {
 
 function Show-EditorError {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][string]$Message)
+    param([Parameter(Mandatory)][string]$Message)
     $null = [System.Windows.Forms.MessageBox]::Show($Message, 'Vantor Configuration Editor', [System.Windows.Forms.MessageBoxButtons]::OK, [System.Windows.Forms.MessageBoxIcon]::Error)
 }
 
 function Invoke-EditorSave {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)]$Form)
+    param([Parameter(Mandatory)]$Form)
     $state = $Form.Tag
     try {
         $saving = @{
@@ -917,7 +880,7 @@ function Invoke-EditorSave {
 
 function Invoke-SpecialProjectRemoval {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)]$Form)
+    param([Parameter(Mandatory)]$Form)
     $answer = [System.Windows.Forms.MessageBox]::Show((Get-RemovalConfirmationText), 'Confirm Removal', [System.Windows.Forms.MessageBoxButtons]::YesNo, [System.Windows.Forms.MessageBoxIcon]::Warning)
     if ($answer -ne [System.Windows.Forms.DialogResult]::Yes) { return }
     $state = $Form.Tag
@@ -934,17 +897,17 @@ function Invoke-SpecialProjectRemoval {
 
 function New-EditorForm {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][pscustomobject]$State)
-    $form = New-Object System.Windows.Forms.Form
+    param([Parameter(Mandatory)][pscustomobject]$State)
+    $form = [System.Windows.Forms.Form]::new()
     $form.Text = 'Vantor Configuration Editor'
-    $form.Size = New-Object System.Drawing.Size -ArgumentList 515, 660
+    $form.Size = [System.Drawing.Size]::new(515, 660)
     $form.StartPosition = [System.Windows.Forms.FormStartPosition]::CenterScreen
     $form.FormBorderStyle = [System.Windows.Forms.FormBorderStyle]::FixedDialog
     $form.MaximizeBox = $false
     $form.BackColor = [System.Drawing.Color]::White
     $form.Tag = $State
 
-    $toolTip = New-Object System.Windows.Forms.ToolTip
+    $toolTip = [System.Windows.Forms.ToolTip]::new()
     $toolTip.IsBalloon = $true
     $toolTip.ShowAlways = $true
     $toolTip.AutoPopDelay = 10000
@@ -955,14 +918,14 @@ function New-EditorForm {
     $title = New-EditorLabel -Text ('Vantor Configuration - ' + $State.ModeLabel) -X 0 -Y 0 -Width $layout.ClientWidth -Height 48 -Font (New-EditorFont -Size 13 -Style Bold)
     $title.ForeColor = [System.Drawing.Color]::White
     $title.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
-    $title.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 12, 10, 0, 0
+    $title.Padding = [System.Windows.Forms.Padding]::new(12, 10, 0, 0)
     $form.Controls.Add($title)
 
     $info = New-EditorLabel -Text ('Editing: ' + $State.FileLabel + "`r`n" + 'Path: ' + $State.IniPath) -X 18 -Y 58 -Width 460 -Height 42 -Font (New-EditorFont -Size 8.75)
     $info.ForeColor = [System.Drawing.Color]::FromArgb(60, 60, 60)
     $info.BackColor = [System.Drawing.Color]::FromArgb(245, 247, 250)
     $info.BorderStyle = [System.Windows.Forms.BorderStyle]::FixedSingle
-    $info.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 8, 5, 8, 5
+    $info.Padding = [System.Windows.Forms.Padding]::new(8, 5, 8, 5)
     $form.Controls.Add($info)
 
     for ($i = 0; $i -lt $State.Rows.Count; $i++) {
@@ -980,7 +943,7 @@ function New-EditorForm {
         $remove.Add_Click({ param($source, $arguments) Invoke-SpecialProjectRemoval -Form $source.FindForm() })
         $form.Controls.Add($remove)
     }
-    $form.ClientSize = New-Object System.Drawing.Size -ArgumentList $layout.ClientWidth, $layout.ClientHeight
+    $form.ClientSize = [System.Drawing.Size]::new($layout.ClientWidth, $layout.ClientHeight)
     # Started from a console program, the window may open behind it.
     $form.Add_Shown({ param($source, $arguments) $source.Activate() })
     return $form
@@ -990,12 +953,12 @@ function Invoke-ConfigEditor {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$IniPath,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$ModeLabel,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$FileLabel,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$InstalledVersions,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$MasterIni,
-        [Parameter(Mandatory = $true)][bool]$CleanerMode
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$IniPath,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$ModeLabel,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$FileLabel,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$InstalledVersions,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$MasterIni,
+        [Parameter(Mandatory)][bool]$CleanerMode
     )
     Add-Type -AssemblyName System.Windows.Forms -ErrorAction Stop
     Add-Type -AssemblyName System.Drawing -ErrorAction Stop

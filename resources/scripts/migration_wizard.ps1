@@ -20,14 +20,14 @@ function Get-VersionFreeName {
     # "start.prt.3" -> "start.prt": Creo numbers the saved iterations of a model.
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Name)
     return $Name -replace '\.\d+$', ''
 }
 
 function Get-LastPathComponent {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Path)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Path)
     $trimmed = $Path.Trim($script:TrimCharacters).Trim('"').TrimEnd([char[]]@('\', '/'))
     $cut = $trimmed.LastIndexOfAny([char[]]@('\', '/'))
     return $trimmed.Substring($cut + 1)
@@ -36,7 +36,7 @@ function Get-LastPathComponent {
 function Get-MigrationPath {
     [CmdletBinding()]
     [OutputType([hashtable])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Root)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Root)
     $homeFolder = [System.IO.Path]::Combine($Root, 'Vantor_Home')
     $settings = [System.IO.Path]::Combine($homeFolder, 'Settings')
     return @{
@@ -53,8 +53,8 @@ function Add-SelectedPath {
     # a path picked again counted once.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$List,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Path
+        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$List,
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Path
     )
     foreach ($item in $Path) {
         if (-not $List.Contains($item)) { $List.Add($item) }
@@ -69,14 +69,14 @@ function Copy-MigrationFile {
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Source,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Destination
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Source,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Destination
     )
     try {
         [System.IO.File]::Copy($Source, $Destination, $true)
         return $true
     }
-    catch {
+    catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         return $false
     }
 }
@@ -84,8 +84,8 @@ function Copy-MigrationFile {
 function Copy-MigrationTree {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Source,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Destination
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Source,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Destination
     )
     if (-not [System.IO.Directory]::Exists($Source)) { return }
     $null = [System.IO.Directory]::CreateDirectory($Destination)
@@ -95,7 +95,8 @@ function Copy-MigrationTree {
         $files = [System.IO.Directory]::GetFiles($Source)
         $folders = [System.IO.Directory]::GetDirectories($Source)
     }
-    catch {
+    catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # A folder that cannot be listed is skipped like a file that cannot be copied.
         return
     }
     foreach ($file in $files) {
@@ -109,7 +110,7 @@ function Copy-MigrationTree {
 function Get-SelectedText {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][hashtable]$Selection, [Parameter(Mandatory = $true)][string]$Key)
+    param([Parameter(Mandatory)][hashtable]$Selection, [Parameter(Mandatory)][string]$Key)
     if (-not $Selection.ContainsKey($Key) -or $null -eq $Selection[$Key]) { return '' }
     return ([string]$Selection[$Key]).Trim($script:TrimCharacters)
 }
@@ -117,8 +118,8 @@ function Get-SelectedText {
 function Get-SelectedList {
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][hashtable]$Selection, [Parameter(Mandatory = $true)][string]$Key)
-    $list = New-Object 'System.Collections.Generic.List[string]'
+    param([Parameter(Mandatory)][hashtable]$Selection, [Parameter(Mandatory)][string]$Key)
+    $list = [System.Collections.Generic.List[string]]::new()
     if ($Selection.ContainsKey($Key) -and $null -ne $Selection[$Key]) {
         foreach ($item in @($Selection[$Key])) {
             if (-not [string]::IsNullOrWhiteSpace([string]$item)) { $list.Add([string]$item) }
@@ -130,7 +131,7 @@ function Get-SelectedList {
 function Find-FirstNameContaining {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Path, [Parameter(Mandatory = $true)][string]$Part)
+    param([Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Path, [Parameter(Mandatory)][string]$Part)
     foreach ($item in $Path) {
         $name = [System.IO.Path]::GetFileName($item)
         if ($name.IndexOf($Part, [System.StringComparison]::OrdinalIgnoreCase) -ge 0) { return Get-VersionFreeName -Name $name }
@@ -145,8 +146,8 @@ function Copy-MigrationAsset {
     [CmdletBinding()]
     [OutputType([hashtable])]
     param(
-        [Parameter(Mandatory = $true)][hashtable]$Selection,
-        [Parameter(Mandatory = $true)][hashtable]$Paths
+        [Parameter(Mandatory)][hashtable]$Selection,
+        [Parameter(Mandatory)][hashtable]$Paths
     )
     $pointers = [ordered]@{}
     $fallback = @{ asm = ''; drw = ''; prt = '' }
@@ -257,7 +258,7 @@ function Split-TextLine {
     # dropped, no empty last line for a final line end.
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Text)
     $parts = $Text.Split([char]"`n")
     $count = $parts.Length
     if ($parts[$count - 1] -eq '') { $count-- }
@@ -276,7 +277,7 @@ function ConvertFrom-OptionByte {
     # and nothing beyond ASCII, so any encoding would fit.
     [CmdletBinding()]
     [OutputType([pscustomobject])]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][byte[]]$Byte)
+    param([Parameter(Mandatory)][AllowEmptyCollection()][byte[]]$Byte)
     $hasMark = $Byte.Length -ge 3 -and $Byte[0] -eq 0xEF -and $Byte[1] -eq 0xBB -and $Byte[2] -eq 0xBF
     $offset = 0
     if ($hasMark) { $offset = 3 }
@@ -299,7 +300,7 @@ function Read-OptionText {
     # A file that cannot be read throws, so it is never rewritten from an empty list.
     [CmdletBinding()]
     [OutputType([pscustomobject])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
     return ConvertFrom-OptionByte -Byte ([System.IO.File]::ReadAllBytes($Path))
 }
 
@@ -310,8 +311,8 @@ function Get-MergedEncoding {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][pscustomobject]$Master,
-        [Parameter(Mandatory = $true)][pscustomobject]$Incoming
+        [Parameter(Mandatory)][pscustomobject]$Master,
+        [Parameter(Mandatory)][pscustomobject]$Incoming
     )
     if (-not $Master.PlainAscii) { return $Master.Encoding }
     if (@($Master.Lines).Count -eq 0) { return $Incoming.Encoding }
@@ -325,8 +326,8 @@ function ConvertTo-OptionByte {
     [CmdletBinding()]
     [OutputType([byte[]])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
-        [Parameter(Mandatory = $true)][ValidateSet('Utf8', 'Utf8WithBom', 'SystemCodePage')][string]$Encoding
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory)][ValidateSet('Utf8', 'Utf8WithBom', 'SystemCodePage')][string]$Encoding
     )
     $builder = [System.Text.StringBuilder]::new()
     foreach ($text in $Line) { $null = $builder.Append($text).Append("`r`n") }
@@ -347,7 +348,7 @@ function ConvertTo-AsciiLower {
     # Only A-Z, as the program compares option names.
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Text)
     if ($Text -cnotmatch '[^\x00-\x7F]') { return $Text.ToLowerInvariant() }
     $chars = $Text.ToCharArray()
     for ($i = 0; $i -lt $chars.Length; $i++) {
@@ -365,7 +366,7 @@ function Get-OptionPart {
     # line to Creo. Runs for every line of a file, so it keeps to .NET calls.
     [CmdletBinding()]
     [OutputType([hashtable])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Line)
     $trimmed = $Line.Trim($script:TrimCharacters)
     $cut = $trimmed.IndexOfAny($script:OptionBlanks)
     $word = $trimmed
@@ -389,7 +390,7 @@ function Get-OptionPart {
 function Get-OptionEntry {
     # Blank lines, comments, options and mapkey blocks, in file order.
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    param([Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
     # Kind is Blank, Comment, Replaceable or Repeatable; Identity what a
     # replaceable entry replaces by; Normalized what "the same entry" means.
     $entries = [System.Collections.Generic.List[pscustomobject]]::new()
@@ -436,7 +437,7 @@ function Get-OptionName {
     # The lower-case first word of an option line; '' for blank and comment lines.
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Line)
     $part = Get-OptionPart -Line $Line
     if ($part.Trimmed -eq '' -or $part.Trimmed.StartsWith('!')) { return '' }
     return $part.Name
@@ -446,7 +447,7 @@ function Test-SingleOption {
     # True for an option that a later line of the same name replaces.
     [CmdletBinding()]
     [OutputType([bool])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Name)
     return $Name -ne '' -and $Name -ne 'mapkey(continued)' -and $script:RepeatableOptions -cnotcontains $Name
 }
 
@@ -460,8 +461,8 @@ function Merge-OptionLine {
     [CmdletBinding()]
     [OutputType([string[]])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Master,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Incoming
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Master,
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Incoming
     )
     $entries = Get-OptionEntry -Line $Master
     $comments = [System.Collections.Generic.HashSet[string]]::new([System.StringComparer]::Ordinal)
@@ -515,9 +516,9 @@ function Merge-OptionLine {
 function Add-OptionCount {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][System.Collections.Generic.Dictionary[string, int]]$Count,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Key,
-        [Parameter(Mandatory = $true)][int]$By
+        [Parameter(Mandatory)][System.Collections.Generic.Dictionary[string, int]]$Count,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Key,
+        [Parameter(Mandatory)][int]$By
     )
     $now = 0
     if ($Count.ContainsKey($Key)) { $now = $Count[$Key] }
@@ -529,9 +530,9 @@ function Merge-OptionFile {
     # master's encoding. Used by the tests that hold this rule to the program's.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Master,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Incoming,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Destination
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Master,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Incoming,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Destination
     )
     $into = ConvertFrom-OptionByte -Byte ([byte[]]@())
     if ([System.IO.File]::Exists($Master)) { $into = Read-OptionText -Path $Master }
@@ -546,7 +547,7 @@ function Split-OptionLine {
     # Name and value of an option line (split at the first run of white space),
     # or $null for a blank line, a comment or a name without a value.
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Line)
     $text = $Line.Trim($script:TrimCharacters)
     if ($text.Length -eq 0 -or $text.StartsWith('!')) { return $null }
     $match = [regex]::Match($text, '^(\S+)\s+(.*)$')
@@ -559,9 +560,9 @@ function Add-ManagedOption {
     # distinct value, in order.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][hashtable]$Managed,
-        [Parameter(Mandatory = $true)][string]$Name,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Value
+        [Parameter(Mandatory)][hashtable]$Managed,
+        [Parameter(Mandatory)][string]$Name,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Value
     )
     $key = ConvertTo-AsciiLower $Name
     if (-not $Managed.ContainsKey($key) -or (Test-SingleOption -Name $key)) {
@@ -576,9 +577,9 @@ function Read-ManagedLine {
     # section never swallows them.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][hashtable]$State,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$Moved
+        [Parameter(Mandatory)][hashtable]$State,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Line,
+        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$Moved
     )
     $part = Get-OptionPart -Line $Line
     if ($part.Trimmed -eq '') { return }
@@ -597,7 +598,7 @@ function Read-MasterConfig {
     # the output comments them out again while the section overrides them.
     [CmdletBinding()]
     [OutputType([hashtable])]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    param([Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
     $state = @{
         Body    = [System.Collections.Generic.List[string]]::new()
         Managed = @{}
@@ -628,7 +629,7 @@ function Restore-MigratedLine {
     # Only while the section still names the option (or for options that
     # never should have been commented out: mapkeys and repeatable ones).
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][hashtable]$State)
+    param([Parameter(Mandatory)][hashtable]$State)
     $body = $State.Body
     for ($i = 0; $i -lt $body.Count; $i++) {
         $trimmed = $body[$i].TrimStart($script:TrimCharacters)
@@ -645,8 +646,8 @@ function Merge-UserConfig {
     # merged by identity (Merge-OptionLine).
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][hashtable]$State,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
+        [Parameter(Mandatory)][hashtable]$State,
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
     )
     $body = $State.Body
     if ($body.Count -eq 0) { $body.AddRange($Line) }
@@ -667,9 +668,9 @@ function Add-StartTemplatePointer {
     # matching template asset is used.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][hashtable]$State,
-        [Parameter(Mandatory = $true)][System.Collections.IDictionary]$Pointers,
-        [Parameter(Mandatory = $true)][hashtable]$Fallback
+        [Parameter(Mandatory)][hashtable]$State,
+        [Parameter(Mandatory)][System.Collections.IDictionary]$Pointers,
+        [Parameter(Mandatory)][hashtable]$Fallback
     )
     $templatesPointer = $script:HomePointer + '\Templates\'
     $starts = [ordered]@{ template_designasm = 'asm'; template_drawing = 'drw'; template_solidpart = 'prt' }
@@ -689,11 +690,11 @@ function Get-MigratedConfigLine {
     [CmdletBinding()]
     [OutputType([string[]])]
     param(
-        [Parameter(Mandatory = $true)][hashtable]$State,
-        [Parameter(Mandatory = $true)][System.Collections.IDictionary]$Pointers
+        [Parameter(Mandatory)][hashtable]$State,
+        [Parameter(Mandatory)][System.Collections.IDictionary]$Pointers
     )
     foreach ($name in $Pointers.Keys) { Add-ManagedOption -Managed $State.Managed -Name $name -Value $Pointers[$name] }
-    $output = New-Object 'System.Collections.Generic.List[string]'
+    $output = [System.Collections.Generic.List[string]]::new()
     foreach ($text in $State.Body) {
         $name = Get-OptionName -Line $text
         # A repeatable option adds to the section's lines instead of yielding to them.
@@ -704,7 +705,7 @@ function Get-MigratedConfigLine {
     if ($State.Managed.Count -gt 0) {
         $output.Add('')
         $output.Add($script:ManagedHeader)
-        $keys = New-Object 'System.Collections.Generic.List[string]'
+        $keys = [System.Collections.Generic.List[string]]::new()
         foreach ($key in $State.Managed.Keys) { $keys.Add($key) }
         $keys.Sort([System.StringComparer]::Ordinal)
         foreach ($key in $keys) {
@@ -718,61 +719,16 @@ function Get-MigratedConfigLine {
     return , $output.ToArray()
 }
 
-function Move-OptionTempFile {
-    [CmdletBinding()]
-    param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Source,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Target,
-        [ValidateRange(1, 100)][int]$Attempts = 10
-    )
-    for ($attempt = 1; $true; $attempt++) {
-        try {
-            # .NET Framework has no Move with overwrite; Replace swaps in place.
-            if ([System.IO.File]::Exists($Target)) { [System.IO.File]::Replace($Source, $Target, [NullString]::Value) }
-            else { [System.IO.File]::Move($Source, $Target) }
-            return
-        }
-        catch [System.IO.IOException] {
-            # A virus scanner or indexer may hold the file for a moment.
-            if ($attempt -ge $Attempts) { throw }
-            Start-Sleep -Milliseconds 200
-        }
-    }
-}
-
 function Write-OptionFile {
     # Every line ended by CR LF, in the given encoding (ConvertTo-OptionByte),
-    # written to a temporary file beside the target first so a failure leaves
-    # the old file.
+    # written in one step so a failure leaves the old file.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
         [ValidateSet('Utf8', 'Utf8WithBom', 'SystemCodePage')][string]$Encoding = 'Utf8'
     )
-    $bytes = ConvertTo-OptionByte -Line $Line -Encoding $Encoding
-    $target = [System.IO.Path]::GetFullPath($Path)
-    $folder = [System.IO.Path]::GetDirectoryName($target)
-    $name = '.' + [System.IO.Path]::GetFileName($target) + '.' + [guid]::NewGuid().ToString('N') + '.tmp'
-    $temp = [System.IO.Path]::Combine($folder, $name)
-    try {
-        $stream = New-Object System.IO.FileStream -ArgumentList $temp, ([System.IO.FileMode]::CreateNew),
-        ([System.IO.FileAccess]::Write), ([System.IO.FileShare]::None)
-        try {
-            $stream.Write($bytes, 0, $bytes.Length)
-            $stream.Flush($true)
-        }
-        finally {
-            $stream.Dispose()
-        }
-        Move-OptionTempFile -Source $temp -Target $target
-    }
-    catch {
-        if ([System.IO.File]::Exists($temp)) {
-            try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
-        }
-        throw
-    }
+    Write-FileAtomically -Path $Path -Byte (ConvertTo-OptionByte -Line $Line -Encoding $Encoding)
 }
 
 function Invoke-Migration {
@@ -780,8 +736,8 @@ function Invoke-Migration {
     # configuration that cannot be read or written throws and is left as it was.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Root,
-        [Parameter(Mandatory = $true)][hashtable]$Selection
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Root,
+        [Parameter(Mandatory)][hashtable]$Selection
     )
     $paths = Get-MigrationPath -Root $Root
     foreach ($folder in @($paths.Settings, $paths.Templates, $paths.Library)) {
@@ -808,7 +764,7 @@ function Invoke-Migration {
 function Format-MigrationResult {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][string]$DialogResult)
+    param([Parameter(Mandatory)][string]$DialogResult)
     if ($DialogResult -eq 'OK') { return 'X|OK' }
     return 'X|Cancel'
 }
@@ -839,10 +795,10 @@ function Get-WizardLayout {
     # start 6 lower, the buttons sit 16 below the last row.
     [CmdletBinding()]
     [OutputType([hashtable])]
-    param([Parameter(Mandatory = $true)][object[]]$Row)
+    param([Parameter(Mandatory)][object[]]$Row)
     $y = 112
-    $captions = New-Object 'System.Collections.Generic.List[pscustomobject]'
-    $rows = New-Object 'System.Collections.Generic.List[pscustomobject]'
+    $captions = [System.Collections.Generic.List[pscustomobject]]::new()
+    $rows = [System.Collections.Generic.List[pscustomobject]]::new()
     $groupCount = 0
     foreach ($item in $Row) {
         if ($item.Group -ne '') {
@@ -861,31 +817,31 @@ function Get-WizardLayout {
 function Get-SelectionCountText {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][int]$Count)
+    param([Parameter(Mandatory)][int]$Count)
     return [string]$Count + ' total file(s) selected'
 }
 
 function New-WizardFont {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][single]$Size, [string]$Style = 'Regular')
-    return New-Object System.Drawing.Font -ArgumentList 'Segoe UI', $Size, ([System.Drawing.FontStyle]$Style)
+    param([Parameter(Mandatory)][single]$Size, [string]$Style = 'Regular')
+    return [System.Drawing.Font]::new('Segoe UI', $Size, [System.Drawing.FontStyle]$Style)
 }
 
 function New-WizardControl {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][string]$Type,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text,
-        [Parameter(Mandatory = $true)][int]$X,
-        [Parameter(Mandatory = $true)][int]$Y,
-        [Parameter(Mandatory = $true)][int]$Width,
-        [Parameter(Mandatory = $true)][int]$Height,
-        [Parameter(Mandatory = $true)]$Font
+        [Parameter(Mandatory)][string]$Type,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Text,
+        [Parameter(Mandatory)][int]$X,
+        [Parameter(Mandatory)][int]$Y,
+        [Parameter(Mandatory)][int]$Width,
+        [Parameter(Mandatory)][int]$Height,
+        [Parameter(Mandatory)]$Font
     )
-    $control = New-Object ('System.Windows.Forms.' + $Type)
+    $control = ([type]('System.Windows.Forms.' + $Type))::new()
     $control.Text = $Text
-    $control.Location = New-Object System.Drawing.Point -ArgumentList $X, $Y
-    $control.Size = New-Object System.Drawing.Size -ArgumentList $Width, $Height
+    $control.Location = [System.Drawing.Point]::new($X, $Y)
+    $control.Size = [System.Drawing.Size]::new($Width, $Height)
     $control.Font = $Font
     if ($Type -eq 'Label') { $control.UseMnemonic = $false }
     return $control
@@ -894,11 +850,11 @@ function New-WizardControl {
 function Add-WizardRow {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)]$Form,
-        [Parameter(Mandatory = $true)]$ToolTip,
-        [Parameter(Mandatory = $true)]$Row,
-        [Parameter(Mandatory = $true)][int]$Y,
-        [Parameter(Mandatory = $true)][hashtable]$Picks
+        [Parameter(Mandatory)]$Form,
+        [Parameter(Mandatory)]$ToolTip,
+        [Parameter(Mandatory)]$Row,
+        [Parameter(Mandatory)][int]$Y,
+        [Parameter(Mandatory)][hashtable]$Picks
     )
     $label = New-WizardControl -Type Label -Text $Row.Label -X 20 -Y $Y -Width 225 -Height 20 -Font (New-WizardFont -Size 9.5)
     # Two lines up to the next row: the longer destinations do not fit one; what
@@ -916,7 +872,7 @@ function Add-WizardRow {
     $Form.Controls.AddRange(@($label, $sub, $box))
 
     if ($Row.Kind -eq 'Multi') {
-        $list = New-Object 'System.Collections.Generic.List[string]'
+        $list = [System.Collections.Generic.List[string]]::new()
         $Picks[$Row.Key] = $list
         $browse = New-WizardControl -Type Button -Text 'Browse...' -X 530 -Y ($Y + 3) -Width 75 -Height 26 -Font (New-WizardFont -Size 9)
         $browse.Tag = @{ Box = $box; List = $list; Filter = $Row.Filter }
@@ -945,16 +901,16 @@ function Add-WizardRow {
 
 function Invoke-FileBrowse {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][hashtable]$State)
-    $dialog = New-Object System.Windows.Forms.OpenFileDialog
+    param([Parameter(Mandatory)][hashtable]$State)
+    $dialog = [System.Windows.Forms.OpenFileDialog]::new()
     $dialog.Filter = $State.Filter
     if ($dialog.ShowDialog() -eq [System.Windows.Forms.DialogResult]::OK) { $State.Box.Text = $dialog.FileName }
 }
 
 function Invoke-MultiFileBrowse {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][hashtable]$State)
-    $dialog = New-Object System.Windows.Forms.OpenFileDialog
+    param([Parameter(Mandatory)][hashtable]$State)
+    $dialog = [System.Windows.Forms.OpenFileDialog]::new()
     $dialog.Filter = $State.Filter
     $dialog.Multiselect = $true
     if ($dialog.ShowDialog() -eq [System.Windows.Forms.DialogResult]::OK) {
@@ -965,8 +921,8 @@ function Invoke-MultiFileBrowse {
 
 function Invoke-FolderBrowse {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][hashtable]$State)
-    $dialog = New-Object System.Windows.Forms.FolderBrowserDialog
+    param([Parameter(Mandatory)][hashtable]$State)
+    $dialog = [System.Windows.Forms.FolderBrowserDialog]::new()
     if ($dialog.ShowDialog() -eq [System.Windows.Forms.DialogResult]::OK) { $State.Box.Text = $dialog.SelectedPath }
 }
 
@@ -975,7 +931,7 @@ function Invoke-WizardExecute {
     # not be read or replaced it is left as it was, and the run does not count
     # as migrated.
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)]$Form, [Parameter(Mandatory = $true)][hashtable]$State)
+    param([Parameter(Mandatory)]$Form, [Parameter(Mandatory)][hashtable]$State)
     try {
         Invoke-Migration -Root $State.Root -Selection (Get-WizardSelection -Form $Form -Picks $State.Picks)
         $Form.DialogResult = [System.Windows.Forms.DialogResult]::OK
@@ -989,7 +945,7 @@ function Invoke-WizardExecute {
 function Get-WizardSelection {
     [CmdletBinding()]
     [OutputType([hashtable])]
-    param([Parameter(Mandatory = $true)]$Form, [Parameter(Mandatory = $true)][hashtable]$Picks)
+    param([Parameter(Mandatory)]$Form, [Parameter(Mandatory)][hashtable]$Picks)
     $selection = @{}
     foreach ($row in Get-WizardRow) {
         if ($row.Kind -eq 'Multi') { $selection[$row.Key] = $Picks[$row.Key].ToArray() }
@@ -1001,22 +957,22 @@ function Get-WizardSelection {
 function Show-MigrationWizard {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Root)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Root)
     Add-Type -AssemblyName System.Windows.Forms -ErrorAction Stop
     Add-Type -AssemblyName System.Drawing -ErrorAction Stop
     [System.Windows.Forms.Application]::EnableVisualStyles()
     $rows = Get-WizardRow
     $layout = Get-WizardLayout -Row $rows
 
-    $form = New-Object System.Windows.Forms.Form
+    $form = [System.Windows.Forms.Form]::new()
     $form.Text = 'Vantor Environment Migration Wizard'
     $form.StartPosition = 'CenterScreen'
     $form.FormBorderStyle = 'FixedDialog'
     $form.MaximizeBox = $false
     $form.BackColor = [System.Drawing.Color]::White
-    $form.ClientSize = New-Object System.Drawing.Size -ArgumentList 665, $layout.ClientHeight
+    $form.ClientSize = [System.Drawing.Size]::new(665, $layout.ClientHeight)
 
-    $toolTip = New-Object System.Windows.Forms.ToolTip
+    $toolTip = [System.Windows.Forms.ToolTip]::new()
     $toolTip.IsBalloon = $true
     $toolTip.AutoPopDelay = 10000
     $toolTip.InitialDelay = 400
@@ -1025,12 +981,12 @@ function Show-MigrationWizard {
     $header = New-WizardControl -Type Label -Text 'Migrate Your Existing Creo Environment to Vantor' -X 0 -Y 0 -Width 665 -Height 48 -Font (New-WizardFont -Size 13 -Style Bold)
     $header.ForeColor = [System.Drawing.Color]::White
     $header.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
-    $header.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 12, 10, 0, 0
+    $header.Padding = [System.Windows.Forms.Padding]::new(12, 10, 0, 0)
     $guide = New-WizardControl -Type Label -Text "All fields are optional. Multi-select rows accumulate selections: click 'Browse...' across multiple folders to gather all your assets. Click 'X' to reset." -X 20 -Y 58 -Width 625 -Height 42 -Font (New-WizardFont -Size 8.75)
     $guide.ForeColor = [System.Drawing.Color]::FromArgb(60, 60, 60)
     $guide.BackColor = [System.Drawing.Color]::FromArgb(245, 247, 250)
     $guide.BorderStyle = 'FixedSingle'
-    $guide.Padding = New-Object System.Windows.Forms.Padding -ArgumentList 8, 5, 8, 5
+    $guide.Padding = [System.Windows.Forms.Padding]::new(8, 5, 8, 5)
     $form.Controls.AddRange(@($header, $guide))
 
     foreach ($caption in $layout.Captions) {

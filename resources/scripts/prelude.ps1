@@ -25,7 +25,7 @@ function ConvertTo-LongPath {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
         [bool]$Windows = (Test-WindowsPlatform)
     )
     if (-not $Windows) { return $Path }
@@ -39,7 +39,7 @@ function ConvertTo-LongPath {
 function ConvertFrom-LongPath {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
     if ($Path.StartsWith('\\?\UNC\')) { return '\\' + $Path.Substring(8) }
     if ($Path.StartsWith('\\?\')) { return $Path.Substring(4) }
     return $Path
@@ -58,7 +58,7 @@ function Test-LoggableText {
     # True when a name or folder survives a round trip through a history line.
     [CmdletBinding()]
     [OutputType([bool])]
-    param([Parameter(Mandatory = $true)][AllowEmptyString()][string]$Text)
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Text)
     return $Text.Length -gt 0 -and -not (Get-UnloggablePattern).IsMatch($Text)
 }
 
@@ -66,7 +66,7 @@ function Test-LoggableText {
 function Get-ReasonText {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][AllowNull()][object]$ErrorRecord)
+    param([Parameter(Mandatory)][AllowNull()][object]$ErrorRecord)
     $e = $ErrorRecord
     if ($e -is [System.Management.Automation.ErrorRecord]) { $e = $e.Exception }
     while ($e -is [System.Management.Automation.MethodInvocationException] -and $null -ne $e.InnerException) {
@@ -84,7 +84,7 @@ function Get-ReasonText {
 function Test-LockedError {
     [CmdletBinding()]
     [OutputType([bool])]
-    param([Parameter(Mandatory = $true)][AllowNull()][object]$ErrorRecord)
+    param([Parameter(Mandatory)][AllowNull()][object]$ErrorRecord)
     $e = $ErrorRecord
     if ($e -is [System.Management.Automation.ErrorRecord]) { $e = $e.Exception }
     while ($null -ne $e) {
@@ -98,15 +98,116 @@ function Test-LockedError {
     return $false
 }
 
-# --- moving files -------------------------------------------------------------
+# --- the bin and its history lines ---------------------------------------------
+
+# Where below the bin the files of one original folder land:
+#   C:\Work\Proj    -> Vantor_Drive_C\Work\Proj
+#   \\fs01\cad\proj -> Vantor_UNC_Server\fs01\cad\proj
+#   /home/u/proj    -> home/u/proj (any other form, joined under the bin)
+function Get-MirrorFolderSubPath {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder)
+    $unc = [regex]::Match($Folder, '^\\\\([^\\]+)\\?(.*)$')
+    if ($unc.Success) {
+        $sub = 'Vantor_UNC_Server\' + $unc.Groups[1].Value + '\' + $unc.Groups[2].Value
+        return $sub.TrimEnd('\')
+    }
+    $drive = [regex]::Match($Folder, '^([A-Za-z]):[\\/](.*)$')
+    if ($drive.Success) {
+        $sub = 'Vantor_Drive_' + $drive.Groups[1].Value + '\' + $drive.Groups[2].Value
+        return $sub.TrimEnd([char[]]@('\', '/'))
+    }
+    # Rooted forms such as /home/u would make a path join drop the bin.
+    return $Folder.TrimStart([char[]]@('\', '/'))
+}
+
+function Get-MirrorFolderPart {
+    # The folders of Get-MirrorFolderSubPath one by one, or $null for a folder
+    # whose mirror would lead out of the bin ("..", a device path and the like):
+    # a history log is a plain text file anyone can edit. Drive and UNC paths
+    # split at either separator; other paths only at the system's, since "\" is
+    # an ordinary character of a Linux name.
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Folder)
+    # \\?\ and \\.\ are device paths, not servers.
+    if ($Folder.Length -eq 0 -or $Folder -match '^\\\\[?.](\\|$)') { return $null }
+    $separators = [char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)
+    if ($Folder -match '^(\\\\|[A-Za-z]:[\\/])') { $separators = [char[]]@('\', '/') }
+    $sub = Get-MirrorFolderSubPath -Folder $Folder
+    $parts = $sub.Split($separators, [System.StringSplitOptions]::RemoveEmptyEntries)
+    foreach ($piece in $parts) {
+        if ($piece -eq '.' -or $piece -eq '..' -or [System.IO.Path]::IsPathRooted($piece)) { return $null }
+    }
+    return , [string[]]$parts
+}
+
+function Format-HistoryTimestamp {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory)][datetime]$Now)
+    return $Now.ToString('yyyy-MM-dd HH:mm:ss', [System.Globalization.CultureInfo]::InvariantCulture)
+}
+
+# Size texts for many byte counts at once. The sweep writes the decimal
+# separator of the user's regional format; the other writers of the log pass
+# the invariant culture and always write ".".
+function ConvertTo-SizeText {
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param(
+        [Parameter(Mandatory)][AllowEmptyCollection()][long[]]$Bytes,
+        [System.Globalization.CultureInfo]$Culture = [System.Globalization.CultureInfo]::CurrentCulture
+    )
+    $texts = [string[]]::new($Bytes.Length)
+    for ($i = 0; $i -lt $Bytes.Length; $i++) {
+        $b = $Bytes[$i]
+        if ($b -lt 1024) { $texts[$i] = ([double]$b).ToString('F1', $Culture) + ' B' }
+        elseif ($b -lt 1048576) { $texts[$i] = ($b / 1024.0).ToString('F1', $Culture) + ' KB' }
+        elseif ($b -lt 1073741824) { $texts[$i] = ($b / 1048576.0).ToString('F2', $Culture) + ' MB' }
+        else { $texts[$i] = ($b / 1073741824.0).ToString('F3', $Culture) + ' GB' }
+    }
+    return , $texts
+}
+
+# The history line of one swept file:
+#   stamp | name (35) | original folder (87) | (size)[ [Clutter]]
+function Format-SweptFileLine {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory)][string]$Timestamp,
+        [Parameter(Mandatory)][string]$Name,
+        [Parameter(Mandatory)][string]$Folder,
+        [Parameter(Mandatory)][string]$SizeText,
+        [switch]$Clutter
+    )
+    $suffix = ')'
+    if ($Clutter) { $suffix = ') [Clutter]' }
+    return $Timestamp + ' | ' + $Name.PadRight(35) + ' | ' + $Folder.PadRight(87) + ' | (' + $SizeText + $suffix
+}
+
+# --- writing files ---------------------------------------------------------------
+
+function Remove-LeftoverFile {
+    # Removes what a failed step left beside its target (a temporary or partial
+    # file). The step's own error is the one the user needs, so a refusal here
+    # is only told in verbose output; the leftover is harmless clutter.
+    [CmdletBinding()]
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
+    try { [System.IO.File]::Delete($Path) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        Write-Verbose ('Left behind: ' + $Path + ' (' + $_.Exception.Message + ')')
+    }
+}
 
 function Set-FileOver {
     # Puts Source in the place of an existing Destination in one step on one volume.
     # .NET Framework 4.x (5.1) has no File.Move with overwrite; File.Replace does it.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][string]$Source,
-        [Parameter(Mandatory = $true)][string]$Destination
+        [Parameter(Mandatory)][string]$Source,
+        [Parameter(Mandatory)][string]$Destination
     )
     $moveOver = [System.IO.File].GetMethod('Move', [type[]]@([string], [string], [bool]))
     [System.IO.File]::SetAttributes($Destination, [System.IO.FileAttributes]::Normal)
@@ -114,6 +215,59 @@ function Set-FileOver {
         $null = $moveOver.Invoke($null, [object[]]@($Source, $Destination, $true))
     } else {
         [System.IO.File]::Replace($Source, $Destination, [NullString]::Value)
+    }
+}
+
+function ConvertTo-CrLfByte {
+    # The lines as UTF-8 without a byte-order mark, each ended by CR LF.
+    [CmdletBinding()]
+    [OutputType([byte[]])]
+    param([Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
+    $text = [System.Text.StringBuilder]::new()
+    foreach ($item in $Line) { $null = $text.Append($item).Append("`r`n") }
+    return , [System.Text.UTF8Encoding]::new($false).GetBytes($text.ToString())
+}
+
+function Write-FileAtomically {
+    # Replaces Path whole with Byte: a new temporary file beside it, flushed to
+    # disk, then renamed over it, so a reader or a crash never meets half a file.
+    # A virus scanner or an indexer may hold the file for a moment, so the rename
+    # is retried for RetryMilliseconds. Throws with the reason; the file is then
+    # as it was and no temporary file is left.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][AllowEmptyCollection()][byte[]]$Byte,
+        [ValidateRange(0, 600000)][int]$RetryMilliseconds = 2000
+    )
+    $target = $Path
+    $temp = $target + '.' + [guid]::NewGuid().ToString('N') + '.tmp'
+    $placed = $false
+    try {
+        $mode = [System.IO.FileMode]::CreateNew
+        $stream = [System.IO.FileStream]::new($temp, $mode, [System.IO.FileAccess]::Write, [System.IO.FileShare]::None)
+        try {
+            $stream.Write($Byte, 0, $Byte.Length)
+            $stream.Flush($true)
+        } finally {
+            $stream.Dispose()
+        }
+        $clock = [System.Diagnostics.Stopwatch]::StartNew()
+        while (-not $placed) {
+            try {
+                if ([System.IO.File]::Exists($target)) {
+                    Set-FileOver -Source $temp -Destination $target
+                } else {
+                    [System.IO.File]::Move($temp, $target)
+                }
+                $placed = $true
+            } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+                if ($clock.ElapsedMilliseconds -ge $RetryMilliseconds) { throw }
+                Start-Sleep -Milliseconds 50
+            }
+        }
+    } finally {
+        if (-not $placed -and [System.IO.File]::Exists($temp)) { Remove-LeftoverFile -Path $temp }
     }
 }
 
@@ -127,43 +281,76 @@ function Move-FileSafely {
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Source,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Destination,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Source,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Destination,
         [string]$Token = [guid]::NewGuid().ToString('N')
     )
     if (-not [System.IO.File]::Exists($Destination)) {
         # Directory.Move renames files too, and never copies across volumes.
-        try { [System.IO.Directory]::Move($Source, $Destination); return $true } catch { $null = $_ }
-        if (-not [System.IO.File]::Exists($Source)) { throw [System.IO.FileNotFoundException]::new('The file is gone.', $Source) }
+        try {
+            [System.IO.Directory]::Move($Source, $Destination)
+            return $true
+        } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+            # Another volume or no right to rename: the copy below moves it, or
+            # fails with its own reason.
+            Write-Verbose ('Rename refused, copying: ' + $_.Exception.Message)
+        }
+        if (-not [System.IO.File]::Exists($Source)) {
+            throw [System.IO.FileNotFoundException]::new('The file is gone.', $Source)
+        }
     }
     $temp = $Destination + '.' + $Token + '.partial'
     $renamed = $false
     try {
         [System.IO.Directory]::Move($Source, $temp)
         $renamed = $true
-    } catch {
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        $copied = $false
         try {
             [System.IO.File]::Copy($Source, $temp)
             $want = [System.IO.FileInfo]::new($Source).Length
-            if ([System.IO.FileInfo]::new($temp).Length -ne $want) { throw [System.IO.IOException]::new('The copy is incomplete.') }
-        } catch {
-            try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
-            throw
+            if ([System.IO.FileInfo]::new($temp).Length -ne $want) {
+                throw [System.IO.IOException]::new('The copy is incomplete.')
+            }
+            $copied = $true
+        } finally {
+            if (-not $copied) { Remove-LeftoverFile -Path $temp }
         }
     }
+    $placed = $false
     try {
-        if ([System.IO.File]::Exists($Destination)) { Set-FileOver -Source $temp -Destination $Destination } else { [System.IO.Directory]::Move($temp, $Destination) }
-    } catch {
-        if ($renamed) { try { [System.IO.Directory]::Move($temp, $Source) } catch { $null = $_ } } else { try { [System.IO.File]::Delete($temp) } catch { $null = $_ } }
-        throw
+        if ([System.IO.File]::Exists($Destination)) {
+            Set-FileOver -Source $temp -Destination $Destination
+        } else {
+            [System.IO.Directory]::Move($temp, $Destination)
+        }
+        $placed = $true
+    } finally {
+        if (-not $placed -and $renamed) { Undo-PartialRename -Path $temp -Source $Source }
+        if (-not $placed -and -not $renamed) { Remove-LeftoverFile -Path $temp }
     }
     if ($renamed) { return $true }
     try {
         [System.IO.File]::SetAttributes($Source, [System.IO.FileAttributes]::Normal)
         [System.IO.File]::Delete($Source)
         return $true
-    } catch {
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # The file arrived whole; the caller is told two copies exist.
         return $false
+    }
+}
+
+function Undo-PartialRename {
+    # Gives a file renamed aside on its way back its old name. When even that is
+    # refused it stays whole under the partial name, which the journal of the
+    # move settles; the move's own error is the one the user needs.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Source
+    )
+    try { [System.IO.Directory]::Move($Path, $Source) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        Write-Verbose ('Left under its partial name: ' + $Path + ' (' + $_.Exception.Message + ')')
     }
 }
 
@@ -171,18 +358,21 @@ function Move-FileSafely {
 
 function Enter-HistoryLock {
     # Exclusive lock beside the log, held around every read-modify-write of it by
-    # any writer; the system drops it with the process. $null when it stays busy.
+    # any writer; the system drops it with the process. $null when it stays busy;
+    # any other failure (no rights, no folder) throws with its reason.
     [CmdletBinding()]
     [OutputType([System.IO.FileStream])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
         [ValidateRange(0, 600000)][int]$TimeoutMilliseconds = 10000
     )
     $clock = [System.Diagnostics.Stopwatch]::StartNew()
+    $access = [System.IO.FileAccess]::ReadWrite
     while ($true) {
         try {
-            return [System.IO.File]::Open($LogFile + '.lock', [System.IO.FileMode]::OpenOrCreate, [System.IO.FileAccess]::ReadWrite, [System.IO.FileShare]::None)
-        } catch {
+            return [System.IO.File]::Open($LogFile + '.lock', [System.IO.FileMode]::OpenOrCreate, $access, [System.IO.FileShare]::None)
+        } catch [System.IO.IOException] {
+            if (-not (Test-LockedError -ErrorRecord $_)) { throw }
             if ($clock.ElapsedMilliseconds -ge $TimeoutMilliseconds) { return $null }
             Start-Sleep -Milliseconds 50
         }
@@ -194,52 +384,26 @@ function Read-HistoryFile {
     # but cannot be read: such a log must never be rewritten from nothing.
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile)
     if (-not [System.IO.File]::Exists($LogFile)) { return , [string[]]@() }
     return , [System.IO.File]::ReadAllLines($LogFile, [System.Text.UTF8Encoding]::new($false))
 }
 
 function Write-HistoryFile {
-    # Replaces the log whole: a new temporary file beside it, flushed to disk, then
-    # renamed over it, so a reader or a crash never meets half a log. UTF-8 without
-    # a byte-order mark, CR LF. Throws with the reason; the log is then unchanged.
+    # Replaces the log whole (Write-FileAtomically): UTF-8 without a byte-order
+    # mark, CR LF. Throws with the reason; the log is then unchanged.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line
     )
-    $text = [System.Text.StringBuilder]::new()
-    foreach ($item in $Line) { $null = $text.Append($item).Append("`r`n") }
-    $bytes = [System.Text.UTF8Encoding]::new($false).GetBytes($text.ToString())
+    $bytes = ConvertTo-CrLfByte -Line $Line
     # Writers hold the lock: a temporary file already there is one a crash left.
     $folder = [System.IO.Path]::GetDirectoryName($LogFile)
     foreach ($stale in [System.IO.Directory]::GetFiles($folder, [System.IO.Path]::GetFileName($LogFile) + '.*.tmp')) {
-        try { [System.IO.File]::Delete($stale) } catch { $null = $_ }
+        Remove-LeftoverFile -Path $stale
     }
-    $temp = $LogFile + '.' + [guid]::NewGuid().ToString('N') + '.tmp'
-    try {
-        $stream = [System.IO.FileStream]::new($temp, [System.IO.FileMode]::CreateNew, [System.IO.FileAccess]::Write, [System.IO.FileShare]::None)
-        try {
-            $stream.Write($bytes, 0, $bytes.Length)
-            $stream.Flush($true)
-        } finally {
-            $stream.Dispose()
-        }
-        # A virus scanner or an indexer may hold the log for a moment: retry briefly.
-        $clock = [System.Diagnostics.Stopwatch]::StartNew()
-        while ($true) {
-            try {
-                if ([System.IO.File]::Exists($LogFile)) { Set-FileOver -Source $temp -Destination $LogFile } else { [System.IO.File]::Move($temp, $LogFile) }
-                return
-            } catch {
-                if ($clock.ElapsedMilliseconds -ge 2000) { throw }
-                Start-Sleep -Milliseconds 50
-            }
-        }
-    } catch {
-        try { [System.IO.File]::Delete($temp) } catch { $null = $_ }
-        throw
-    }
+    Write-FileAtomically -Path $LogFile -Byte $bytes
 }
 
 # --- journal ------------------------------------------------------------------

@@ -15,7 +15,7 @@ BeforeAll {
 
     $script:Utf8 = New-Object System.Text.UTF8Encoding -ArgumentList $false
     $script:Stamp = '2024-05-03 14:25:36'
-    $script:Placeholders = @('%RECYCLE_DIR%', '%LOG_FILE%', '%VERSION%', '%DAYS%')
+    $script:Placeholders = @('%RECYCLE_DIR%', '%LOG_FILE%', '%VERSION%', '%DAYS%', '%RESULT_FILE%')
 
     # A fresh anchor with an empty bin; names with quotes and a subexpression
     # prove that paths are data all the way through.
@@ -83,7 +83,7 @@ BeforeAll {
     # A filled copy of the template, as the program hands it over.
     function Get-FilledTemplate([string]$Bin, [string]$Log, [string]$Version = '5.3', [string]$Days = '14') {
         $text = [System.IO.File]::ReadAllText($script:TemplatePath)
-        $values = @($Bin, $Log, $Version, $Days)
+        $values = @($Bin, $Log, $Version, $Days, [System.IO.Path]::Combine($Bin, 'result.txt'))
         for ($i = 0; $i -lt $script:Placeholders.Count; $i++) {
             $encoded = [System.Convert]::ToBase64String($script:Utf8.GetBytes($values[$i]))
             $text = $text.Replace($script:Placeholders[$i], $encoded)
@@ -222,7 +222,7 @@ Describe 'Reading the history log' {
             (New-FileLine 'mc_err.log' '\\fs01\cad\proj' -Clutter)
             (New-FileLine 'gone.prt.1' '\\fs01\cad\proj')
         )
-        $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+        $entries = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)
         $entries.Name | Should -Be @('bracket.prt.2', 'mc_err.log')
         $entries[0].BinPath | Should -BeExactly (Get-ExpectedBinPath $ws.Bin 'C:\Work\Proj' 'bracket.prt.2')
         $entries[1].BinPath | Should -BeExactly (Get-ExpectedBinPath $ws.Bin '\\fs01\cad\proj' 'mc_err.log')
@@ -233,7 +233,7 @@ Describe 'Reading the history log' {
         $name = "Gr$([char]0xFC)$([char]0xDF)e_$([char]0x65E5)$([char]0x672C).prt.3"
         $null = Add-BinFile $ws.Bin $proj $name 'x'
         Set-Log $ws.Log @((New-FileLine $name $proj))
-        $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+        $entries = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)
         $entries.Count | Should -Be 1
         $entries[0].Name | Should -BeExactly $name
     }
@@ -241,12 +241,12 @@ Describe 'Reading the history log' {
     It 'returns the five documented properties' {
         $null = Add-BinFile $ws.Bin $proj 'a.txt' 'x'
         Set-Log $ws.Log @((New-FileLine 'a.txt' $proj))
-        $entry = (Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)[0]
+        $entry = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)[0]
         $entry.PSObject.Properties.Name | Should -Be @('DateTime', 'Name', 'OriginalFolder', 'SizeText', 'BinPath')
     }
 
     It 'has no entries when the log is missing' {
-        $entries = Get-RestoreEntry -LogFile ([System.IO.Path]::Combine($ws.Bin, 'none.log')) -RecycleDir $ws.Bin
+        $entries = @(Get-RestoreEntry -LogFile ([System.IO.Path]::Combine($ws.Bin, 'none.log')) -RecycleDir $ws.Bin)
         $entries.Count | Should -Be 0
     }
 }
@@ -271,10 +271,12 @@ Describe 'Which entries are offered' {
             (New-FileLine 'c.prt.2' $other -Stamp '2024-05-02 09:00:00')
             (New-FileLine 'Notes.log' $proj -Clutter -Stamp '2024-05-01 09:00:00')
         )
-        $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+        $entries = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)
         $entries.Name | Should -Be @('Notes.log', 'notes.LOG', 'c.prt.2')
         $entries.DateTime | Should -Be @('2024-05-04 09:00:00', '2024-05-02 09:00:00', '2024-05-02 09:00:00')
         $entries[0].OriginalFolder | Should -BeExactly $proj
+        $fromOther = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin | Where-Object { $_.OriginalFolder -eq $other }
+        @($fromOther).Name | Should -Be @('notes.LOG', 'c.prt.2') -Because 'the entries reach the pipeline one by one'
     }
 }
 
@@ -384,7 +386,7 @@ Describe 'Restoring files' {
         $binFile = Add-BinFile $ws.Bin $deep 'bracket.prt.2' 'bracket body'
         $keep = Add-BinFile $ws.Bin $proj 'stays.log' 'stays'
         Set-Log $ws.Log @((New-FileLine 'bracket.prt.2' $deep), (New-FileLine 'stays.log' $proj -Clutter))
-        $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+        $entries = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)
         $count = Restore-SweptFile -Entry @($entries[0]) -RecycleDir $ws.Bin
         $count | Should -Be 1
         Get-Text ([System.IO.Path]::Combine($deep, 'bracket.prt.2')) | Should -BeExactly 'bracket body'
@@ -399,7 +401,7 @@ Describe 'Restoring files' {
         $names = @('one.prt.1', 'two.prt.1', 'three.prt.1')
         foreach ($name in $names) { $null = Add-BinFile $ws.Bin $proj $name $name }
         Set-Log $ws.Log @($names | ForEach-Object { New-FileLine $_ $proj })
-        $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+        $entries = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)
         [System.IO.File]::Delete($entries[1].BinPath)
         Restore-SweptFile -Entry $entries -RecycleDir $ws.Bin | Should -Be 2
         Get-TreeListing $proj | Should -Be @(
@@ -444,7 +446,7 @@ Describe 'Restoring files' {
         $lines[2] | Should -BeExactly $older
         $lines[3] | Should -BeExactly ''
         # The displaced file is now what the list offers for that name.
-        $offered = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+        $offered = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)
         $offered.Count | Should -Be 1
         $offered[0].SizeText | Should -BeExactly '(10.0 B)'
         Get-TreeListing $ws.Bin | Where-Object { $_ -match '\.(tmp|restoring)$' } | Should -BeNullOrEmpty
@@ -460,7 +462,7 @@ Describe 'Restoring files' {
         $logBefore = [System.IO.File]::ReadAllBytes($ws.Log)
         $held = [System.IO.File]::Open($ws.Log + '.lock', 'OpenOrCreate', 'ReadWrite', 'None')
         try {
-            $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+            $entries = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)
             Restore-SweptFile -Entry $entries -RecycleDir $ws.Bin -LockTimeoutMilliseconds 200 | Should -Be 0
         } finally {
             $held.Dispose()
@@ -521,12 +523,15 @@ Describe 'Writing the history log' {
         Get-Text $ws.Log | Should -BeExactly "new`r`nkept`r`n"
     }
 
-    It 'writes sizes with a point whatever the regional format' {
+    It 'writes file lines with sizes with a point whatever the regional format' {
         $saved = [System.Threading.Thread]::CurrentThread.CurrentCulture
         try {
             [System.Threading.Thread]::CurrentThread.CurrentCulture = [System.Globalization.CultureInfo]::GetCultureInfo('de-DE')
-            @(0, 1023, 1024, 1048575, 1048576, 1073741824, 1610612736) | ForEach-Object { Format-LogSizeText -Bytes $_ } |
-                Should -Be @('0.0 B', '1023.0 B', '1.0 KB', '1024.0 KB', '1.00 MB', '1.000 GB', '1.500 GB')
+            $time = [datetime]::ParseExact($script:Stamp, 'yyyy-MM-dd HH:mm:ss', $null)
+            $sizes = @(0, 1023, 1024, 1048575, 1048576, 1073741824, 1610612736)
+            $lines = $sizes | ForEach-Object { Format-SweepLogFileLine -Time $time -Name 'a.prt' -Folder 'C:\x' -Bytes $_ }
+            $expected = @('0.0 B', '1023.0 B', '1.0 KB', '1024.0 KB', '1.00 MB', '1.000 GB', '1.500 GB')
+            $lines | Should -Be ($expected | ForEach-Object { New-FileLine 'a.prt' 'C:\x' $_ })
         } finally {
             [System.Threading.Thread]::CurrentThread.CurrentCulture = $saved
         }
@@ -543,7 +548,7 @@ Describe 'The restore window without a desktop' {
         $chooseAll = { param($Rows, $Title) $grids.Add(@{ Rows = $Rows; Title = $Title }); $Rows }.GetNewClosure()
     }
 
-    It 'reports an empty or unreadable log and ends with 0' {
+    It 'reports an empty log and ends with 0' {
         Set-Log $ws.Log @((New-EventLine 'SWEEP - 0 Models, 0 Clutter' $proj), 'rubbish')
         Invoke-RestoreWindow -LogFile $ws.Log -RecycleDir $ws.Bin -Version '5.3' -Days '14' -SelectRow $chooseAll -ShowMessage $showMessage | Should -Be 0
         $messages | Should -Be @('Vantor Restore - v5.3|Log is empty or formatted incorrectly.|Warning')
@@ -640,6 +645,7 @@ Describe 'The template as the program runs it' {
         Set-Log $ws.Log @((New-FileLine 'keep.prt.1' $proj), (New-FileLine "it's.log" $proj -Clutter), (New-FileLine 'skip.log' $proj -Clutter))
         $run = Invoke-TemplateThroughStdin -Bin $ws.Bin -Log $ws.Log -Choose @('keep.prt.1', "it's.log") -Days '9'
         $run.ExitCode | Should -Be 102 -Because $run.Output
+        Get-Text ([System.IO.Path]::Combine($ws.Bin, 'result.txt')) | Should -BeExactly '102'
         $run.Output | Should -Match ([regex]::Escape('GRID TITLE=Vantor Restore - v5.3      |      ACTION : Select items to restore, then click OK.      |      TIP : The filter bar is active.      |      NOTE : Files cannot be recovered after 9 days.'))
         Get-Text ([System.IO.Path]::Combine($proj, "it's.log")) | Should -BeExactly 'i'
         Get-Text ([System.IO.Path]::Combine($proj, 'keep.prt.1')) | Should -BeExactly 'k'
@@ -652,6 +658,20 @@ Describe 'The template as the program runs it' {
         $run = Invoke-TemplateThroughStdin -Bin $ws.Bin -Log $ws.Log -Choose @('*')
         $run.ExitCode | Should -Be 0
         $run.Output | Should -Match 'Vantor Restore - v5\.3: Log is empty or formatted incorrectly\.'
+    }
+
+    It 'ends with 1 and says why through standard input when the log cannot be read' {
+        $ws = New-Workplace 'stdin'
+        Set-Log $ws.Log @((New-FileLine 'a.prt.1' $ws.Root))
+        $held = [System.IO.File]::Open($ws.Log, 'Open', 'ReadWrite', 'None')
+        try {
+            $run = Invoke-TemplateThroughStdin -Bin $ws.Bin -Log $ws.Log -Choose @('*')
+        } finally {
+            $held.Dispose()
+        }
+        $run.ExitCode | Should -Be 1 -Because $run.Output
+        $run.Output | Should -Match 'Restore failed: .+'
+        Get-Text ([System.IO.Path]::Combine($ws.Bin, 'result.txt')) | Should -BeExactly '1'
     }
 }
 
@@ -707,7 +727,7 @@ Describe 'A sweep and a restore, round trip' {
         $result | Should -Match '^X\|5\|.*\|3\|.*\|0\|0\|\|$'
         @(Get-FolderState $proj).Count | Should -Be ($before.Count - 8)
 
-        $entries = Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin
+        $entries = @(Get-RestoreEntry -LogFile $ws.Log -RecycleDir $ws.Bin)
         $entries.Count | Should -Be 8
         Restore-SweptFile -Entry $entries -RecycleDir $ws.Bin | Should -Be 8
         Get-FolderState $proj | Should -Be $before

@@ -12,6 +12,8 @@
 Set-StrictMode -Version 3.0
 
 $script:RestoreExitBase = 100
+# Below the base, so the program shows no count for it.
+$script:RestoreFailedExit = 1
 $script:SweepLogName = 'Vantor_Sweep.log'
 # Timestamp, then three "|"-separated columns; the last one runs to the end of the line.
 # Event lines have one column fewer and so never match.
@@ -25,44 +27,11 @@ $script:WindowsFormsLoaded = $false
 
 # --- paths ------------------------------------------------------------------
 
-function Get-MirrorFolderPart {
-    # The folders below the bin that mirror an original folder: C:\Work\Proj gives
-    # Vantor_Drive_C, Work, Proj; \\fs01\cad\proj gives Vantor_UNC_Server, fs01, cad,
-    # proj; any other path is kept as it is. Returns $null for a folder that would
-    # lead out of the bin (".." and the like), since the log is a plain text file.
-    [CmdletBinding()]
-    [OutputType([string[]])]
-    param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Folder
-    )
-    $parts = New-Object 'System.Collections.Generic.List[string]'
-    $rest = $Folder
-    if ($Folder -match '^\\\\([^\\]+)\\?(.*)$') {
-        # \\?\ and \\.\ are device paths, not servers.
-        if ($Matches[1] -eq '?' -or $Matches[1] -eq '.') { return $null }
-        $parts.Add('Vantor_UNC_Server')
-        $parts.Add($Matches[1])
-        $rest = $Matches[2]
-    } elseif ($Folder -match '^([A-Za-z]):[\\/](.*)$') {
-        $parts.Add('Vantor_Drive_' + $Matches[1])
-        $rest = $Matches[2]
-    }
-    # Drive and UNC paths split at either separator; other paths only at the
-    # system's, since "\" is an ordinary character of a Linux name.
-    $separators = [char[]]@('\', '/')
-    if ($parts.Count -eq 0) { $separators = [char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar) }
-    foreach ($piece in $rest.Split($separators, [System.StringSplitOptions]::RemoveEmptyEntries)) {
-        if ($piece -eq '.' -or $piece -eq '..' -or [System.IO.Path]::IsPathRooted($piece)) { return $null }
-        $parts.Add($piece)
-    }
-    return , $parts.ToArray()
-}
-
 function Test-PlainFileName {
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Name
     )
     if ($Name.Length -eq 0 -or $Name -eq '.' -or $Name -eq '..') { return $false }
     return $Name.IndexOfAny([char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)) -lt 0
@@ -74,14 +43,14 @@ function Get-BinLocation {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Folder,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Folder,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Name
     )
     if (-not (Test-PlainFileName -Name $Name)) { return $null }
     $parts = Get-MirrorFolderPart -Folder $Folder
     if ($null -eq $parts -or $parts.Count -eq 0) { return $null }
-    $all = New-Object 'System.Collections.Generic.List[string]'
+    $all = [System.Collections.Generic.List[string]]::new()
     $all.Add($RecycleDir)
     $all.AddRange([string[]]$parts)
     $all.Add($Name)
@@ -94,7 +63,7 @@ function Test-RestoreFolder {
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Folder,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Folder,
         [bool]$Windows = (Test-WindowsPlatform)
     )
     if ($Windows) {
@@ -111,74 +80,39 @@ function Test-RestoreFolder {
 
 # --- history log ------------------------------------------------------------
 
-function Format-LogSizeText {
-    # The invariant "." keeps the line the same whatever the regional format says.
-    [CmdletBinding()]
-    [OutputType([string])]
-    param(
-        [Parameter(Mandatory = $true)][long]$Bytes
-    )
-    $culture = [System.Globalization.CultureInfo]::InvariantCulture
-    if ($Bytes -lt 1024) { return $Bytes.ToString('F1', $culture) + ' B' }
-    if ($Bytes -lt 1048576) { return ($Bytes / 1024.0).ToString('F1', $culture) + ' KB' }
-    if ($Bytes -lt 1073741824) { return ($Bytes / 1048576.0).ToString('F2', $culture) + ' MB' }
-    return ($Bytes / 1073741824.0).ToString('F3', $culture) + ' GB'
-}
-
 function Format-SweepLogFileLine {
+    # The restore writes sizes with "." whatever the regional format says.
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][datetime]$Time,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Name,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Folder,
-        [Parameter(Mandatory = $true)][long]$Bytes
+        [Parameter(Mandatory)][datetime]$Time,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Name,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder,
+        [Parameter(Mandatory)][long]$Bytes
     )
-    $stamp = $Time.ToString('yyyy-MM-dd HH:mm:ss', [System.Globalization.CultureInfo]::InvariantCulture)
-    return $stamp + ' | ' + $Name.PadRight(35) + ' | ' + $Folder.PadRight(87) + ' | (' + (Format-LogSizeText -Bytes $Bytes) + ')'
+    $size = (ConvertTo-SizeText -Bytes @($Bytes) -Culture ([System.Globalization.CultureInfo]::InvariantCulture))[0]
+    $stamp = Format-HistoryTimestamp -Now $Time
+    return Format-SweptFileLine -Timestamp $stamp -Name $Name -Folder $Folder -SizeText $size
 }
 
 function Read-SweepLogLine {
-    # All lines of the log as UTF-8; none when it cannot be read. Opened with full
+    # All lines of the log as UTF-8; none when there is no log. Opened with full
     # sharing so that a sweep replacing the log at this moment is not refused.
+    # A log that exists but cannot be read throws: it is not an empty one.
     [CmdletBinding()]
-    [OutputType([string[]])]
+    [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile
     )
-    $lines = New-Object 'System.Collections.Generic.List[string]'
+    if (-not [System.IO.File]::Exists($LogFile)) { return }
+    $share = [System.IO.FileShare]::ReadWrite -bor [System.IO.FileShare]::Delete
+    $stream = [System.IO.FileStream]::new($LogFile, [System.IO.FileMode]::Open, [System.IO.FileAccess]::Read, $share)
     try {
-        $share = [System.IO.FileShare]::ReadWrite -bor [System.IO.FileShare]::Delete
-        $stream = New-Object System.IO.FileStream -ArgumentList $LogFile, ([System.IO.FileMode]::Open), ([System.IO.FileAccess]::Read), $share
-        try {
-            $reader = New-Object System.IO.StreamReader -ArgumentList $stream, (New-Object System.Text.UTF8Encoding -ArgumentList $false), $true
-            $line = $reader.ReadLine()
-            while ($null -ne $line) {
-                $lines.Add($line)
-                $line = $reader.ReadLine()
-            }
-        } finally {
-            $stream.Dispose()
-        }
-    } catch {
-        $lines.Clear()
+        $reader = [System.IO.StreamReader]::new($stream, [System.Text.UTF8Encoding]::new($false), $true)
+        for ($line = $reader.ReadLine(); $null -ne $line; $line = $reader.ReadLine()) { $line }
+    } finally {
+        $stream.Dispose()
     }
-    return , $lines.ToArray()
-}
-
-function Open-SweepLogLock {
-    # Every writer of the history log holds <log>.lock exclusively around its
-    # read-modify-write, so two writers never lose each other's lines. Throws
-    # when it stays busy.
-    [CmdletBinding()]
-    [OutputType([System.IO.FileStream])]
-    param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [ValidateRange(0, 600000)][int]$TimeoutMilliseconds = $script:LockTimeoutMilliseconds
-    )
-    $lock = Enter-HistoryLock -LogFile $LogFile -TimeoutMilliseconds $TimeoutMilliseconds
-    if ($null -eq $lock) { throw [System.IO.IOException]::new('The history log is locked by another program.') }
-    return $lock
 }
 
 function Add-SweepLogLine {
@@ -186,18 +120,17 @@ function Add-SweepLogLine {
     # when the lock or the log cannot be had; the log is then left as it was.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Line,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Line,
         [ValidateRange(0, 600000)][int]$LockTimeoutMilliseconds = $script:LockTimeoutMilliseconds
     )
-    $lock = Open-SweepLogLock -LogFile $LogFile -TimeoutMilliseconds $LockTimeoutMilliseconds
+    $lock = Enter-HistoryLock -LogFile $LogFile -TimeoutMilliseconds $LockTimeoutMilliseconds
+    if ($null -eq $lock) { throw [System.IO.IOException]::new('The history log is locked by another program.') }
     try {
-        $lines = New-Object 'System.Collections.Generic.List[string]'
+        # A log that cannot be read throws here instead of being rewritten from nothing.
+        $lines = [System.Collections.Generic.List[string]]::new()
         $lines.Add($Line)
-        if ([System.IO.File]::Exists($LogFile)) {
-            # A log that cannot be read must not be rewritten from an empty list.
-            $lines.AddRange([System.IO.File]::ReadAllLines($LogFile, (New-Object System.Text.UTF8Encoding -ArgumentList $false)))
-        }
+        $lines.AddRange((Read-HistoryFile -LogFile $LogFile))
         Write-HistoryFile -LogFile $LogFile -Line $lines.ToArray()
     } finally {
         $lock.Dispose()
@@ -210,9 +143,9 @@ function ConvertFrom-SweepLogLine {
     # One file line of the log as an entry; $null for event lines and anything else.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Line,
-        [Parameter(Mandatory = $true)][int]$LineNumber,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Line,
+        [Parameter(Mandatory)][int]$LineNumber,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir
     )
     $match = [regex]::Match($Line, $script:FileLinePattern)
     if (-not $match.Success) { return $null }
@@ -237,16 +170,15 @@ function Read-SweepLogEntry {
     # Every file line of the log, in file order (newest block first).
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir
     )
-    $entries = New-Object 'System.Collections.Generic.List[object]'
-    $lines = Read-SweepLogLine -LogFile $LogFile
-    for ($i = 0; $i -lt $lines.Count; $i++) {
-        $entry = ConvertFrom-SweepLogLine -Line $lines[$i] -LineNumber $i -RecycleDir $RecycleDir
-        if ($null -ne $entry) { $entries.Add($entry) }
+    $number = 0
+    foreach ($line in (Read-SweepLogLine -LogFile $LogFile)) {
+        $entry = ConvertFrom-SweepLogLine -Line $line -LineNumber $number -RecycleDir $RecycleDir
+        if ($null -ne $entry) { $entry }
+        $number++
     }
-    return , $entries.ToArray()
 }
 
 function Select-RestorableEntry {
@@ -255,22 +187,20 @@ function Select-RestorableEntry {
     # file are not offered. Files of one name from two folders are both offered.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][object[]]$Entry
+        [Parameter(Mandatory)][AllowEmptyCollection()][object[]]$Entry
     )
-    $seen = New-Object 'System.Collections.Generic.HashSet[string]' -ArgumentList ([System.StringComparer]::OrdinalIgnoreCase)
-    $chosen = New-Object 'System.Collections.Generic.List[object]'
+    $seen = [System.Collections.Generic.HashSet[string]]::new([System.StringComparer]::OrdinalIgnoreCase)
     foreach ($item in @($Entry | Sort-Object -Property LineNumber)) {
         if (-not $seen.Add($item.Name + [char]0 + $item.OriginalFolder)) { continue }
         if ($item.Status -ne 'Available') { continue }
-        $chosen.Add([pscustomobject]@{
-                DateTime       = $item.DateTime
-                Name           = $item.Name
-                OriginalFolder = $item.OriginalFolder
-                SizeText       = $item.SizeText
-                BinPath        = $item.BinPath
-            })
+        [pscustomobject]@{
+            DateTime       = $item.DateTime
+            Name           = $item.Name
+            OriginalFolder = $item.OriginalFolder
+            SizeText       = $item.SizeText
+            BinPath        = $item.BinPath
+        }
     }
-    return , $chosen.ToArray()
 }
 
 function Get-RestoreEntry {
@@ -278,10 +208,10 @@ function Get-RestoreEntry {
     # OriginalFolder, SizeText and BinPath.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir
     )
-    return , (Select-RestorableEntry -Entry (Read-SweepLogEntry -LogFile $LogFile -RecycleDir $RecycleDir))
+    Select-RestorableEntry -Entry @(Read-SweepLogEntry -LogFile $LogFile -RecycleDir $RecycleDir)
 }
 
 # --- restore ----------------------------------------------------------------
@@ -290,10 +220,14 @@ function Undo-FileMove {
     # Best effort: puts a file back where it was after a later step failed.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][string]$From,
-        [Parameter(Mandatory = $true)][string]$To
+        [Parameter(Mandatory)][string]$From,
+        [Parameter(Mandatory)][string]$To
     )
-    try { $null = Move-FileSafely -Source $From -Destination $To } catch { $null = $_ }
+    try { $null = Move-FileSafely -Source $From -Destination $To } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # The file stays whole where it is; a move cut short is settled from the
+        # journal, and the step that failed first is the one that counts.
+        Write-Verbose ('Could not put back ' + $From + ': ' + $_.Exception.Message)
+    }
 }
 
 function Get-RestorePlan {
@@ -303,10 +237,10 @@ function Get-RestorePlan {
     # cannot be restored.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Name,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$OriginalFolder,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir,
-        [Parameter(Mandatory = $true)][datetime]$Now
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Name,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$OriginalFolder,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
+        [Parameter(Mandatory)][datetime]$Now
     )
     $name = $Name.Trim($script:Blanks)
     $folder = $OriginalFolder.Trim($script:Blanks)
@@ -321,10 +255,11 @@ function Get-RestorePlan {
     if ([System.IO.File]::Exists($destination)) {
         try {
             $bytes = [System.IO.FileInfo]::new($destination).Length
-            $line = Format-SweepLogFileLine -Time $Now -Name $name -Folder $folder -Bytes $bytes
-        } catch {
+        } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+            # A file in the way that cannot even be measured cannot step aside either.
             return $null
         }
+        $line = Format-SweepLogFileLine -Time $Now -Name $name -Folder $folder -Bytes $bytes
     }
     return [pscustomobject]@{
         Token       = [guid]::NewGuid().ToString('N')
@@ -340,13 +275,14 @@ function Switch-DisplacedFile {
     # Restores over a file that now stands at the destination without losing
     # either: the swept copy steps aside within the bin, the file in the way takes
     # its place in the bin with a log line of its own (so it can be restored in
-    # turn), then the swept copy goes to the destination. Any failure puts all
-    # back; a crash half way is finished or rolled back from the journal.
+    # turn), then the swept copy goes to the destination. A step the file system
+    # refuses puts all back and counts the file as not restored; a crash half way
+    # is finished or rolled back from the journal.
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][psobject]$Plan,
-        [Parameter(Mandatory = $true)][string]$LogFile,
+        [Parameter(Mandatory)][psobject]$Plan,
+        [Parameter(Mandatory)][string]$LogFile,
         [int]$LockTimeoutMilliseconds = $script:LockTimeoutMilliseconds
     )
     $source = $Plan.Source
@@ -354,41 +290,45 @@ function Switch-DisplacedFile {
     $staging = $source + '.' + $Plan.Token + '.restoring'
     try {
         [System.IO.File]::Move($source, $staging)
-    } catch {
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         return $false
     }
     try {
         $null = Move-FileSafely -Source $destination -Destination $source -Token $Plan.Token
-    } catch {
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         Undo-FileMove -From $staging -To $source
         return $false
     }
     try {
         Add-SweepLogLine -LogFile $LogFile -Line $Plan.Line -LockTimeoutMilliseconds $LockTimeoutMilliseconds
         $null = Move-FileSafely -Source $staging -Destination $destination -Token $Plan.Token
-    } catch {
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         # An unlogged file in the bin could never be restored: undo instead.
         Undo-FileMove -From $source -To $destination
         Undo-FileMove -From $staging -To $source
         return $false
     }
     # Like a swept file, the displaced one is kept for the full retention period.
-    try { [System.IO.File]::SetLastWriteTime($source, $Plan.Now) } catch { $null = $_ }
+    try { [System.IO.File]::SetLastWriteTime($source, $Plan.Now) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # Restored all the same; the displaced file merely ages out of the bin sooner.
+        Write-Verbose ('Could not stamp ' + $source + ': ' + $_.Exception.Message)
+    }
     return $true
 }
 
 function Restore-PlannedFile {
-    # Moves one file back; $true when it now stands at its original place.
+    # Moves one file back; $true when it now stands at its original place, $false
+    # when the file system refused (the file then stays in the bin).
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][psobject]$Plan,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][psobject]$Plan,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
         [int]$LockTimeoutMilliseconds = $script:LockTimeoutMilliseconds
     )
     try {
-        if (-not [System.IO.Directory]::Exists($Plan.Folder)) { $null = [System.IO.Directory]::CreateDirectory($Plan.Folder) }
-    } catch {
+        $null = [System.IO.Directory]::CreateDirectory($Plan.Folder)
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         return $false
     }
     if ([System.IO.Directory]::Exists($Plan.Destination)) { return $false }
@@ -401,7 +341,7 @@ function Restore-PlannedFile {
         # copy leaves nothing at the destination.
         $null = Move-FileSafely -Source $Plan.Source -Destination $Plan.Destination -Token $Plan.Token
         return $true
-    } catch {
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         return $false
     }
 }
@@ -412,19 +352,23 @@ function Remove-EmptyMirrorFolder {
     # that still holds anything, hidden entries included.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir
     )
-    $folders = New-Object 'System.Collections.Generic.List[string]'
+    $folders = [System.Collections.Generic.List[string]]::new()
+    $all = [System.IO.SearchOption]::AllDirectories
     try {
-        $root = ConvertTo-LongPath -Path $RecycleDir
-        foreach ($path in [System.IO.Directory]::EnumerateDirectories($root, '*', [System.IO.SearchOption]::AllDirectories)) { $folders.Add($path) }
-    } catch {
-        $null = $_
+        $folders.AddRange([System.IO.Directory]::EnumerateDirectories((ConvertTo-LongPath -Path $RecycleDir), '*', $all))
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # Tidying is a courtesy: the files are back, the next sweep tidies again.
+        Write-Verbose ('Mirror folders left as they are: ' + $_.Exception.Message)
     }
     $longestFirst = [System.Comparison[string]] { param($a, $b) $b.Length.CompareTo($a.Length) }
     $folders.Sort($longestFirst)
     foreach ($path in $folders) {
-        try { [System.IO.Directory]::Delete($path, $false) } catch { $null = $_ }
+        try { [System.IO.Directory]::Delete($path, $false) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+            # Not empty (or held): it stays, which is what a folder with files needs.
+            Write-Verbose ('Kept ' + $path + ': ' + $_.Exception.Message)
+        }
     }
 }
 
@@ -436,38 +380,43 @@ function Restore-SweptFile {
     [CmdletBinding()]
     [OutputType([int])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][object[]]$Entry,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir,
+        [Parameter(Mandatory)][AllowEmptyCollection()][object[]]$Entry,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
         [string]$LogFile = '',
         [ValidateRange(0, 600000)][int]$LockTimeoutMilliseconds = $script:LockTimeoutMilliseconds
     )
     if ($LogFile.Length -eq 0) { $LogFile = [System.IO.Path]::Combine($RecycleDir, $script:SweepLogName) }
     $count = 0
     $now = Get-Date
-    $plans = New-Object 'System.Collections.Generic.List[object]'
+    $plans = [System.Collections.Generic.List[object]]::new()
     foreach ($item in $Entry) {
         if ($null -eq $item) { continue }
         $plan = Get-RestorePlan -Name ([string]$item.Name) -OriginalFolder ([string]$item.OriginalFolder) -RecycleDir $RecycleDir -Now $now
         if ($null -ne $plan) { $plans.Add($plan) }
     }
     $journal = $null
+    $moving = $false
     try {
         if ($plans.Count -gt 0) { $journal = Open-Journal -LogFile $LogFile }
         for ($first = 0; $first -lt $plans.Count; $first += $script:JournalBatch) {
             $batch = $plans.GetRange($first, [System.Math]::Min($script:JournalBatch, $plans.Count - $first))
-            $records = New-Object 'System.Collections.Generic.List[string]'
-            foreach ($plan in $batch) { $records.Add("R`t" + $plan.Token + "`t" + $plan.Source + "`t" + $plan.Destination + "`t" + $plan.Line) }
-            # Moves the journal could not name are not made.
-            Add-JournalRecord -Journal $journal -Record $records.ToArray()
+            $records = [System.Collections.Generic.List[string]]::new()
             foreach ($plan in $batch) {
-                if (Restore-PlannedFile -Plan $plan -LogFile $LogFile -LockTimeoutMilliseconds $LockTimeoutMilliseconds) { $count++ }
+                $records.Add("R`t" + $plan.Token + "`t" + $plan.Source + "`t" + $plan.Destination + "`t" + $plan.Line)
             }
+            # Moves the journal could not name are not made: that failure ends the restore.
+            Add-JournalRecord -Journal $journal -Record $records.ToArray()
+            $moving = $true
+            foreach ($plan in $batch) {
+                $restored = Restore-PlannedFile -Plan $plan -LogFile $LogFile -LockTimeoutMilliseconds $LockTimeoutMilliseconds
+                if ($restored) { $count++ }
+            }
+            $moving = $false
         }
-    } catch {
-        $null = $_
     } finally {
-        # Every move above ended whole (or was put back), so the journal has done its job.
-        Close-Journal -Journal $journal -Delete
+        # Every finished batch ended whole (or was put back), so its records have
+        # done their job; a batch a surprise cut short stays for the next run.
+        Close-Journal -Journal $journal -Delete:(-not $moving)
     }
     Remove-EmptyMirrorFolder -RecycleDir $RecycleDir
     return $count
@@ -479,7 +428,7 @@ function Get-RestoreCaption {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Version
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Version
     )
     return 'Vantor Restore - v' + $Version
 }
@@ -488,8 +437,8 @@ function Get-RestoreWindowTitle {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Version,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Days
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Version,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Days
     )
     return (Get-RestoreCaption -Version $Version) + '      |      ACTION : Select items to restore, then click OK.      |      TIP : The filter bar is active.      |      NOTE : Files cannot be recovered after ' + $Days + ' days.'
 }
@@ -498,39 +447,35 @@ function ConvertTo-RestoreRow {
     # The grid's rows: four columns, each padded on the right.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][object[]]$Entry
+        [Parameter(Mandatory)][AllowEmptyCollection()][object[]]$Entry
     )
-    $rows = New-Object 'System.Collections.Generic.List[object]'
     foreach ($item in $Entry) {
         $when = [string]$item.DateTime
         if ($when -match '^(.*):[0-9]{2}$') { $when = $Matches[1] }
         $kind = ([string]$item.SizeText).Replace('(', '').Replace(')', '')
         if (([string]$item.SizeText).Contains('[Clutter]')) { $kind = 'Clutter' }
-        $rows.Add([pscustomobject][ordered]@{
-                'Date / Time'   = $when.PadRight(26)
-                'Type/Size'     = $kind.PadRight(17)
-                'File Name'     = ([string]$item.Name).PadRight(60)
-                'Original Path' = ([string]$item.OriginalFolder).PadRight(120)
-            })
+        [pscustomobject][ordered]@{
+            'Date / Time'   = $when.PadRight(26)
+            'Type/Size'     = $kind.PadRight(17)
+            'File Name'     = ([string]$item.Name).PadRight(60)
+            'Original Path' = ([string]$item.OriginalFolder).PadRight(120)
+        }
     }
-    return , $rows.ToArray()
 }
 
 function ConvertFrom-RestoreRow {
     # Back from chosen grid rows to what Restore-SweptFile needs.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][object[]]$Row
+        [Parameter(Mandatory)][AllowEmptyCollection()][object[]]$Row
     )
-    $entries = New-Object 'System.Collections.Generic.List[object]'
     foreach ($item in $Row) {
         if ($null -eq $item) { continue }
-        $entries.Add([pscustomobject]@{
-                Name           = ([string]$item.'File Name').Trim($script:Blanks)
-                OriginalFolder = ([string]$item.'Original Path').Trim($script:Blanks)
-            })
+        [pscustomobject]@{
+            Name           = ([string]$item.'File Name').Trim($script:Blanks)
+            OriginalFolder = ([string]$item.'Original Path').Trim($script:Blanks)
+        }
     }
-    return , $entries.ToArray()
 }
 
 function Invoke-RestoreWindow {
@@ -540,45 +485,46 @@ function Invoke-RestoreWindow {
     [CmdletBinding()]
     [OutputType([int])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$RecycleDir,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Version,
-        [Parameter(Mandatory = $true)][AllowEmptyString()][string]$Days,
-        [Parameter(Mandatory = $true)][scriptblock]$SelectRow,
-        [Parameter(Mandatory = $true)][scriptblock]$ShowMessage
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$RecycleDir,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Version,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Days,
+        [Parameter(Mandatory)][scriptblock]$SelectRow,
+        [Parameter(Mandatory)][scriptblock]$ShowMessage
     )
     $caption = Get-RestoreCaption -Version $Version
     # Moves of a sweep or a restore that died are settled before the list is read.
     $null = Invoke-HistoryFold -LogFile $LogFile -TimeoutMilliseconds $script:LockTimeoutMilliseconds
-    $all = Read-SweepLogEntry -LogFile $LogFile -RecycleDir $RecycleDir
+    $all = @(Read-SweepLogEntry -LogFile $LogFile -RecycleDir $RecycleDir)
     if ($all.Count -eq 0) {
         $null = & $ShowMessage 'Log is empty or formatted incorrectly.' $caption 'Warning'
         return 0
     }
-    $entries = Select-RestorableEntry -Entry $all
+    $entries = @(Select-RestorableEntry -Entry $all)
     if ($entries.Count -eq 0) {
-        $null = & $ShowMessage 'No recoverable files found in the bin. Older files may have aged out.' $caption 'Information'
+        $text = 'No recoverable files found in the bin. Older files may have aged out.'
+        $null = & $ShowMessage $text $caption 'Information'
         return 0
     }
-    $rows = ConvertTo-RestoreRow -Entry $entries
-    $chosen = @(& $SelectRow $rows (Get-RestoreWindowTitle -Version $Version -Days $Days) | Where-Object { $null -ne $_ })
+    # The grid takes the rows as one list.
+    $rows = @(ConvertTo-RestoreRow -Entry $entries)
+    $title = Get-RestoreWindowTitle -Version $Version -Days $Days
+    $chosen = @(& $SelectRow $rows $title | Where-Object { $null -ne $_ })
     if ($chosen.Count -eq 0) { return 0 }
-    $count = Restore-SweptFile -Entry (ConvertFrom-RestoreRow -Row $chosen) -RecycleDir $RecycleDir -LogFile $LogFile
+    $chosenEntries = @(ConvertFrom-RestoreRow -Row $chosen)
+    $count = Restore-SweptFile -Entry $chosenEntries -RecycleDir $RecycleDir -LogFile $LogFile
     return $script:RestoreExitBase + $count
 }
 
 # --- windows ----------------------------------------------------------------
 
 function Initialize-WindowsForm {
+    # PowerShell off Windows has no Windows Forms: messages then go to the console.
     [CmdletBinding()]
     [OutputType([bool])]
     param()
-    try {
-        Add-Type -AssemblyName System.Windows.Forms -ErrorAction Stop
-        return $true
-    } catch {
-        return $false
-    }
+    Add-Type -AssemblyName System.Windows.Forms -ErrorAction SilentlyContinue
+    return $null -ne ('System.Windows.Forms.MessageBox' -as [type])
 }
 
 function Show-RestoreMessage {
@@ -586,22 +532,25 @@ function Show-RestoreMessage {
     # Linux) the caption and text go to the console instead.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][string]$Text,
-        [Parameter(Mandatory = $true)][string]$Caption,
-        [Parameter(Mandatory = $true)][ValidateSet('Warning', 'Information')][string]$Icon
+        [Parameter(Mandatory)][string]$Text,
+        [Parameter(Mandatory)][string]$Caption,
+        [Parameter(Mandatory)][ValidateSet('Warning', 'Information', 'Error')][string]$Icon
     )
     if (-not $script:WindowsFormsLoaded) {
         Write-Host ($Caption + ': ' + $Text)
         return
     }
-    $null = [System.Windows.Forms.MessageBox]::Show($Text, $Caption, [System.Windows.Forms.MessageBoxButtons]::OK, [System.Windows.Forms.MessageBoxIcon]$Icon, [System.Windows.Forms.MessageBoxDefaultButton]::Button1, [System.Windows.Forms.MessageBoxOptions]::DefaultDesktopOnly)
+    $buttons = [System.Windows.Forms.MessageBoxButtons]::OK
+    $first = [System.Windows.Forms.MessageBoxDefaultButton]::Button1
+    $desktop = [System.Windows.Forms.MessageBoxOptions]::DefaultDesktopOnly
+    $null = [System.Windows.Forms.MessageBox]::Show($Text, $Caption, $buttons, [System.Windows.Forms.MessageBoxIcon]$Icon, $first, $desktop)
 }
 
 function Show-RestoreGrid {
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][object[]]$Row,
-        [Parameter(Mandatory = $true)][string]$Title
+        [Parameter(Mandatory)][AllowEmptyCollection()][object[]]$Row,
+        [Parameter(Mandatory)][string]$Title
     )
     if ($null -eq (Get-Command -Name Out-GridView -ErrorAction SilentlyContinue)) {
         Write-Host 'The restore list needs Out-GridView, which this PowerShell does not have.'
@@ -610,13 +559,49 @@ function Show-RestoreGrid {
     $Row | Out-GridView -Title $Title -PassThru
 }
 
+function Invoke-RestoreEntry {
+    # The restore as the program runs it: its exit code, or RestoreFailedExit with
+    # the reason on the error stream and in a message when anything went wrong.
+    [CmdletBinding()]
+    [OutputType([int])]
+    param([Parameter(Mandatory)][hashtable]$Argument)
+    try {
+        return Invoke-RestoreWindow @Argument
+    } catch {
+        $reason = 'Restore failed: ' + (Get-ReasonText -ErrorRecord $_)
+        [Console]::Error.WriteLine($reason)
+        Show-RestoreMessage -Text $reason -Caption (Get-RestoreCaption -Version $Argument.Version) -Icon Error
+        return $script:RestoreFailedExit
+    }
+}
+
+function Write-RestoreResult {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
+        [Parameter(Mandatory)][int]$ExitCode
+    )
+    try { [System.IO.File]::WriteAllText($Path, [string]$ExitCode) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # The program falls back to the exit code, which holds the same number.
+        [Console]::Error.WriteLine('The result file could not be written: ' + $_.Exception.Message)
+    }
+}
+
 # --- entry ------------------------------------------------------------------
 # Tests set $VantorNoWindow and dot-source this file to get the functions only.
 if (Get-Variable -Name VantorNoWindow -ValueOnly -ErrorAction SilentlyContinue) { return }
 
 $script:WindowsFormsLoaded = Initialize-WindowsForm
-$vantorExitCode = 0
-try { $vantorExitCode = Invoke-RestoreWindow -RecycleDir (ConvertFrom-VantorText '%RECYCLE_DIR%') -LogFile (ConvertFrom-VantorText '%LOG_FILE%') -Version (ConvertFrom-VantorText '%VERSION%') -Days (ConvertFrom-VantorText '%DAYS%') -SelectRow ${function:Show-RestoreGrid} -ShowMessage ${function:Show-RestoreMessage} } catch { Write-Host ('Restore failed: ' + $_.Exception.Message) }
+$vantorArguments = @{
+    RecycleDir  = ConvertFrom-VantorText '%RECYCLE_DIR%'
+    LogFile     = ConvertFrom-VantorText '%LOG_FILE%'
+    Version     = ConvertFrom-VantorText '%VERSION%'
+    Days        = ConvertFrom-VantorText '%DAYS%'
+    SelectRow   = ${function:Show-RestoreGrid}
+    ShowMessage = ${function:Show-RestoreMessage}
+}
+
+$vantorExitCode = Invoke-RestoreEntry -Argument $vantorArguments
 # The program reads the outcome from this file too: on Linux an exit code wraps at 256.
-try { [System.IO.File]::WriteAllText((ConvertFrom-VantorText '%RESULT_FILE%'), [string]$vantorExitCode) } catch { }
+Write-RestoreResult -Path (ConvertFrom-VantorText '%RESULT_FILE%') -ExitCode $vantorExitCode
 exit $vantorExitCode

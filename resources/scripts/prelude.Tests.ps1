@@ -1,0 +1,84 @@
+#Requires -Modules Pester
+# Pester tests for the code every script template shares: writing a file in one
+# step and taking the history log's lock, on real temporary folders.
+
+BeforeAll {
+    Set-StrictMode -Version 3.0
+    . (Join-Path $PSScriptRoot 'prelude.ps1')
+
+    function New-TestFolder {
+        $path = [System.IO.Path]::Combine($TestDrive, [guid]::NewGuid().ToString('N').Substring(0, 8))
+        return [System.IO.Directory]::CreateDirectory($path).FullName
+    }
+
+    function Get-Listing([string]$Folder) {
+        return @([System.IO.Directory]::GetFileSystemEntries($Folder) | ForEach-Object { [System.IO.Path]::GetFileName($_) })
+    }
+}
+
+Describe 'Writing a file in one step' {
+    It 'writes exactly the bytes given, <Case>, and leaves nothing beside it' -ForEach @(
+        @{ Case = 'as a new file'; Old = $null; ReadOnly = $false; Bytes = [byte[]]@(0x61, 0x0D, 0x0A, 0xC3, 0xA9) }
+        @{ Case = 'over a longer file'; Old = 'a much longer text than the new one'; ReadOnly = $false; Bytes = [byte[]]@(0x62) }
+        @{ Case = 'over a read-only file'; Old = 'old'; ReadOnly = $true; Bytes = [byte[]]@(0x63) }
+        @{ Case = 'as an empty file'; Old = 'old'; ReadOnly = $false; Bytes = [byte[]]@() }
+    ) {
+        $folder = New-TestFolder
+        $path = Join-Path $folder 'settings.ini'
+        if ($null -ne $Old) { [System.IO.File]::WriteAllText($path, $Old) }
+        if ($ReadOnly) { [System.IO.File]::SetAttributes($path, [System.IO.FileAttributes]::ReadOnly) }
+        Write-FileAtomically -Path $path -Byte $Bytes
+        [System.IO.File]::ReadAllBytes($path) | Should -Be $Bytes
+        Get-Listing $folder | Should -Be @('settings.ini')
+    }
+
+    It 'gives up with the reason, the old file whole and no temporary file, when the place stays refused' {
+        $folder = New-TestFolder
+        # A folder in the way refuses the rename the way a held file does.
+        $path = [System.IO.Directory]::CreateDirectory((Join-Path $folder 'Vantor.ini')).FullName
+        { Write-FileAtomically -Path $path -Byte ([byte[]]@(1)) -RetryMilliseconds 0 } | Should -Throw
+        [System.IO.Directory]::Exists($path) | Should -BeTrue
+        Get-Listing $folder | Should -Be @('Vantor.ini')
+    }
+
+    It 'retries a refused rename until the place is free' {
+        $folder = New-TestFolder
+        $path = Join-Path $folder 'Vantor.ini'
+        $null = [System.IO.Directory]::CreateDirectory($path)
+        # The scanner lets go while the writer waits.
+        Mock Start-Sleep { [System.IO.Directory]::Delete($path) }
+        Write-FileAtomically -Path $path -Byte ([byte[]]@(0x6E, 0x65, 0x77))
+        Should -Invoke Start-Sleep -Times 1 -Exactly
+        [System.IO.File]::ReadAllText($path) | Should -BeExactly 'new'
+        Get-Listing $folder | Should -Be @('Vantor.ini')
+    }
+
+    It 'writes history lines as UTF-8 without a mark, CR LF after each, and clears a crash''s leftovers' {
+        $folder = New-TestFolder
+        $log = Join-Path $folder 'Vantor_Sweep.log'
+        [System.IO.File]::WriteAllText($log + '.0123.tmp', 'left by a crash')
+        Write-HistoryFile -LogFile $log -Line @("G$([char]0xFC)nter.prt", '', 'last')
+        [System.IO.File]::ReadAllBytes($log) | Should -Be ([System.Text.Encoding]::UTF8.GetBytes("G$([char]0xFC)nter.prt`r`n`r`nlast`r`n"))
+        Get-Listing $folder | Should -Be @('Vantor_Sweep.log')
+    }
+}
+
+Describe 'The history log lock' {
+    It 'fails at once with the reason when the lock cannot be made, instead of reporting it busy' {
+        $log = [System.IO.Path]::Combine((New-TestFolder), 'missing folder', 'Vantor_Sweep.log')
+        { Enter-HistoryLock -LogFile $log -TimeoutMilliseconds 60000 } | Should -Throw '*missing folder*'
+    }
+
+    It 'is $null while another writer holds it, and can be had once it is let go' {
+        $log = Join-Path (New-TestFolder) 'Vantor_Sweep.log'
+        $held = Enter-HistoryLock -LogFile $log
+        try {
+            Enter-HistoryLock -LogFile $log -TimeoutMilliseconds 100 | Should -BeNullOrEmpty
+        } finally {
+            $held.Dispose()
+        }
+        $again = Enter-HistoryLock -LogFile $log -TimeoutMilliseconds 100
+        $again | Should -Not -BeNullOrEmpty
+        $again.Dispose()
+    }
+}
