@@ -349,7 +349,9 @@ function Undo-PartialRename {
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Source
     )
-    try { [System.IO.Directory]::Move($Path, $Source) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+    try {
+        [System.IO.Directory]::Move($Path, $Source)
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         Write-Verbose ('Left under its partial name: ' + $Path + ' (' + $_.Exception.Message + ')')
     }
 }
@@ -370,7 +372,8 @@ function Enter-HistoryLock {
     $access = [System.IO.FileAccess]::ReadWrite
     while ($true) {
         try {
-            return [System.IO.File]::Open($LogFile + '.lock', [System.IO.FileMode]::OpenOrCreate, $access, [System.IO.FileShare]::None)
+            $mode = [System.IO.FileMode]::OpenOrCreate
+            return [System.IO.File]::Open($LogFile + '.lock', $mode, $access, [System.IO.FileShare]::None)
         } catch [System.IO.IOException] {
             if (-not (Test-LockedError -ErrorRecord $_)) { throw }
             if ($clock.ElapsedMilliseconds -ge $TimeoutMilliseconds) { return $null }

@@ -34,7 +34,8 @@ function Test-PlainFileName {
         [Parameter(Mandatory)][AllowEmptyString()][string]$Name
     )
     if ($Name.Length -eq 0 -or $Name -eq '.' -or $Name -eq '..') { return $false }
-    return $Name.IndexOfAny([char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)) -lt 0
+    $separators = [char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)
+    return $Name.IndexOfAny($separators) -lt 0
 }
 
 function Get-BinLocation {
@@ -154,7 +155,8 @@ function ConvertFrom-SweepLogLine {
     if ($name.Length -eq 0 -or $folder.Length -eq 0) { return $null }
     $binPath = Get-BinLocation -RecycleDir $RecycleDir -Folder $folder -Name $name
     $status = 'Absent'
-    if ($null -ne $binPath -and [System.IO.File]::Exists((ConvertTo-LongPath -Path $binPath))) { $status = 'Available' }
+    $there = $null -ne $binPath -and [System.IO.File]::Exists((ConvertTo-LongPath -Path $binPath))
+    if ($there) { $status = 'Available' }
     return [pscustomobject]@{
         LineNumber     = $LineNumber
         DateTime       = $match.Groups[1].Value
@@ -223,7 +225,9 @@ function Undo-FileMove {
         [Parameter(Mandatory)][string]$From,
         [Parameter(Mandatory)][string]$To
     )
-    try { $null = Move-FileSafely -Source $From -Destination $To } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+    try {
+        $null = Move-FileSafely -Source $From -Destination $To
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         # The file stays whole where it is; a move cut short is settled from the
         # journal, and the step that failed first is the one that counts.
         Write-Verbose ('Could not put back ' + $From + ': ' + $_.Exception.Message)
@@ -309,7 +313,9 @@ function Switch-DisplacedFile {
         return $false
     }
     # Like a swept file, the displaced one is kept for the full retention period.
-    try { [System.IO.File]::SetLastWriteTime($source, $Plan.Now) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+    try {
+        [System.IO.File]::SetLastWriteTime($source, $Plan.Now)
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         # Restored all the same; the displaced file merely ages out of the bin sooner.
         Write-Verbose ('Could not stamp ' + $source + ': ' + $_.Exception.Message)
     }
@@ -357,7 +363,8 @@ function Remove-EmptyMirrorFolder {
     $folders = [System.Collections.Generic.List[string]]::new()
     $all = [System.IO.SearchOption]::AllDirectories
     try {
-        $folders.AddRange([System.IO.Directory]::EnumerateDirectories((ConvertTo-LongPath -Path $RecycleDir), '*', $all))
+        $root = ConvertTo-LongPath -Path $RecycleDir
+        $folders.AddRange([System.IO.Directory]::EnumerateDirectories($root, '*', $all))
     } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         # Tidying is a courtesy: the files are back, the next sweep tidies again.
         Write-Verbose ('Mirror folders left as they are: ' + $_.Exception.Message)
@@ -365,7 +372,9 @@ function Remove-EmptyMirrorFolder {
     $longestFirst = [System.Comparison[string]] { param($a, $b) $b.Length.CompareTo($a.Length) }
     $folders.Sort($longestFirst)
     foreach ($path in $folders) {
-        try { [System.IO.Directory]::Delete($path, $false) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        try {
+            [System.IO.Directory]::Delete($path, $false)
+        } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
             # Not empty (or held): it stays, which is what a folder with files needs.
             Write-Verbose ('Kept ' + $path + ': ' + $_.Exception.Message)
         }
@@ -391,7 +400,8 @@ function Restore-SweptFile {
     $plans = [System.Collections.Generic.List[object]]::new()
     foreach ($item in $Entry) {
         if ($null -eq $item) { continue }
-        $plan = Get-RestorePlan -Name ([string]$item.Name) -OriginalFolder ([string]$item.OriginalFolder) -RecycleDir $RecycleDir -Now $now
+        $folder = [string]$item.OriginalFolder
+        $plan = Get-RestorePlan -Name ([string]$item.Name) -OriginalFolder $folder -RecycleDir $RecycleDir -Now $now
         if ($null -ne $plan) { $plans.Add($plan) }
     }
     $journal = $null
@@ -407,9 +417,9 @@ function Restore-SweptFile {
             # Moves the journal could not name are not made: that failure ends the restore.
             Add-JournalRecord -Journal $journal -Record $records.ToArray()
             $moving = $true
+            $wait = $LockTimeoutMilliseconds
             foreach ($plan in $batch) {
-                $restored = Restore-PlannedFile -Plan $plan -LogFile $LogFile -LockTimeoutMilliseconds $LockTimeoutMilliseconds
-                if ($restored) { $count++ }
+                if (Restore-PlannedFile -Plan $plan -LogFile $LogFile -LockTimeoutMilliseconds $wait) { $count++ }
             }
             $moving = $false
         }
@@ -440,7 +450,9 @@ function Get-RestoreWindowTitle {
         [Parameter(Mandatory)][AllowEmptyString()][string]$Version,
         [Parameter(Mandatory)][AllowEmptyString()][string]$Days
     )
-    return (Get-RestoreCaption -Version $Version) + '      |      ACTION : Select items to restore, then click OK.      |      TIP : The filter bar is active.      |      NOTE : Files cannot be recovered after ' + $Days + ' days.'
+    $gap = '      |      '
+    return (Get-RestoreCaption -Version $Version) + $gap + 'ACTION : Select items to restore, then click OK.' + $gap +
+    'TIP : The filter bar is active.' + $gap + 'NOTE : Files cannot be recovered after ' + $Days + ' days.'
 }
 
 function ConvertTo-RestoreRow {
@@ -543,7 +555,8 @@ function Show-RestoreMessage {
     $buttons = [System.Windows.Forms.MessageBoxButtons]::OK
     $first = [System.Windows.Forms.MessageBoxDefaultButton]::Button1
     $desktop = [System.Windows.Forms.MessageBoxOptions]::DefaultDesktopOnly
-    $null = [System.Windows.Forms.MessageBox]::Show($Text, $Caption, $buttons, [System.Windows.Forms.MessageBoxIcon]$Icon, $first, $desktop)
+    $symbol = [System.Windows.Forms.MessageBoxIcon]$Icon
+    $null = [System.Windows.Forms.MessageBox]::Show($Text, $Caption, $buttons, $symbol, $first, $desktop)
 }
 
 function Show-RestoreGrid {
@@ -581,7 +594,9 @@ function Write-RestoreResult {
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
         [Parameter(Mandatory)][int]$ExitCode
     )
-    try { [System.IO.File]::WriteAllText($Path, [string]$ExitCode) } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+    try {
+        [System.IO.File]::WriteAllText($Path, [string]$ExitCode)
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
         # The program falls back to the exit code, which holds the same number.
         [Console]::Error.WriteLine('The result file could not be written: ' + $_.Exception.Message)
     }
