@@ -131,8 +131,9 @@ function Get-MirrorFolderPart {
     [CmdletBinding()]
     [OutputType([string[]])]
     param([Parameter(Mandatory)][AllowEmptyString()][string]$Folder)
-    # \\?\ and \\.\ are device paths, not servers.
-    if ($Folder.Length -eq 0 -or $Folder -match '^\\\\[?.](\\|$)') { return $null }
+    # \\?\ and \\.\ are device paths, not servers; a server name holding "/"
+    # would reach outside its own folder.
+    if ($Folder.Length -eq 0 -or $Folder -match '^\\\\([?.](\\|$)|[^\\]*/)') { return $null }
     $separators = [char[]]@([System.IO.Path]::DirectorySeparatorChar, [System.IO.Path]::AltDirectorySeparatorChar)
     if ($Folder -match '^(\\\\|[A-Za-z]:[\\/])') { $separators = [char[]]@('\', '/') }
     $sub = Get-MirrorFolderSubPath -Folder $Folder

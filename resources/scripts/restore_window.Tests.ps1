@@ -124,6 +124,9 @@ Describe 'Mirror locations' {
         @{ Folder = '/srv/./cad' }
         @{ Folder = '\\?\C:\Work' }
         @{ Folder = '\\.\pipe\x' }
+        @{ Folder = '\\..\x' }
+        @{ Folder = '\\../..\x' }
+        @{ Folder = '\\a/b\x' }
     ) {
         Get-MirrorFolderPart -Folder $Folder | Should -BeNullOrEmpty
     }
