@@ -8,9 +8,6 @@ BeforeDiscovery {
     # Functions still being reworked, by file, that may break the house style;
     # each must still break it, so the list only ever shrinks.
     $styleExceptions = @{
-        'prelude.ps1'          = @('Add-JournalRecord', 'Close-Journal', 'Get-DeadJournalPath', 'Get-JournalPattern',
-            'Get-SweepFoldLine', 'Invoke-HistoryFold', 'Invoke-JournalFold', 'Open-Journal', 'Read-DeadJournal',
-            'Remove-FoldedJournal', 'Restore-CutShortMove', 'Test-SweptByRun')
         'config_editor.ps1'    = @('(top level)', 'Add-EditorRow', 'Get-EditorLayout', 'Get-EditorRow', 'Get-FormValue',
             'Get-LaunchRow', 'Get-LaunchSweepRow', 'Get-RemovalConfirmationText', 'Invoke-ConfigEditor',
             'Invoke-SpecialProjectRemoval', 'New-EditorForm', 'New-EditorRow', 'Show-EditorError', 'Update-EditorHint')
@@ -245,7 +242,8 @@ Describe 'Script template <Name>' -ForEach $templates {
         $broken = @($findings | Where-Object { $allowed -notcontains $_.Function } | ForEach-Object {
                 "line $($_.Line) in $($_.Function): $($_.Rule)" })
         $broken | Should -BeNullOrEmpty
-        $stale = @($allowed | Where-Object { @($findings.Function) -notcontains $_ })
+        $owners = @($findings | ForEach-Object { $_.Function })
+        $stale = @($allowed | Where-Object { $owners -notcontains $_ })
         $stale | Should -BeNullOrEmpty -Because 'a function that keeps the style now leaves the list of exceptions'
     }
 }

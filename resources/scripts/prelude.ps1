@@ -172,21 +172,41 @@ function ConvertTo-SizeText {
     return , $texts
 }
 
-# The history line of one swept file:
+# The history lines of swept files, one per name, in order:
 #   stamp | name (35) | original folder (87) | (size)[ [Clutter]]
 function Format-SweptFileLine {
     [CmdletBinding()]
-    [OutputType([string])]
+    [OutputType([string[]])]
     param(
         [Parameter(Mandatory)][string]$Timestamp,
-        [Parameter(Mandatory)][string]$Name,
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Name,
         [Parameter(Mandatory)][string]$Folder,
-        [Parameter(Mandatory)][string]$SizeText,
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$SizeText,
         [switch]$Clutter
     )
     $suffix = ')'
     if ($Clutter) { $suffix = ') [Clutter]' }
-    return $Timestamp + ' | ' + $Name.PadRight(35) + ' | ' + $Folder.PadRight(87) + ' | (' + $SizeText + $suffix
+    $head = $Timestamp + ' | '
+    $middle = ' | ' + $Folder.PadRight(87) + ' | ('
+    $lines = [string[]]::new($Name.Length)
+    for ($i = 0; $i -lt $Name.Length; $i++) {
+        $lines[$i] = $head + $Name[$i].PadRight(35) + $middle + $SizeText[$i] + $suffix
+    }
+    return , $lines
+}
+
+# The line that heads a sweep's block in the history log.
+function Format-SweepEventLine {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param(
+        [Parameter(Mandatory)][string]$Timestamp,
+        [Parameter(Mandatory)][ValidateRange(0, [long]::MaxValue)][long]$ModelCount,
+        [Parameter(Mandatory)][ValidateRange(0, [long]::MaxValue)][long]$ClutterCount,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$TargetDir
+    )
+    $text = 'SWEEP - ' + $ModelCount + ' Models, ' + $ClutterCount + ' Clutter'
+    return $Timestamp + ' | ' + $text.PadRight(35) + ' | ' + $TargetDir
 }
 
 # --- writing files ---------------------------------------------------------------
@@ -424,24 +444,25 @@ function Write-HistoryFile {
 function Get-JournalPattern {
     [CmdletBinding()]
     [OutputType([string])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile)
     return [System.IO.Path]::GetFileName($LogFile) + '.*.journal'
 }
 
 function Open-Journal {
     [CmdletBinding()]
     [OutputType([System.IO.FileStream])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile)
     $path = $LogFile + '.' + [guid]::NewGuid().ToString('N') + '.journal'
-    return [System.IO.FileStream]::new($path, [System.IO.FileMode]::CreateNew, [System.IO.FileAccess]::Write, [System.IO.FileShare]::None)
+    $mode = [System.IO.FileMode]::CreateNew
+    return [System.IO.FileStream]::new($path, $mode, [System.IO.FileAccess]::Write, [System.IO.FileShare]::None)
 }
 
 function Add-JournalRecord {
     # Appends whole records and flushes them to the disk; throws when it cannot.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][System.IO.FileStream]$Journal,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Record
+        [Parameter(Mandatory)][System.IO.FileStream]$Journal,
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Record
     )
     if ($Record.Length -eq 0) { return }
     $text = [System.Text.StringBuilder]::new()
@@ -455,13 +476,15 @@ function Close-Journal {
     # Closes a journal and, when its work is in the log, deletes it.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][AllowNull()][System.IO.FileStream]$Journal,
+        [Parameter(Mandatory)][AllowNull()][System.IO.FileStream]$Journal,
         [switch]$Delete
     )
     if ($null -eq $Journal) { return }
     $path = $Journal.Name
     $Journal.Dispose()
-    if ($Delete) { try { [System.IO.File]::Delete($path) } catch { $null = $_ } }
+    # A journal that cannot be deleted is folded again later and adds nothing:
+    # its lines are in the log by then.
+    if ($Delete) { Remove-LeftoverFile -Path $path }
 }
 
 function Read-DeadJournal {
@@ -469,10 +492,12 @@ function Read-DeadJournal {
     # held (or gone). A record cut short by a crash has no line end and is dropped.
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$Path)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
     try {
-        $stream = [System.IO.FileStream]::new($Path, [System.IO.FileMode]::Open, [System.IO.FileAccess]::Read, [System.IO.FileShare]::None)
-    } catch {
+        $mode = [System.IO.FileMode]::Open
+        $stream = [System.IO.FileStream]::new($Path, $mode, [System.IO.FileAccess]::Read, [System.IO.FileShare]::None)
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # Held by the run that writes it (or gone): not ours to fold.
         return $null
     }
     try {
@@ -493,9 +518,9 @@ function Test-SweptByRun {
     [CmdletBinding()]
     [OutputType([bool])]
     param(
-        [Parameter(Mandatory = $true)][string]$BinPath,
-        [Parameter(Mandatory = $true)][string]$Original,
-        [Parameter(Mandatory = $true)][long]$Ticks
+        [Parameter(Mandatory)][string]$BinPath,
+        [Parameter(Mandatory)][string]$Original,
+        [Parameter(Mandatory)][long]$Ticks
     )
     $bin = ConvertTo-LongPath -Path $BinPath
     if (-not [System.IO.File]::Exists($bin)) { return $false }
@@ -510,8 +535,8 @@ function Get-SweepFoldLine {
     [CmdletBinding()]
     [OutputType([System.Collections.Generic.List[string]])]
     param(
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Record,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Known
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Record,
+        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Known
     )
     $block = [System.Collections.Generic.List[string]]::new()
     $start = $null
@@ -521,13 +546,14 @@ function Get-SweepFoldLine {
         $f = $item.Split([char]"`t")
         if ($f[0] -eq 'S' -and $f.Length -eq 4) { $start = $f; continue }
         if ($f[0] -ne 'F' -or $f.Length -ne 4 -or $null -eq $start) { continue }
-        if ($Known.Contains($f[3]) -or -not (Test-SweptByRun -BinPath $f[1] -Original $f[2] -Ticks ([long]$start[2]))) { continue }
+        if ($Known.Contains($f[3])) { continue }
+        if (-not (Test-SweptByRun -BinPath $f[1] -Original $f[2] -Ticks ([long]$start[2]))) { continue }
         $null = $Known.Add($f[3])
         if ($f[3].EndsWith(' [Clutter]')) { $clutter.Add($f[3]) } else { $models.Add($f[3]) }
     }
     if ($clutter.Count + $models.Count -eq 0) { return , $block }
-    $text = 'SWEEP - ' + $models.Count + ' Models, ' + $clutter.Count + ' Clutter'
-    $block.Add($start[1] + ' | ' + $text.PadRight(35) + ' | ' + $start[3])
+    $block.Add((Format-SweepEventLine -Timestamp $start[1] -ModelCount $models.Count -ClutterCount $clutter.Count `
+                -TargetDir $start[3]))
     $clutter.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
     $models.Sort([System.StringComparer]::CurrentCultureIgnoreCase)
     $block.AddRange($clutter)
@@ -540,14 +566,14 @@ function Restore-CutShortMove {
     # either at its destination or in the bin where its log line says.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory = $true)][string[]]$Field,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Known
+        [Parameter(Mandatory)][string[]]$Field,
+        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Known
     )
     $token = $Field[1]
     $source = ConvertTo-LongPath -Path $Field[2]
     $destination = ConvertTo-LongPath -Path $Field[3]
     foreach ($partial in @(($destination + '.' + $token + '.partial'), ($source + '.' + $token + '.partial'))) {
-        try { if ([System.IO.File]::Exists($partial)) { [System.IO.File]::Delete($partial) } } catch { $null = $_ }
+        Remove-LeftoverFile -Path $partial
     }
     $staging = $source + '.' + $token + '.restoring'
     if (-not [System.IO.File]::Exists($staging)) { return }
@@ -572,11 +598,12 @@ function Restore-CutShortMove {
 function Get-DeadJournalPath {
     [CmdletBinding()]
     [OutputType([string[]])]
-    param([Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile)
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile)
     $folder = [System.IO.Path]::GetDirectoryName($LogFile)
     try {
         return , [string[]][System.IO.Directory]::GetFiles($folder, (Get-JournalPattern -LogFile $LogFile))
-    } catch {
+    } catch [System.IO.DirectoryNotFoundException] {
+        # No bin yet: nothing was ever journaled.
         return , [string[]]@()
     }
 }
@@ -587,8 +614,8 @@ function Invoke-JournalFold {
     [CmdletBinding()]
     [OutputType([psobject])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
-        [Parameter(Mandatory = $true)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Existing
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Existing
     )
     $known = [System.Collections.Generic.HashSet[string]]::new([string[]]$Existing, [System.StringComparer]::Ordinal)
     $lines = [System.Collections.Generic.List[string]]::new()
@@ -596,21 +623,29 @@ function Invoke-JournalFold {
     foreach ($path in (Get-DeadJournalPath -LogFile $LogFile)) {
         $records = Read-DeadJournal -Path $path
         if ($null -eq $records) { continue }
+        $settled = $true
         foreach ($item in $records) {
             $f = $item.Split([char]"`t")
             if ($f[0] -ne 'R' -or $f.Length -ne 5) { continue }
-            try { Restore-CutShortMove -Field $f -Known $known } catch { $null = $_ }
+            try {
+                Restore-CutShortMove -Field $f -Known $known
+            } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+                # Nothing is lost (every step moves a whole file); the journal
+                # stays so that the next run finishes the move.
+                $settled = $false
+            }
         }
+        # Lines already in the log are known, so a journal folded twice adds none twice.
         $lines.AddRange((Get-SweepFoldLine -Record $records -Known $known))
-        $done.Add($path)
+        if ($settled) { $done.Add($path) }
     }
     return [pscustomobject]@{ Line = $lines; Journal = $done }
 }
 
 function Remove-FoldedJournal {
     [CmdletBinding()]
-    param([Parameter(Mandatory = $true)][AllowEmptyCollection()][string[]]$Path)
-    foreach ($item in $Path) { try { [System.IO.File]::Delete($item) } catch { $null = $_ } }
+    param([Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Path)
+    foreach ($item in $Path) { Remove-LeftoverFile -Path $item }
 }
 
 function Invoke-HistoryFold {
@@ -619,7 +654,7 @@ function Invoke-HistoryFold {
     [CmdletBinding()]
     [OutputType([string])]
     param(
-        [Parameter(Mandatory = $true)][ValidateNotNullOrEmpty()][string]$LogFile,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$LogFile,
         [ValidateRange(0, 600000)][int]$TimeoutMilliseconds = 10000
     )
     if ((Get-DeadJournalPath -LogFile $LogFile).Length -eq 0) { return '' }

@@ -93,7 +93,7 @@ function Format-SweepLogFileLine {
     )
     $size = (ConvertTo-SizeText -Bytes @($Bytes) -Culture ([System.Globalization.CultureInfo]::InvariantCulture))[0]
     $stamp = Format-HistoryTimestamp -Now $Time
-    return Format-SweptFileLine -Timestamp $stamp -Name $Name -Folder $Folder -SizeText $size
+    return (Format-SweptFileLine -Timestamp $stamp -Name @($Name) -Folder $Folder -SizeText @($size))[0]
 }
 
 function Read-SweepLogLine {

@@ -15,25 +15,6 @@ Set-StrictMode -Version 3.0
 # not wait for the disk after every file.
 $script:JournalBatch = 4096
 
-# Size texts for many byte counts at once (one call per sweep, not per file).
-# The decimal separator follows the user's regional format.
-function ConvertTo-SizeText {
-    [CmdletBinding()]
-    [OutputType([string[]])]
-    param([Parameter(Mandatory)][AllowEmptyCollection()][long[]]$Bytes)
-
-    $culture = [System.Globalization.CultureInfo]::CurrentCulture
-    $texts = [string[]]::new($Bytes.Length)
-    for ($i = 0; $i -lt $Bytes.Length; $i++) {
-        $b = $Bytes[$i]
-        if ($b -lt 1024) { $texts[$i] = ([double]$b).ToString('F1', $culture) + ' B' }
-        elseif ($b -lt 1048576) { $texts[$i] = ($b / 1024.0).ToString('F1', $culture) + ' KB' }
-        elseif ($b -lt 1073741824) { $texts[$i] = ($b / 1048576.0).ToString('F2', $culture) + ' MB' }
-        else { $texts[$i] = ($b / 1073741824.0).ToString('F3', $culture) + ' GB' }
-    }
-    return , $texts
-}
-
 function Format-SizeText {
     [CmdletBinding()]
     [OutputType([string])]
@@ -63,29 +44,6 @@ function Get-ParentPathText {
         elseif ($cut -eq 0) { $item.Substring(0, 1) }
         else { $item.Substring(0, $cut) }
     }
-}
-
-# Where below the bin the files of one original folder land:
-#   C:\Work\Proj    -> Vantor_Drive_C\Work\Proj
-#   \\fs01\cad\proj -> Vantor_UNC_Server\fs01\cad\proj
-#   /home/u/proj    -> home/u/proj (any other form, joined under the bin)
-function Get-MirrorFolderSubPath {
-    [CmdletBinding()]
-    [OutputType([string])]
-    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder)
-
-    $unc = [regex]::Match($Folder, '^\\\\([^\\]+)\\?(.*)$')
-    if ($unc.Success) {
-        $sub = 'Vantor_UNC_Server\' + $unc.Groups[1].Value + '\' + $unc.Groups[2].Value
-        return $sub.TrimEnd('\')
-    }
-    $drive = [regex]::Match($Folder, '^([A-Za-z]):[\\/](.*)$')
-    if ($drive.Success) {
-        $sub = 'Vantor_Drive_' + $drive.Groups[1].Value + '\' + $drive.Groups[2].Value
-        return $sub.TrimEnd([char[]]@('\', '/'))
-    }
-    # Rooted forms such as /home/u would make a path join drop the bin.
-    return $Folder.TrimStart([char[]]@('\', '/'))
 }
 
 # Mirror sub-path for one swept file, from its full path.
@@ -349,28 +307,6 @@ function Get-SurplusIteration {
     return , $surplus.ToArray()
 }
 
-function Format-HistoryTimestamp {
-    [CmdletBinding()]
-    [OutputType([string])]
-    param([Parameter(Mandatory)][datetime]$Now)
-
-    return $Now.ToString('yyyy-MM-dd HH:mm:ss', [System.Globalization.CultureInfo]::InvariantCulture)
-}
-
-function Format-SweepEventLine {
-    [CmdletBinding()]
-    [OutputType([string])]
-    param(
-        [Parameter(Mandatory)][datetime]$Now,
-        [Parameter(Mandatory)][ValidateRange(0, [long]::MaxValue)][long]$ModelCount,
-        [Parameter(Mandatory)][ValidateRange(0, [long]::MaxValue)][long]$ClutterCount,
-        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$TargetDir
-    )
-
-    $text = 'SWEEP - ' + $ModelCount + ' Models, ' + $ClutterCount + ' Clutter'
-    return (Format-HistoryTimestamp -Now $Now) + ' | ' + $text.PadRight(35) + ' | ' + $TargetDir
-}
-
 # The files a sweep moved: how many, their bytes and their log lines.
 function New-MovedFileSet {
     [CmdletBinding()]
@@ -405,31 +341,6 @@ function Add-SweepShortfall {
 
     $Shortfall.Count += $Count
     if ($Shortfall.Reason -eq '') { $Shortfall.Reason = $Reason }
-}
-
-# The history lines of swept files, one per file, in order:
-#   stamp | name (35) | original folder (87) | (size)[ [Clutter]]
-function Format-SweptFileLine {
-    [CmdletBinding()]
-    [OutputType([string[]])]
-    param(
-        [Parameter(Mandatory)][string]$Timestamp,
-        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Name,
-        [Parameter(Mandatory)][string]$Folder,
-        [Parameter(Mandatory)][AllowEmptyCollection()][long[]]$Bytes,
-        [switch]$Clutter
-    )
-
-    $suffix = ')'
-    if ($Clutter) { $suffix = ') [Clutter]' }
-    $head = $Timestamp + ' | '
-    $middle = ' | ' + $Folder.PadRight(87) + ' | ('
-    $sizes = ConvertTo-SizeText -Bytes $Bytes
-    $lines = [string[]]::new($Name.Length)
-    for ($i = 0; $i -lt $Name.Length; $i++) {
-        $lines[$i] = $head + $Name[$i].PadRight(35) + $middle + $sizes[$i] + $suffix
-    }
-    return , $lines
 }
 
 # Where the files of one original folder go: its mirror folder in the bin,
@@ -491,7 +402,8 @@ function Get-MovePlan {
         $lengths = [long[]]$lengths[$left]
     }
     $targets = [string[]]($kept -replace '^', $Place.TargetPrefix)
-    $lines = Format-SweptFileLine -Timestamp $Timestamp -Name $kept -Folder $Folder -Bytes $lengths -Clutter:$Clutter
+    $sizes = ConvertTo-SizeText -Bytes $lengths
+    $lines = Format-SweptFileLine -Timestamp $Timestamp -Name $kept -Folder $Folder -SizeText $sizes -Clutter:$Clutter
     $records = [string[]]::new($kept.Length)
     for ($i = 0; $i -lt $kept.Length; $i++) {
         $records[$i] = "F`t" + $targets[$i] + "`t" + $sources[$i] + "`t" + $lines[$i]
@@ -725,7 +637,8 @@ function Get-SweepBlock {
     )
 
     $block = [System.Collections.Generic.List[string]]::new()
-    $block.Add((Format-SweepEventLine -Now $Now -ModelCount $Models.Count -ClutterCount $Clutter.Count `
+    $stamp = Format-HistoryTimestamp -Now $Now
+    $block.Add((Format-SweepEventLine -Timestamp $stamp -ModelCount $Models.Count -ClutterCount $Clutter.Count `
                 -TargetDir $TargetDir))
     foreach ($set in $Clutter, $Models) {
         $lines = [System.Collections.Generic.List[string]]::new($set.Line)
