@@ -566,7 +566,7 @@ function Restore-CutShortMove {
     # either at its destination or in the bin where its log line says.
     [CmdletBinding()]
     param(
-        [Parameter(Mandatory)][string[]]$Field,
+        [Parameter(Mandatory)][AllowEmptyString()][string[]]$Field,
         [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.HashSet[string]]$Known
     )
     $token = $Field[1]
@@ -582,8 +582,9 @@ function Restore-CutShortMove {
     if (-not $hasSource) {
         $null = Move-FileSafely -Source $staging -Destination $source -Token $token
     } elseif (-not $hasDestination) {
-        # The displaced file is in the bin: finish when its log line made it.
-        if ($Field[4].Length -gt 0 -and $Known.Contains($Field[4])) {
+        # With nothing displaced, the bin copy is a later sweep's: finish. A
+        # displaced file is in the bin: finish when its log line made it.
+        if ($Field[4].Length -eq 0 -or $Known.Contains($Field[4])) {
             $null = Move-FileSafely -Source $staging -Destination $destination -Token $token
         } else {
             $null = Move-FileSafely -Source $source -Destination $destination -Token $token
