@@ -15,6 +15,18 @@ std::string ModeLabel(bool specialProject, EditorMode mode) {
   return cleaner ? "Master Cleaner Settings" : "Baseline Settings";
 }
 
+ScriptResult<int> ShowEditor(Context& context, const std::string& targetFolder,
+                             const std::string& anchorFolder, const std::string& installedVersions,
+                             EditorMode mode) {
+  const auto templateText = LoadScriptTemplate(kEditorScriptName);
+  if (!templateText) return templateText.error();
+  const EditorTarget target = ChooseEditorTarget(targetFolder, anchorFolder, mode, context.Style());
+  const std::string masterIni = JoinPath(anchorFolder, kMasterFileName, context.Style());
+  const std::string script =
+      FillEditorScript(*templateText, target, installedVersions, masterIni, mode);
+  return ReadEditorResult(context.scripts.RunScript(script, ScriptWindow::Interactive));
+}
+
 }  // namespace
 
 EditorTarget ChooseEditorTarget(const std::string& targetFolder, const std::string& anchorFolder,
@@ -39,23 +51,14 @@ std::string FillEditorScript(std::string_view templateText, const EditorTarget& 
                          mode == EditorMode::Cleaner ? "$true" : "$false");
 }
 
-int EditorResultCode(std::string_view output) {
-  if (output.size() > 6 && output.find("X|Abort") != std::string_view::npos)
-    return kEditorProjectRemoved;
-  if (output.find("X|OK") != std::string_view::npos) return kEditorSaved;
-  return kEditorCancelled;
-}
-
 int OpenConfigurationEditor(Context& context, const std::string& targetFolder,
                             const std::string& anchorFolder, const std::string& installedVersions,
                             EditorMode mode) {
-  const auto templateText = EmbeddedScript(kEditorScriptName);
-  if (!templateText) return kEditorCancelled;
-  const EditorTarget target = ChooseEditorTarget(targetFolder, anchorFolder, mode, context.Style());
-  const std::string masterIni = JoinPath(anchorFolder, kMasterFileName, context.Style());
-  const std::string script =
-      FillEditorScript(*templateText, target, installedVersions, masterIni, mode);
-  return EditorResultCode(context.scripts.RunScript(script, ScriptWindow::Interactive));
+  const auto answer = ShowEditor(context, targetFolder, anchorFolder, installedVersions, mode);
+  if (answer) return *answer;
+  // On a line of its own: the caller may have left its notice open.
+  PrintScriptError(context.console, "\n      ", "Configuration editor", answer.error());
+  return kEditorCancelled;
 }
 
 }  // namespace vantor

@@ -10,10 +10,6 @@ namespace vantor {
 
 enum class EditorMode { Launcher, Cleaner };
 
-inline constexpr int kEditorCancelled = 0;
-inline constexpr int kEditorSaved = 1;
-inline constexpr int kEditorProjectRemoved = 2;
-
 inline constexpr std::string_view kEditorScriptName = "config_editor.ps1";
 
 // The file the window edits and the names it shows for it.
@@ -34,12 +30,9 @@ std::string FillEditorScript(std::string_view templateText, const EditorTarget& 
                              const std::string& installedVersions, const std::string& masterIni,
                              EditorMode mode);
 
-// 2 for "X|Abort", 1 for "X|OK", 0 for anything else (cancelled, or no
-// result line at all).
-int EditorResultCode(std::string_view output);
-
-// 1 saved, 2 Special Project removed, 0 cancelled. Blocks until the window
-// closes.
+// 1 saved, 2 Special Project removed (kEditorSaved, ...), 0 cancelled; a
+// window that could not run says why on its own line and counts as
+// cancelled. Blocks until the window closes.
 int OpenConfigurationEditor(Context& context, const std::string& targetFolder,
                             const std::string& anchorFolder, const std::string& installedVersions,
                             EditorMode mode);

@@ -53,7 +53,8 @@ inline std::string BoxTranscript(const std::string& title, int titleColor) {
 inline std::string InfoTranscript(const std::string& text) { return "{7}  {11}[INFO] {7}" + text; }
 
 // An executable at <temp>/Work/Acme/Tools/vantor, so its foundation folder
-// is "Acme"; a desktop and a programs folder beside it; the countdown off.
+// is "Acme"; a desktop and a programs folder beside it; the countdown off;
+// a migration wizard that the user closes.
 struct InstallWorld {
   TempDir dir;
   FakeWorld world;
@@ -72,6 +73,7 @@ struct InstallWorld {
     WriteFile(dir / "cwd/VantorSP.ini", "CP_Countdown=None\r\n");
     world.system.desktopFolder = desktop;
     world.system.programsFolder = programs;
+    world.scripts.results = {"X|Cancel"};
   }
   std::string Output() const { return Transcript(world.console); }
 };

@@ -16,15 +16,16 @@ std::string FillMigrationScript(std::string_view templateText, const std::string
   return FillPlaceholder(templateText, "%ROOT_DIR%", EncodeScriptText(anchorFolder));
 }
 
-bool MigrationSucceeded(std::string_view output) {
-  return output.size() >= 4 && output.find("X|OK") != std::string_view::npos;
-}
-
 bool ShowMigrationWizard(Context& context, const std::string& anchorFolder) {
-  const auto templateText = EmbeddedScript(kMigrationScriptName);
-  if (!templateText) return false;
-  const std::string script = FillMigrationScript(*templateText, anchorFolder);
-  return MigrationSucceeded(context.scripts.RunScript(script, ScriptWindow::Interactive));
+  const auto templateText = LoadScriptTemplate(kMigrationScriptName);
+  const auto migrated =
+      templateText
+          ? ReadMigrationResult(context.scripts.RunScript(
+                FillMigrationScript(*templateText, anchorFolder), ScriptWindow::Interactive))
+          : ScriptResult<bool>(templateText.error());
+  if (migrated) return *migrated;
+  PrintScriptError(context.console, "      ", "Migration wizard", migrated.error());
+  return false;
 }
 
 void RunMigrationWizard(Context& context) {
@@ -35,8 +36,9 @@ void RunMigrationWizard(Context& context) {
   console.Write("  ");
   Print(console, color::kCyan, "[INFO] ");
   Print(console, color::kGrey, "Opening Migration Wizard...\n");
+  const bool migrated = ShowMigrationWizard(context, context.anchorFolder);
   console.Write("      ");
-  if (ShowMigrationWizard(context, context.anchorFolder))
+  if (migrated)
     Print(console, color::kGreen, "[+] Migration executed successfully.\n\n");
   else
     Print(console, color::kYellow, "[-] Migration canceled. No changes were made.\n\n");

@@ -14,7 +14,4 @@ inline constexpr std::string_view kMigrationScriptName = "migration_wizard.ps1";
 // read as code).
 std::string FillMigrationScript(std::string_view templateText, const std::string& anchorFolder);
 
-// True when the window's result line reports an executed migration.
-bool MigrationSucceeded(std::string_view output);
-
 }  // namespace vantor

@@ -227,7 +227,9 @@ TEST(OptionMerge, TheWizardsScriptMergesAsTheInstallerDoes) {
       "  Merge-OptionFile -Master (& $at 'master.pro') -Incoming (& $at 'incoming.pro') " +
       "-Destination (& $at 'merged.pro')\n  $n++\n}\n'X|' + $n\n";
   PowerShellHost host(RealSystem());
-  ASSERT_EQ(host.RunScript(script, ScriptWindow::Hidden), "X|" + std::to_string(pairs.size()));
+  const auto run = host.RunScript(script, ScriptWindow::Hidden);
+  ASSERT_TRUE(run) << run.error().reason;
+  ASSERT_EQ(*run, "X|" + std::to_string(pairs.size()));
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const std::string merged = dir / ("cases/" + std::to_string(100 + i) + "/merged.pro");
     EXPECT_EQ(testing::ReadFile(merged), MergeOptionBytes(pairs[i].first, pairs[i].second))

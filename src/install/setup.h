@@ -8,7 +8,8 @@
 
 namespace vantor {
 
-// The migration wizard on `anchorFolder`; true when it reported success.
+// The migration wizard on `anchorFolder`; true when it reported success. A
+// window that could not run says why on its own line.
 using MigrationWizard = bool (*)(Context& context, const std::string& anchorFolder);
 bool ShowMigrationWizard(Context& context, const std::string& anchorFolder);
 

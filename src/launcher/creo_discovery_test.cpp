@@ -20,7 +20,7 @@ struct Chosen {
 
 Chosen Choose(LaunchWorld& w, const std::string& probeLine) {
   LaunchState state = w.State();
-  state.probe = ParseProbeResult(probeLine);
+  state.probe = testing::ProbeOf(probeLine);
   const StepResult result = ChooseCreoVersion(w.context(), state);
   return {result, state};
 }
@@ -122,7 +122,7 @@ TEST(ChooseCreoVersion, NothingInstalledNamesTheRootsOrNotFound) {
   LaunchState state;
   state.projectFile = "C:\\Work\\VantorSP.ini";
   state.masterFile = "C:\\Tools\\Vantor\\Vantor.ini";
-  state.probe = ParseProbeResult("X|0|NONE|0|0|NONE");
+  state.probe = testing::ProbeOf("X|0|NONE|0|0|NONE");
   EXPECT_EQ(ChooseCreoVersion(world.context, state), StepResult::Ended);
   EXPECT_EQ(world.console.spans(),
             (std::vector<Span>{{7, "\n  "},
@@ -134,7 +134,7 @@ TEST(ChooseCreoVersion, NothingInstalledNamesTheRootsOrNotFound) {
                                {7, "NONE\\Creo *\\Parametric\\bin\\parametric.exe\n"}}));
 
   world.console.Reset();
-  state.probe = ParseProbeResult("");
+  state.probe = testing::ProbeOf("");
   EXPECT_EQ(ChooseCreoVersion(world.context, state), StepResult::Ended);
   EXPECT_EQ(world.console.Text(),
             "\n  [!] CRITICAL ERROR: CP is not installed.\n"

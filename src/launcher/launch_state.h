@@ -10,15 +10,6 @@
 
 namespace vantor {
 
-// What the model-version probe reported; the start values stand when it
-// reported nothing usable.
-struct ProbeResult {
-  int dataVersion = 0;  // 0 no models, -1 models of unknown version
-  std::string rootsText;
-  int latestVersion = 0;
-  std::string otherVersionsText = "NONE";
-};
-
 struct LaunchState {
   std::string anchorFolder;
   std::string targetFolder;

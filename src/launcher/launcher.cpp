@@ -88,9 +88,13 @@ void RecordLaunch(Context& context, const LaunchState& state) {
 // Everything up to the start of Creo.
 StepResult PrepareLaunch(Context& context, LaunchState& state, const LauncherHooks& hooks,
                          bool shiftHeld) {
-  state.probe = RunModelProbe(context, state.targetFolder);
+  const auto probe = RunModelProbe(context, state.targetFolder);
+  if (probe) state.probe = *probe;
   state.installedVersions = InstalledVersionsText(state.probe);
   PrintLauncherBanner(context.console, state.targetFolder, context.Style());
+  // Without the probe the launch knows no models and no installed Creo:
+  // CP_Creo_Cmd still starts, the version choice reports what is missing.
+  if (!probe) PrintScriptError(context.console, "      ", "Model probe", probe.error());
   if (shiftHeld) RunEditorShortcut(context, state, hooks);
   RestoreMaster(context, state);
   SweepBeforeLaunch(context, state, hooks);

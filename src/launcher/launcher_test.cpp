@@ -125,12 +125,12 @@ TEST(RunLauncher, TheProbeRunsBeforeTheBannerAndGetsTheTarget) {
     testing::RecordingConsole* console = nullptr;
     std::string printedBefore = "unset";
     std::string script;
-    std::string RunScript(const std::string& text, ScriptWindow) override {
+    ScriptResult<std::string> RunScript(const std::string& text, ScriptWindow) override {
       printedBefore = console->Text();
       script = text;
-      return {};
+      return NotStarted();
     }
-    std::optional<int> RunScriptFromStdin(const std::string&) override { return 0; }
+    ScriptResult<int> RunScriptFromStdin(const std::string&) override { return 0; }
   } host;
   host.console = &l.world.console;
   Context context{l.world.console, l.world.system, host, l.anchor};
@@ -139,10 +139,13 @@ TEST(RunLauncher, TheProbeRunsBeforeTheBannerAndGetsTheTarget) {
   EXPECT_NE(host.script.find("'" + EncodeScriptText(l.project) + "'"), std::string::npos);
 }
 
-TEST(RunLauncher, NoProbeResultMeansNoCreo) {
+TEST(RunLauncher, NoProbeResultSaysWhyUnderTheBannerAndMeansNoCreo) {
   Launch l;
   l.Run(l.project);
   EXPECT_TRUE(l.opens().empty());
+  EXPECT_EQ(l.Text().find(l.Banner(l.project) +
+                          "      [ERROR] Model probe failed: no result line (no output).\n"),
+            0u);
   EXPECT_NE(l.Text().find("[!] CRITICAL ERROR: CP is not installed.\n"
                           "      Scanned PTC Root: NOT FOUND\n"),
             std::string::npos);

@@ -17,6 +17,12 @@ inline void PrintTo(const RecordingConsole::Span& span, std::ostream* out) {
   *out << "{" << span.color << ", \"" << span.text << "\"}";
 }
 
+// What the launch knows from a probe that printed `output`.
+inline ProbeResult ProbeOf(std::string_view output) {
+  const auto probe = ReadProbeResult(ReadResultLine(output));
+  return probe ? *probe : ProbeResult{};
+}
+
 // Expected console bytes: box characters as code page 437 bytes.
 inline std::string Cp437(std::string_view utf8) { return EncodeCp437(utf8); }
 

@@ -143,7 +143,7 @@ TEST(LegacyDecision, QuitAndEndedInputAbortWithoutCountdown) {
 
 LaunchState StateWith(LaunchWorld& w, const std::string& probe, int chosen) {
   LaunchState state = w.State();
-  state.probe = ParseProbeResult(probe);
+  state.probe = testing::ProbeOf(probe);
   state.chosenVersion = chosen;
   return state;
 }
@@ -151,7 +151,7 @@ LaunchState StateWith(LaunchWorld& w, const std::string& probe, int chosen) {
 TEST(CheckDataVersion, NewerDataEndsTheLaunch) {
   testing::FakeWorld world;
   LaunchState state;
-  state.probe = ParseProbeResult("X|12|C:\\PTC|11|0|NONE");
+  state.probe = testing::ProbeOf("X|12|C:\\PTC|11|0|NONE");
   state.chosenVersion = 11;
   EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Ended);
   EXPECT_EQ(world.console.spans(),
@@ -171,12 +171,12 @@ TEST(CheckDataVersion, AsksOnlyAboutOlderOrUnknownDataOfAnUnlockedFolder) {
   testing::FakeWorld world;
   LaunchState state;
   for (const char* probe : {"X|11|R|11|1|9", "X|0|R|11|0|9"}) {
-    state.probe = ParseProbeResult(probe);
+    state.probe = testing::ProbeOf(probe);
     state.chosenVersion = 11;
     EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue) << probe;
   }
   for (const char* probe : {"X|9|R|11|1|9", "X|-1|R|11|0|9"}) {
-    state.probe = ParseProbeResult(probe);
+    state.probe = testing::ProbeOf(probe);
     state.lockedBySpecialProject = true;
     state.chosenVersion = 11;
     EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue) << probe;

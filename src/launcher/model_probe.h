@@ -14,10 +14,9 @@ inline constexpr const char* kProbeScriptName = "model_probe.ps1";
 // any folder name is data to the script).
 std::string FillProbeScript(std::string_view templateText, const std::string& targetFolder);
 
-// "X|data|roots|latest|installed|others"; anything else gives the start values.
-ProbeResult ParseProbeResult(const std::string& resultLine);
-
-ProbeResult RunModelProbe(Context& context, const std::string& targetFolder);
+// What the probe reported, or why it reported nothing (the launch then
+// goes on with the start values of ProbeResult).
+ScriptResult<ProbeResult> RunModelProbe(Context& context, const std::string& targetFolder);
 
 // The latest version, then "," and the other versions when there are any:
 // "11,8,9,10"; "0" when nothing is installed.

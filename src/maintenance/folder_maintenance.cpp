@@ -106,11 +106,12 @@ bool SettingsReady(Console& console, const PurgeSettings& settings, const std::s
 }
 
 void RunEngineAndReport(Context& context, const SweepInputs& inputs, const std::string& maxDays) {
-  const auto templateText = EmbeddedScript(kSweepScriptName);
-  if (!templateText) return;
-  const auto result =
-      ParseSweepResult(RunSweepEngine(context, FillSweepScript(*templateText, inputs)));
-  if (!result) return;
+  const auto result = RunSweepEngine(context, inputs);
+  if (!result) {
+    PrintScriptError(context.console, "      ", "Sweep engine", result.error());
+    PrintAbort(context.console);
+    return;
+  }
   const SweepDestination destination{LastComponent(StripTrailingSeparators(context.anchorFolder)),
                                      Separator(context.Style()), maxDays};
   PrintCleanupReport(context.console, *result, destination);

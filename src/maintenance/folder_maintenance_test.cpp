@@ -260,10 +260,23 @@ TEST_F(FolderMaintenance, BlockedRulesAreNamedAndTheRestStillSweep) {
             std::string::npos);
 }
 
-TEST_F(FolderMaintenance, AResultThatIsNotAnXLinePrintsNoReport) {
-  world.scripts.results.push_back("At line:3 char:1 ParserError");
-  const Spans spans = Run(project, MaintenanceMode::BeforeLaunch, SweepSwitch::On);
-  EXPECT_SPANS(spans, Join({CleanupHeader(), EmptyInventory(Cleared())}));
+TEST_F(FolderMaintenance, AnEngineThatGaveNoResultSaysWhyInsteadOfAReport) {
+  const std::pair<std::optional<ScriptError>, std::string> cases[] = {
+      {std::nullopt, "no result line (ParserError)."},
+      {NotStarted(), "PowerShell did not start."},
+  };
+  for (const auto& [failure, reason] : cases) {
+    world.console.Reset();
+    world.scripts.results = {"At line:3 char:1\nParserError"};
+    world.scripts.failure = failure;
+    const Spans spans = Run(project, MaintenanceMode::BeforeLaunch, SweepSwitch::On);
+    EXPECT_SPANS(spans, Join({CleanupHeader(),
+                              {{color::kGrey, Cleared() + "      "},
+                               {color::kRed, "[ERROR] Sweep engine failed: " + reason +
+                                                 "\n"
+                                                 "              Aborting cleanup sequence.\n"}},
+                              EmptyInventory()}));
+  }
 }
 
 TEST_F(FolderMaintenance, RestoresAMissingMasterFileAndSaysSoInStandaloneMode) {

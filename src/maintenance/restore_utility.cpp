@@ -16,7 +16,6 @@ namespace {
 
 constexpr const char* kScriptName = "restore_window.ps1";
 constexpr const char* kDefaultDays = "14";
-constexpr int kExitBase = 100;
 
 // MessageBoxA styles; the Linux stand-in ignores them.
 namespace mb {
@@ -50,6 +49,31 @@ bool CheckPreconditions(Context& context, const std::string& bin, const std::str
     return false;
   }
   return true;
+}
+
+// Files restored, none when nothing was shown or chosen, or why the window
+// gave no answer.
+ScriptResult<std::optional<int>> RunRestoreWindow(Context& context, const std::string& bin,
+                                                  const std::string& log, const std::string& days) {
+  const auto script = LoadScriptTemplate(kScriptName);
+  if (!script) return script.error();
+  const std::string resultFile = RestoreResultPath(context.system);
+  RemoveFile(resultFile);  // a stale one from an earlier process of the same id
+  auto code =
+      context.scripts.RunScriptFromStdin(FillRestoreScript(*script, bin, log, days, resultFile));
+  if (code) code = ReadRestoreResult(resultFile, *code);
+  RemoveFile(resultFile);
+  return ReadRestoreExit(code);
+}
+
+// The console of /R closes with the job, so the reason also goes into a
+// message box, as the job's other failures do.
+void ReportWindowFailure(Context& context, const ScriptError& error) {
+  constexpr std::string_view kStep = "Restore window";
+  PrintScriptError(context.console, "  ", kStep, error);
+  context.system.BringMessageBoxForward();
+  context.system.ShowMessageBox(RestoreCaption(), std::string(kStep) + " failed: " + error.reason,
+                                mb::kIconError | mb::kTopmost);
 }
 
 }  // namespace
@@ -105,9 +129,7 @@ int ReadRestoreResult(const std::string& resultFile, int processExitCode) {
   return code ? static_cast<int>(*code) : processExitCode;
 }
 
-std::optional<MessageBoxRequest> RestoreOutcome(int exitCode) {
-  if (exitCode < kExitBase) return std::nullopt;
-  const int restored = exitCode - kExitBase;
+MessageBoxRequest RestoreOutcome(int restored) {
   if (restored == 0)
     return MessageBoxRequest{"No files were restored.", mb::kIconWarning | mb::kOutcome};
   return MessageBoxRequest{
@@ -123,19 +145,12 @@ void RunRestoreUtility(Context& context) {
   if (!CheckPreconditions(context, bin, log)) return;
 
   PrintRestoreNotice(context.console);
-  const auto script = EmbeddedScript(kScriptName);
-  if (!script) return;
-  const std::string resultFile = RestoreResultPath(context.system);
-  RemoveFile(resultFile);  // a stale one from an earlier process of the same id
-  const auto exitCode =
-      context.scripts.RunScriptFromStdin(FillRestoreScript(*script, bin, log, days, resultFile));
-  const int code = exitCode ? ReadRestoreResult(resultFile, *exitCode) : 0;
-  RemoveFile(resultFile);
-  if (!exitCode) return;
-  const auto outcome = RestoreOutcome(code);
-  if (!outcome) return;
+  const auto restored = RunRestoreWindow(context, bin, log, days);
+  if (!restored) return ReportWindowFailure(context, restored.error());
+  if (!*restored) return;  // nothing shown or chosen
+  const MessageBoxRequest outcome = RestoreOutcome(**restored);
   context.system.BringMessageBoxForward();
-  context.system.ShowMessageBox(RestoreCaption(), outcome->text, outcome->style);
+  context.system.ShowMessageBox(RestoreCaption(), outcome.text, outcome.style);
 }
 
 }  // namespace vantor

@@ -37,8 +37,7 @@ struct MessageBoxRequest {
   unsigned style = 0;
 };
 
-// The closing message for the window's exit code (100 + files restored);
-// none below 100, which means nothing was chosen or shown.
-std::optional<MessageBoxRequest> RestoreOutcome(int exitCode);
+// The closing message for `restored` files moved back.
+MessageBoxRequest RestoreOutcome(int restored);
 
 }  // namespace vantor

@@ -63,27 +63,15 @@ TEST(RestoreNotice, PrintsTheBoxedNoticeInItsColours) {
   EXPECT_EQ(console.color(), color::kGrey);
 }
 
-TEST(RestoreOutcome, BelowOneHundredShowsNothing) {
-  EXPECT_FALSE(RestoreOutcome(0).has_value());
-  EXPECT_FALSE(RestoreOutcome(1).has_value());
-  EXPECT_FALSE(RestoreOutcome(99).has_value());
-  EXPECT_FALSE(RestoreOutcome(-1073741510).has_value());  // killed with Ctrl+C
-}
-
-TEST(RestoreOutcome, OneHundredMeansNothingWasRestored) {
-  const auto outcome = RestoreOutcome(100);
-  ASSERT_TRUE(outcome.has_value());
-  EXPECT_EQ(outcome->text, "No files were restored.");
+TEST(RestoreOutcome, NoneRestoredWarnsElseCountsTheFiles) {
+  const auto none = RestoreOutcome(0);
+  EXPECT_EQ(none.text, "No files were restored.");
   // Warning icon, topmost, system-modal, foreground.
-  EXPECT_EQ(outcome->style, 0x30u | 0x40000u | 0x1000u | 0x10000u);
-}
-
-TEST(RestoreOutcome, AboveOneHundredCountsTheFiles) {
-  const auto one = RestoreOutcome(101);
-  ASSERT_TRUE(one.has_value());
-  EXPECT_EQ(one->text, "Successfully restored 1 file(s) to their original locations.");
-  EXPECT_EQ(one->style, 0x40u | 0x40000u | 0x1000u | 0x10000u);
-  EXPECT_EQ(RestoreOutcome(1100)->text,
+  EXPECT_EQ(none.style, 0x30u | 0x40000u | 0x1000u | 0x10000u);
+  const auto one = RestoreOutcome(1);
+  EXPECT_EQ(one.text, "Successfully restored 1 file(s) to their original locations.");
+  EXPECT_EQ(one.style, 0x40u | 0x40000u | 0x1000u | 0x10000u);
+  EXPECT_EQ(RestoreOutcome(1000).text,
             "Successfully restored 1000 file(s) to their original locations.");
 }
 
@@ -198,14 +186,35 @@ TEST_F(RestoreUtilityJob, NothingRestoredGetsItsOwnMessage) {
   EXPECT_EQ(world.system.messageBoxes[0].second, "No files were restored.");
 }
 
-TEST_F(RestoreUtilityJob, NoMessageWhenNothingWasChosenOrPowerShellDidNotStart) {
+TEST_F(RestoreUtilityJob, NoMessageWhenNothingWasChosen) {
   MakeBinAndLog();
   world.scripts.exitCode = 0;
   RunRestoreUtility(world.context);
-  world.scripts.exitCode = std::nullopt;
-  RunRestoreUtility(world.context);
-  EXPECT_EQ(world.scripts.stdinScripts.size(), 2u);
+  EXPECT_EQ(world.scripts.stdinScripts.size(), 1u);
   EXPECT_TRUE(world.system.messageBoxes.empty());
+}
+
+TEST_F(RestoreUtilityJob, AWindowThatGaveNoAnswerSaysWhyOnTheConsoleAndInABox) {
+  MakeBinAndLog();
+  const std::pair<std::optional<int>, std::string> cases[] = {
+      {std::nullopt, "PowerShell did not start."},
+      {1, "unreadable result (exit code 1)."},
+  };
+  RecordingConsole notice;
+  PrintRestoreNotice(notice);
+  for (const auto& [exitCode, reason] : cases) {
+    world.console.Reset();
+    world.system.messageBoxes.clear();
+    world.scripts.exitCode = exitCode;
+    RunRestoreUtility(world.context);
+    std::vector<Span> expected = notice.spans();
+    expected.push_back({color::kGrey, "  "});
+    expected.push_back({color::kRed, "[ERROR] Restore window failed: " + reason + "\n"});
+    EXPECT_EQ(world.console.spans(), expected);
+    EXPECT_EQ(world.console.color(), color::kGrey);
+    ASSERT_EQ(world.system.messageBoxes.size(), 1u);
+    EXPECT_EQ(world.system.messageBoxes[0].second, "Restore window failed: " + reason);
+  }
 }
 
 }  // namespace

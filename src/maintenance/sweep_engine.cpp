@@ -15,12 +15,15 @@ std::string FillSweepScript(std::string_view templateText, const SweepInputs& in
   return FillPlaceholder(text, "%CP_CLUTTER%", EncodeScriptText(inputs.clutter));
 }
 
-std::string RunSweepEngine(Context& context, const std::string& script) {
+ScriptResult<SweepResult> RunSweepEngine(Context& context, const SweepInputs& inputs) {
+  const auto templateText = LoadScriptTemplate(kSweepScriptName);
+  if (!templateText) return templateText.error();
+  const std::string script = FillSweepScript(*templateText, inputs);
   Spinner spinner(context.console, [&context](int ms) { context.system.Sleep(ms); });
-  if (!spinner.Start()) return {};
-  std::string result = context.scripts.RunScript(script, ScriptWindow::Hidden);
+  if (!spinner.Start()) return NotStarted("the spinner thread");
+  const auto run = context.scripts.RunScript(script, ScriptWindow::Hidden);
   spinner.Stop();
-  return result;
+  return ReadSweepResult(run);
 }
 
 }  // namespace vantor

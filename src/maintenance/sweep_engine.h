@@ -25,9 +25,8 @@ struct SweepInputs {
 // read as script; the two numbers go in bare.
 std::string FillSweepScript(std::string_view templateText, const SweepInputs& inputs);
 
-// Runs the filled script hidden while the spinner turns, and returns what
-// the script host gave back. Empty, without running anything, when the
-// spinner thread could not be started.
-std::string RunSweepEngine(Context& context, const std::string& script);
+// Fills the template and runs it hidden while the spinner turns. Nothing
+// runs when the spinner thread could not be started.
+ScriptResult<SweepResult> RunSweepEngine(Context& context, const SweepInputs& inputs);
 
 }  // namespace vantor

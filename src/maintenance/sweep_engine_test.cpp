@@ -37,12 +37,16 @@ TEST(FillSweepScript, PutsTextsInAsBase64AndTheNumbersBare) {
   EXPECT_EQ(script.find("Bob's"), std::string::npos);
 }
 
-TEST(RunSweepEngine, RunsTheScriptHiddenAndReturnsItsResult) {
+TEST(RunSweepEngine, RunsTheFilledScriptHiddenAndReadsItsResult) {
   FakeWorld world;
-  world.scripts.results.push_back("X|1|1.0 B|0|0.0 B|1.0 B|0");
-  EXPECT_EQ(RunSweepEngine(world.context, "script text"), "X|1|1.0 B|0|0.0 B|1.0 B|0");
+  world.scripts.results.push_back("noise\nX|1|1.0 B|0|0.0 B|1.0 B|0\n");
+  const SweepInputs inputs{"C:\\Work", "C:\\Bin", "C:\\Bin\\Vantor_Sweep.log", 1, 2, "*.log"};
+  const auto result = RunSweepEngine(world.context, inputs);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->clutterCount, 1);
   ASSERT_EQ(world.scripts.scripts.size(), 1u);
-  EXPECT_EQ(world.scripts.scripts[0].first, "script text");
+  EXPECT_EQ(world.scripts.scripts[0].first,
+            FillSweepScript(*EmbeddedScript(kSweepScriptName), inputs));
   EXPECT_EQ(world.scripts.scripts[0].second, ScriptWindow::Hidden);
   // The spinner has ended with its cleared line.
   const std::string text = world.console.Text();

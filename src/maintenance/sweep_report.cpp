@@ -4,10 +4,8 @@
 
 #include "maintenance/columns.h"
 #include "shell/console_text.h"
-#include "shell/script_host.h"
 #include "shell/shared_constants.h"
 #include "shell/text.h"
-#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {
@@ -63,24 +61,6 @@ void PrintLogWarning(Console& console, const SweepResult& result) {
 }
 
 }  // namespace
-
-std::optional<SweepResult> ParseSweepResult(std::string_view line) {
-  const std::vector<std::string> fields = SplitFields(line, '|');
-  if (fields.size() < 7 || fields[0] != "X") return std::nullopt;
-  const auto clutter = ParseWholeNumber(fields[1]);
-  const auto models = ParseWholeNumber(fields[3]);
-  const auto notMoved = fields.size() > 7 ? ParseWholeNumber(fields[7]) : 0;
-  if (!clutter || !models || !notMoved) return std::nullopt;
-  return SweepResult{*clutter,
-                     fields[2],
-                     *models,
-                     fields[4],
-                     fields[5],
-                     fields[6],
-                     *notMoved,
-                     fields.size() > 8 ? fields[8] : "",
-                     fields.size() > 9 ? fields[9] : ""};
-}
 
 void PrintCleanupReport(Console& console, const SweepResult& result,
                         const SweepDestination& destination) {

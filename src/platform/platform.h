@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace vantor {
@@ -201,9 +202,10 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 // replaced, not followed.
 bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 
-// Creates `path` new with `content`, flushed; false when anything (a file,
-// a link) is already there or the write fails, which leaves no file behind.
-bool WriteNewFile(const std::string& path, std::string_view content);
+// Creates `path` new with `content`, flushed. The reason when anything (a
+// file, a link) is already there or the write fails, which leaves no file
+// behind.
+std::error_code CreateNewFile(const std::string& path, std::string_view content);
 
 // 16 hex digits from the system's random source, for names of temporary
 // files that nobody can predict.

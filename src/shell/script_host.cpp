@@ -9,8 +9,6 @@
 namespace vantor {
 namespace {
 
-constexpr std::string_view kResultMarker = "X|";
-
 // Typographic quotes that PowerShell treats like their plain forms.
 constexpr std::string_view kSingleQuotes[] = {"'", "\u2018", "\u2019", "\u201A", "\u201B"};
 constexpr std::string_view kDoubleQuotes[] = {"\"", "\u201C", "\u201D", "\u201E"};
@@ -26,10 +24,10 @@ std::size_t QuoteAt(std::string_view text, std::size_t at, const std::string_vie
 // The payload's name is known in advance, so whatever stands there (a file
 // left by a crash, a link planted in a shared temporary folder) is removed,
 // never written through, and the file is created new.
-bool WritePayload(const std::string& path, std::string_view script) {
+std::error_code WritePayload(const std::string& path, std::string_view script) {
   std::error_code ec;
   std::filesystem::remove(ToFsPath(path), ec);
-  return WriteNewFile(path, PayloadBytes(script));
+  return CreateNewFile(path, PayloadBytes(script));
 }
 
 }  // namespace
@@ -112,19 +110,6 @@ std::string EncodeScriptText(std::string_view value) {
   return out;
 }
 
-std::string ExtractResultLine(std::string_view output) {
-  // Output is taken up to its first zero byte, as a pipe block would be.
-  output = output.substr(0, output.find('\0'));
-  if (output.size() > 1) {
-    const std::size_t at = output.find(kResultMarker);
-    if (at != std::string_view::npos) {
-      const std::size_t end = output.find('\n', at);
-      return Trim(output.substr(at, end == std::string_view::npos ? end : end - at));
-    }
-  }
-  return Trim(output);
-}
-
 std::string PayloadBytes(std::string_view script) {
   std::string bytes = "\xEF\xBB\xBF";
   for (const char c : script) {
@@ -138,9 +123,10 @@ std::string PowerShellHost::PayloadPath() const {
   return system_.TempFolder() + "Vantor_Payload_" + std::to_string(system_.ProcessId()) + ".ps1";
 }
 
-std::string PowerShellHost::RunScript(const std::string& script, ScriptWindow window) {
+ScriptResult<std::string> PowerShellHost::RunScript(const std::string& script,
+                                                    ScriptWindow window) {
   const std::string payload = PayloadPath();
-  if (!WritePayload(payload, script)) return {};
+  if (const std::error_code error = WritePayload(payload, script)) return PayloadNotWritten(error);
   std::vector<std::string> args{"-NoProfile"};
   args.push_back(window == ScriptWindow::Interactive ? "-Sta" : "-NonInteractive");
   for (const char* arg : {"-ExecutionPolicy", "Bypass", "-File"}) args.push_back(arg);
@@ -148,14 +134,17 @@ std::string PowerShellHost::RunScript(const std::string& script, ScriptWindow wi
   const auto run = system_.RunPowerShell(args, window);
   std::error_code ignored;
   std::filesystem::remove(ToFsPath(payload), ignored);
-  if (!run) return {};
-  return ExtractResultLine(run->output);
+  if (!run) return NotStarted();
+  return ReadResultLine(run->output);
 }
 
-std::optional<int> PowerShellHost::RunScriptFromStdin(const std::string& script) {
-  return system_.RunPowerShellWithInput({"-STA", "-NoProfile", "-ExecutionPolicy", "Bypass",
-                                         "-WindowStyle", "Hidden", "-Command", "-"},
-                                        script);
+ScriptResult<int> PowerShellHost::RunScriptFromStdin(const std::string& script) {
+  const auto exitCode =
+      system_.RunPowerShellWithInput({"-STA", "-NoProfile", "-ExecutionPolicy", "Bypass",
+                                      "-WindowStyle", "Hidden", "-Command", "-"},
+                                     script);
+  if (!exitCode) return NotStarted();
+  return *exitCode;
 }
 
 void RelaunchElevated(Console& console, System& system, const std::string& parameters) {

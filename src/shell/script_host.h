@@ -2,12 +2,12 @@
 // the payload, capturing the one "X|" result line.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
+#include "shell/script_result.h"
 
 namespace vantor {
 
@@ -29,26 +29,21 @@ std::string EscapeDoubleQuoted(std::string_view value);
 // read as code and non-ASCII names survive any code page.
 std::string EncodeScriptText(std::string_view value);
 
-// The first "X|" line of a script's output, trimmed; the whole output
-// trimmed when there is none.
-std::string ExtractResultLine(std::string_view output);
-
 class ScriptHost {
  public:
   virtual ~ScriptHost() = default;
-  // The result line, or the whole output trimmed, or "" when the script
-  // could not be run.
-  virtual std::string RunScript(const std::string& script, ScriptWindow window) = 0;
-  // The exit code; empty when PowerShell could not be started.
-  virtual std::optional<int> RunScriptFromStdin(const std::string& script) = 0;
+  // The script's "X|" result line, or why there is none.
+  virtual ScriptResult<std::string> RunScript(const std::string& script, ScriptWindow window) = 0;
+  // The exit code, or why there is none.
+  virtual ScriptResult<int> RunScriptFromStdin(const std::string& script) = 0;
 };
 
 // The real host: PowerShell through the platform.
 class PowerShellHost final : public ScriptHost {
  public:
   explicit PowerShellHost(System& system) : system_(system) {}
-  std::string RunScript(const std::string& script, ScriptWindow window) override;
-  std::optional<int> RunScriptFromStdin(const std::string& script) override;
+  ScriptResult<std::string> RunScript(const std::string& script, ScriptWindow window) override;
+  ScriptResult<int> RunScriptFromStdin(const std::string& script) override;
 
   // Temp folder + "Vantor_Payload_" + process id + ".ps1".
   std::string PayloadPath() const;

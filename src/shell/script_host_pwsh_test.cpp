@@ -11,13 +11,14 @@ namespace {
 TEST(RealPowerShell, ReturnsTheResultLineAndRemovesThePayload) {
   PowerShellHost host(RealSystem());
   const std::string script = "Write-Output 'garbage'\nWrite-Output 'X|1|2'\nWrite-Output 'more'\n";
-  EXPECT_EQ(host.RunScript(script, ScriptWindow::Hidden), "X|1|2");
+  EXPECT_EQ(*host.RunScript(script, ScriptWindow::Hidden), "X|1|2");
   EXPECT_FALSE(PathExists(host.PayloadPath()));
 }
 
 TEST(RealPowerShell, ASyntaxErrorComesBackAsItsErrorText) {
   PowerShellHost host(RealSystem());
-  const std::string result = host.RunScript("Write-Output (1 +\n", ScriptWindow::Hidden);
+  const std::string result =
+      host.RunScript("Write-Output (1 +\n", ScriptWindow::Hidden).error().reason;
   EXPECT_NE(result.find("You must provide a value expression"), std::string::npos) << result;
   EXPECT_EQ(result.find('\x1b'), std::string::npos) << result;
 }
@@ -29,7 +30,7 @@ TEST(RealPowerShell, NonAsciiTextInThePayloadSurvives) {
   PowerShellHost host(RealSystem());
   const std::string script = "if (Test-Path -LiteralPath '" + EscapeSingleQuoted(folder) +
                              "') { 'X|found|\xC3\xA4' } else { 'X|missing' }\n";
-  EXPECT_EQ(host.RunScript(script, ScriptWindow::Hidden), "X|found|\xC3\xA4");
+  EXPECT_EQ(*host.RunScript(script, ScriptWindow::Hidden), "X|found|\xC3\xA4");
 }
 
 TEST(RealPowerShell, EncodedValuesAreDataNeverCode) {
@@ -42,14 +43,14 @@ TEST(RealPowerShell, EncodedValuesAreDataNeverCode) {
         "$v = [Text.Encoding]::UTF8.GetString([Convert]::FromBase64String('%V%'))\n"
         "'X|' + $v\n",
         "%V%", EncodeScriptText(value));
-    EXPECT_EQ(host.RunScript(script, ScriptWindow::Hidden), "X|" + value);
+    EXPECT_EQ(*host.RunScript(script, ScriptWindow::Hidden), "X|" + value);
   }
   EXPECT_FALSE(PathExists(marker));
 }
 
 TEST(RealPowerShell, ScriptFromStandardInputReportsItsExitCode) {
   PowerShellHost host(RealSystem());
-  EXPECT_EQ(host.RunScriptFromStdin("$n = 3\nexit (100 + $n)\n"), 103);
+  EXPECT_EQ(*host.RunScriptFromStdin("$n = 3\nexit (100 + $n)\n"), 103);
 }
 
 }  // namespace

@@ -25,16 +25,6 @@ TEST(SplitFields, TrimsPiecesKeepsInnerEmptiesDropsATrailingOne) {
   EXPECT_EQ(SplitFields("|", '|'), (std::vector<std::string>{""}));
 }
 
-TEST(ResultLine, FirstMarkedLineWinsElseTheWholeOutput) {
-  EXPECT_EQ(ExtractResultLine("garbage\nX|1|2\nmore\n"), "X|1|2");
-  EXPECT_EQ(ExtractResultLine("X|OK\r\n"), "X|OK");
-  EXPECT_EQ(ExtractResultLine("X|first\nX|second\n"), "X|first");
-  EXPECT_EQ(ExtractResultLine("  an error\r\n"), "an error");
-  EXPECT_EQ(ExtractResultLine(""), "");
-  EXPECT_EQ(ExtractResultLine("X"), "X");
-  EXPECT_EQ(ExtractResultLine(std::string("X|a\0X|b", 7)), "X|a");
-}
-
 TEST(Escaping, SingleQuotedDoublesEveryKindOfApostrophe) {
   EXPECT_EQ(EscapeSingleQuoted("Bob's parts"), "Bob''s parts");
   EXPECT_EQ(EscapeSingleQuoted("Bob\u2019s \u2018x\u201A\u201B"),
@@ -67,7 +57,7 @@ TEST(PowerShellHost, RunsTheWindowsCommandLineThroughThePlatform) {
   system.tempFolder = temp.path() + "/";
   system.powershellOutput = ProcessOutput{0, "noise\nX|OK\n"};
   PowerShellHost host(system);
-  EXPECT_EQ(host.RunScript("Write-Output 1", ScriptWindow::Hidden), "X|OK");
+  EXPECT_EQ(*host.RunScript("Write-Output 1", ScriptWindow::Hidden), "X|OK");
   ASSERT_EQ(system.powershellRuns.size(), 1u);
   const std::vector<std::string> hidden{"-NoProfile", "-NonInteractive", "-ExecutionPolicy",
                                         "Bypass",     "-File",           host.PayloadPath()};
@@ -79,19 +69,20 @@ TEST(PowerShellHost, RunsTheWindowsCommandLineThroughThePlatform) {
   EXPECT_FALSE(PathExists(host.PayloadPath()));
 
   system.powershellOutput.reset();
-  EXPECT_EQ(host.RunScript("x", ScriptWindow::Hidden), "");
-  EXPECT_EQ(host.RunScriptFromStdin("x"), std::nullopt);
+  EXPECT_EQ(host.RunScript("x", ScriptWindow::Hidden).error().reason, "PowerShell did not start.");
+  EXPECT_EQ(host.RunScriptFromStdin("x").error().reason, "PowerShell did not start.");
   const std::vector<std::string> stdinArgs{
       "-STA",         "-NoProfile", "-ExecutionPolicy", "Bypass",
       "-WindowStyle", "Hidden",     "-Command",         "-"};
   EXPECT_EQ(system.powershellRuns.back().first, stdinArgs);
 }
 
-TEST(PowerShellHost, UnwritablePayloadReturnsEmptyWithoutRunning) {
+TEST(PowerShellHost, UnwritablePayloadSaysWhyWithoutRunning) {
   testing::FakeSystem system;
   system.tempFolder = "/no/such/folder/";
   PowerShellHost host(system);
-  EXPECT_EQ(host.RunScript("x", ScriptWindow::Hidden), "");
+  EXPECT_EQ(host.RunScript("x", ScriptWindow::Hidden).error().reason,
+            "script file not written (No such file or directory).");
   EXPECT_TRUE(system.powershellRuns.empty());
 }
 

@@ -109,17 +109,23 @@ bool FakeSystem::CreateShellLink(const ShellLink& link) {
   return !failingLinkPaths.contains(link.linkPath);
 }
 
-std::string FakeScriptHost::RunScript(const std::string& script, ScriptWindow window) {
+ScriptResult<std::string> FakeScriptHost::RunScript(const std::string& script,
+                                                    ScriptWindow window) {
   scripts.emplace_back(script, window);
-  if (results.empty()) return {};
-  std::string result = results.front();
-  results.pop_front();
-  return result;
+  if (failure) return *failure;
+  std::string output;
+  if (!results.empty()) {
+    output = results.front();
+    results.pop_front();
+  }
+  return ReadResultLine(output);
 }
 
-std::optional<int> FakeScriptHost::RunScriptFromStdin(const std::string& script) {
+ScriptResult<int> FakeScriptHost::RunScriptFromStdin(const std::string& script) {
   stdinScripts.push_back(script);
-  return exitCode;
+  if (failure) return *failure;
+  if (!exitCode) return NotStarted();
+  return *exitCode;
 }
 
 TempDir::TempDir() {

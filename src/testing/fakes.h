@@ -138,16 +138,18 @@ struct ProcessEnded {
   int code;
 };
 
-// Returns canned results and keeps every script it was asked to run.
+// Plays canned script output through the real result-line reader and keeps
+// every script it was asked to run.
 class FakeScriptHost final : public ScriptHost {
  public:
-  std::deque<std::string> results;  // "" once empty
-  std::optional<int> exitCode = 0;
+  std::deque<std::string> results;     // what each run prints; "" once empty
+  std::optional<ScriptError> failure;  // every run fails so when set
+  std::optional<int> exitCode = 0;     // empty: PowerShell does not start
   std::vector<std::pair<std::string, ScriptWindow>> scripts;
   std::vector<std::string> stdinScripts;
 
-  std::string RunScript(const std::string& script, ScriptWindow window) override;
-  std::optional<int> RunScriptFromStdin(const std::string& script) override;
+  ScriptResult<std::string> RunScript(const std::string& script, ScriptWindow window) override;
+  ScriptResult<int> RunScriptFromStdin(const std::string& script) override;
 };
 
 // A unique temporary folder for one test, removed afterwards unless the

@@ -42,13 +42,15 @@ int CreateTempBeside(const std::string& path, std::string& temp) {
 
 }  // namespace
 
-bool WriteNewFile(const std::string& path, std::string_view content) {
+std::error_code CreateNewFile(const std::string& path, std::string_view content) {
   const int fd = CreateExclusive(path);
-  if (fd < 0) return false;
+  if (fd < 0) return {errno, std::generic_category()};
   const bool complete = WriteAllAndSync(fd, content);
+  const int error = errno;
   close(fd);
-  if (!complete) unlink(path.c_str());
-  return complete;
+  if (complete) return {};
+  unlink(path.c_str());
+  return {error ? error : EIO, std::generic_category()};
 }
 
 // rename replaces a link at `path` itself instead of writing through it.

@@ -42,14 +42,18 @@ bool WriteTempBeside(const std::wstring& target, std::string_view content, std::
 
 }  // namespace
 
-bool WriteNewFile(const std::string& path, std::string_view content) {
+std::error_code CreateNewFile(const std::string& path, std::string_view content) {
   const std::wstring target = Widen(path);
   const HANDLE file = CreateExclusive(target);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE)
+    return {static_cast<int>(GetLastError()), std::system_category()};
   const bool ok = WriteAllAndFlush(file, content);
+  // A short write succeeds without an error of its own.
+  const DWORD error = ok ? 0 : (GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
   CloseHandle(file);
-  if (!ok) DeleteFileW(target.c_str());
-  return ok;
+  if (ok) return {};
+  DeleteFileW(target.c_str());
+  return {static_cast<int>(error), std::system_category()};
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view content) {

@@ -47,7 +47,7 @@ BeforeAll {
     }
 
     # Starts the program with input at its end; returns the process.
-    function Start-Vantor($World, [string[]]$Arguments, [string]$WorkingDirectory) {
+    function Start-Vantor($World, [string[]]$Arguments, [string]$WorkingDirectory, [hashtable]$Environment = @{}) {
         $info = [System.Diagnostics.ProcessStartInfo]::new($World.Exe)
         foreach ($a in $Arguments) { $info.ArgumentList.Add($a) }
         if (-not $WorkingDirectory) { $WorkingDirectory = $World.Root }
@@ -56,6 +56,7 @@ BeforeAll {
         $info.RedirectStandardOutput = $true
         $info.RedirectStandardInput = $true
         $info.Environment['TERM'] = 'dumb'
+        foreach ($name in $Environment.Keys) { $info.Environment[$name] = $Environment[$name] }
         $process = [System.Diagnostics.Process]::Start($info)
         $process.StandardInput.Close()
         return $process
@@ -69,8 +70,8 @@ BeforeAll {
         return [pscustomobject]@{ Output = $script:Latin1.GetString($buffer.ToArray()); ExitCode = $Process.ExitCode }
     }
 
-    function Invoke-Vantor($World, [string[]]$Arguments, [string]$WorkingDirectory) {
-        return Wait-Vantor (Start-Vantor $World $Arguments $WorkingDirectory)
+    function Invoke-Vantor($World, [string[]]$Arguments, [string]$WorkingDirectory, [hashtable]$Environment = @{}) {
+        return Wait-Vantor (Start-Vantor $World $Arguments $WorkingDirectory $Environment)
     }
 
     # The spinner turns as often as the machine is slow; its frames go.
@@ -194,6 +195,16 @@ Describe 'vantor /C' {
         $r.Output | Should -Not -Match '\[CLEANUP\]'
         Get-Names $project | Should -Be @('a.prt.1', 'a.prt.2', 'job.log')
         [System.IO.Directory]::Exists($w.Bin) | Should -BeFalse
+    }
+
+    It 'says why instead of reporting when PowerShell cannot start, and moves nothing' {
+        $w = New-Anchor "CP_Countdown=None`r`nCP_Keep_N=1`r`nCP_Max_Days=21`r`nCP_Clutter=*.log*`r`n"
+        $project = [System.IO.Path]::Combine($w.Root, 'Proj')
+        New-TestFile $project 'job.log' 10
+        $r = Invoke-Vantor $w @('/C', $project) -Environment @{ PATH = [System.IO.Path]::Combine($w.Root, 'empty') }
+        $out = Remove-SpinnerFrame $r.Output
+        $out | Should -Match ([regex]::Escape("`n    [CLEANUP]`n" + $script:Cleared + "      [ERROR] Sweep engine failed: PowerShell did not start.`n              Aborting cleanup sequence.`n`n    [FOLDER INVENTORY]`n"))
+        Get-Names $project | Should -Be @('job.log')
     }
 
     It 'warns that the history was not saved when another program holds the log' {

@@ -1,0 +1,109 @@
+// Where a script run becomes a typed result. Every template reports in its
+// own way (a result line of fields, a one-word answer, an exit code); this
+// is the one place that reads them, and the one place that says why a run
+// gave nothing usable.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "platform/platform.h"
+
+namespace vantor {
+
+enum class ScriptFailure {
+  TemplateMissing,    // the template is not inside the program
+  PayloadNotWritten,  // the script file could not be written
+  NotStarted,         // PowerShell (or what runs beside it) did not start
+  NoResultLine,       // the script ended without its "X|" line
+  Unreadable,         // a result line or exit code that does not read
+};
+
+struct ScriptError {
+  ScriptFailure failure;
+  std::string reason;  // the user's words, ending in "."
+};
+
+ScriptError TemplateMissing(std::string_view templateName);
+ScriptError PayloadNotWritten(const std::error_code& error);
+ScriptError NotStarted(std::string_view what = "PowerShell");
+// `output` is what the script printed; its first line says what went wrong.
+ScriptError NoResultLine(std::string_view output);
+ScriptError Unreadable(std::string_view result);
+
+// A script's answer, or why there is none.
+template <typename T>
+class ScriptResult {
+ public:
+  ScriptResult(T value) : value_(std::move(value)) {}
+  ScriptResult(ScriptError error) : error_(std::move(error)) {}
+
+  explicit operator bool() const { return value_.has_value(); }
+  const T& operator*() const { return *value_; }
+  const T* operator->() const { return &*value_; }
+  const ScriptError& error() const { return error_; }
+
+ private:
+  std::optional<T> value_;
+  ScriptError error_{ScriptFailure::Unreadable, ""};
+};
+
+// The embedded template `name`.
+ScriptResult<std::string_view> LoadScriptTemplate(std::string_view name);
+
+// The first "X|" line of a script's output, trimmed. Output is taken up to
+// its first zero byte, as a pipe block would be.
+ScriptResult<std::string> ReadResultLine(std::string_view output);
+
+// Prints `lead`, then in colour 12 "[ERROR] <step> failed: <reason>" and a
+// line end; leaves colour 7 set.
+void PrintScriptError(Console& console, std::string_view lead, std::string_view step,
+                      const ScriptError& error);
+
+// The sweep engine:
+// X|clutter count|clutter size|model count|model size|total size|log state
+//   [|files not moved|first reason|log failure]
+// Log state: "0" written, "1" locked by another program, "2" failed for the
+// reason in log failure. The last three fields may be missing (older engine).
+struct SweepResult {
+  std::int64_t clutterCount = 0;
+  std::string clutterSize;
+  std::int64_t modelCount = 0;
+  std::string modelSize;
+  std::string totalSize;
+  std::string logBusy;
+  std::int64_t notMoved = 0;
+  std::string notMovedReason;
+  std::string logFailure;
+};
+ScriptResult<SweepResult> ReadSweepResult(const ScriptResult<std::string>& run);
+
+// The model-version probe: X|data|roots|latest|installed|others. Its two
+// numbers read as the C library reads them; a data version that does not
+// read leaves both at 0. The start values stand when the probe gave nothing.
+struct ProbeResult {
+  int dataVersion = 0;  // 0 no models, -1 models of unknown version
+  std::string rootsText;
+  int latestVersion = 0;
+  std::string otherVersionsText = "NONE";
+};
+ScriptResult<ProbeResult> ReadProbeResult(const ScriptResult<std::string>& run);
+
+// The settings window: X|OK, X|Abort (Special Project removed), X|Cancel.
+inline constexpr int kEditorCancelled = 0;
+inline constexpr int kEditorSaved = 1;
+inline constexpr int kEditorProjectRemoved = 2;
+ScriptResult<int> ReadEditorResult(const ScriptResult<std::string>& run);
+
+// The migration wizard: X|OK (migrated) or X|Cancel.
+ScriptResult<bool> ReadMigrationResult(const ScriptResult<std::string>& run);
+
+// The restore window's exit code: 100 + the files restored, or 0 when
+// nothing was shown or chosen (then empty).
+ScriptResult<std::optional<int>> ReadRestoreExit(const ScriptResult<int>& run);
+
+}  // namespace vantor

@@ -1,0 +1,136 @@
+#include "shell/script_result.h"
+
+#include <gtest/gtest.h>
+
+namespace vantor {
+namespace {
+
+// A reading as one text: the fields joined by "/", or the failure's reason.
+template <typename T, typename Show>
+std::string Shown(const ScriptResult<T>& result, Show show) {
+  return result ? show(*result) : result.error().reason;
+}
+
+std::string Line(std::string_view output) {
+  return Shown(ReadResultLine(output), [](const std::string& line) { return line; });
+}
+
+std::string Sweep(std::string_view output) {
+  return Shown(ReadSweepResult(ReadResultLine(output)), [](const SweepResult& r) {
+    return std::to_string(r.clutterCount) + "/" + r.clutterSize + "/" +
+           std::to_string(r.modelCount) + "/" + r.modelSize + "/" + r.totalSize + "/" + r.logBusy +
+           "/" + std::to_string(r.notMoved) + "/" + r.notMovedReason + "/" + r.logFailure;
+  });
+}
+
+std::string Probe(std::string_view output) {
+  return Shown(ReadProbeResult(ReadResultLine(output)), [](const ProbeResult& r) {
+    return std::to_string(r.dataVersion) + "/" + r.rootsText + "/" +
+           std::to_string(r.latestVersion) + "/" + r.otherVersionsText;
+  });
+}
+
+std::string Editor(std::string_view output) {
+  return Shown(ReadEditorResult(ReadResultLine(output)),
+               [](int code) { return "code " + std::to_string(code); });
+}
+
+std::string Migration(std::string_view output) {
+  return Shown(ReadMigrationResult(ReadResultLine(output)),
+               [](bool migrated) { return migrated ? "migrated" : "skipped"; });
+}
+
+TEST(ScriptResult, EveryResultConventionReadsInOnePlace) {
+  struct Case {
+    std::string (*read)(std::string_view);
+    std::string output;
+    std::string expected;
+  };
+  const std::string longError(150, 'e');
+  const Case cases[] = {
+      // The first "X|" line, trimmed, is the result; without one the first
+      // thing the script printed is the reason.
+      {Line, "garbage\nX|1|2\nmore\n", "X|1|2"},
+      {Line, "X|OK\r\n", "X|OK"},
+      {Line, "X|first\nX|second\n", "X|first"},
+      {Line, std::string("X|a\0X|b", 7), "X|a"},
+      {Line, "", "no result line (no output)."},
+      {Line, "X", "no result line (X)."},
+      {Line, "\r\n  \nOops\nAt line:3 char:1\r\n+ more\n\n", "no result line (Oops)."},
+      {Line, "boom\r\nAt C:\\p.ps1:1 char:1\r\n+ throw 'boom'\r\n    + CategoryInfo : x\r\n",
+       "no result line (boom)."},
+      {Line, "ParserError: /t/p.ps1:1\nLine |\n   1 |  (1 +\n     |     ~\n     | Missing value.\n",
+       "no result line (Missing value.)."},
+      {Line, longError, "no result line (" + longError.substr(0, 100) + ")."},
+      {Sweep, " X| 3 |1.5 KB|12|2.25 MB|2.25 MB|0 \r\n", "3/1.5 KB/12/2.25 MB/2.25 MB/0/0//"},
+      {Sweep, "X|1|1.0 B|0|0.0 B|1.0 B|2|4| No space left | Disk full ",
+       "1/1.0 B/0/0.0 B/1.0 B/2/4/No space left/Disk full"},
+      {Sweep, "X|1|2|3|4|5", "unreadable result (X|1|2|3|4|5)."},
+      {Sweep, "X|lots|1.0 B|0|0.0 B|1.0 B|0", "unreadable result (X|lots|1.0 B|0|0.0 B|1.0 B|0)."},
+      {Sweep, "X|1|1.0 B|-2|0.0 B|1.0 B|0", "unreadable result (X|1|1.0 B|-2|0.0 B|1.0 B|0)."},
+      {Sweep, "X|1|1.0 B|0|0.0 B|1.0 B|0|x", "unreadable result (X|1|1.0 B|0|0.0 B|1.0 B|0|x)."},
+      {Sweep, "Y|1|1.0 B|0|0.0 B|1.0 B|0", "no result line (Y|1|1.0 B|0|0.0 B|1.0 B|0)."},
+      {Probe, "X|9|C:\\Program Files\\PTC*D:\\PTC|11|1|8,9,10",
+       "9/C:\\Program Files\\PTC*D:\\PTC/11/8,9,10"},
+      {Probe, "X|-1|NONE|0|0|NONE", "-1/NONE/0/NONE"},
+      // Numbers read as the C library reads them; a bad data version
+      // leaves both at 0, the texts are taken anyway.
+      {Probe, "X|abc|R|11|0|9", "0/R/0/9"},
+      {Probe, "X|10.0|R|x|0|NONE", "10/R/0/NONE"},
+      {Probe, "X|9|root|11|1", "unreadable result (X|9|root|11|1)."},
+      {Probe, "oops X|9|R|11|1|NONE", "9/R/11/NONE"},
+      {Editor, "X|OK", "code 1"},
+      {Editor, "X|Abort\r\n", "code 2"},
+      {Editor, "X|Cancel", "code 0"},
+      {Editor, "noise X|OK", "code 1"},
+      {Editor, "X|OKAY", "unreadable result (X|OKAY)."},
+      {Editor, "X|OK|more", "unreadable result (X|OK|more)."},
+      {Editor, "Add-Type: Cannot find path", "no result line (Add-Type: Cannot find path)."},
+      {Migration, "X|OK", "migrated"},
+      {Migration, "X|Cancel", "skipped"},
+      {Migration, "X|O", "unreadable result (X|O)."},
+      {Migration, "OK", "no result line (OK)."},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.read(c.output), c.expected) << c.output;
+}
+
+TEST(ScriptResult, RestoreExitCodeCountsFilesAboveOneHundred) {
+  struct Case {
+    ScriptResult<int> run;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {0, "nothing"},
+      {100, "0 restored"},
+      {103, "3 restored"},
+      {1100, "1000 restored"},
+      {1, "unreadable result (exit code 1)."},
+      {99, "unreadable result (exit code 99)."},
+      {-1073741510, "unreadable result (exit code -1073741510)."},
+      {NotStarted(), "PowerShell did not start."},
+  };
+  for (const Case& c : cases) {
+    const auto restored = ReadRestoreExit(c.run);
+    EXPECT_EQ(Shown(restored,
+                    [](const std::optional<int>& count) {
+                      return count ? std::to_string(*count) + " restored" : "nothing";
+                    }),
+              c.expected);
+  }
+}
+
+TEST(ScriptResult, FailuresKeepTheirKindAndTheSystemsReason) {
+  EXPECT_EQ(ReadSweepResult(NotStarted()).error().failure, ScriptFailure::NotStarted);
+  EXPECT_EQ(ReadProbeResult(ReadResultLine("")).error().failure, ScriptFailure::NoResultLine);
+  EXPECT_EQ(ReadEditorResult(std::string("X|?")).error().failure, ScriptFailure::Unreadable);
+  const auto missing = LoadScriptTemplate("no_such_script.ps1");
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error().failure, ScriptFailure::TemplateMissing);
+  EXPECT_EQ(missing.error().reason, "script no_such_script.ps1 is missing from this program.");
+  const ScriptError denied = PayloadNotWritten(std::make_error_code(std::errc::permission_denied));
+  EXPECT_EQ(denied.reason, "script file not written (Permission denied).");
+  EXPECT_TRUE(LoadScriptTemplate("sweep_engine.ps1"));
+}
+
+}  // namespace
+}  // namespace vantor
