@@ -5,13 +5,11 @@
 #include <climits>
 
 #include "fuzz_support.h"
-#include "install/config_editor.h"
-#include "install/migration_wizard.h"
 #include "launcher/legacy_decision.h"
 #include "launcher/model_probe.h"
 #include "maintenance/restore_utility.h"
 #include "maintenance/sweep_report.h"
-#include "shell/script_host.h"
+#include "shell/script_result.h"
 #include "shell/text.h"
 
 using namespace vantor;
@@ -32,19 +30,26 @@ class CountingConsole final : public Console {
   std::size_t written = 0;
 };
 
-void CheckResultLine(std::string_view output, const std::string& line) {
-  Expect(line == Trim(line), "the result line is trimmed");
-  Expect(line.find('\0') == std::string::npos, "the result line stops at a zero byte");
-  const std::string_view beforeZero = output.substr(0, output.find('\0'));
-  if (beforeZero.size() > 1 && beforeZero.find("X|") != std::string_view::npos) {
-    Expect(line.starts_with("X|"), "a marked line is the result");
-    Expect(line.find('\n') == std::string::npos, "the result is one line");
-  }
+using Line = ScriptResult<std::string>;
+
+void CheckReason(const ScriptError& error) {
+  Expect(!error.reason.empty() && error.reason.back() == '.', "a failure says why");
 }
 
-void CheckSweep(std::string_view text) {
-  const auto result = ParseSweepResult(text);
-  if (!result) return;
+void CheckResultLine(std::string_view output, const Line& line) {
+  const std::string_view beforeZero = output.substr(0, output.find('\0'));
+  Expect(static_cast<bool>(line) == (beforeZero.find("X|") != std::string_view::npos),
+         "a result line exactly when the output has a marked line");
+  if (!line) return CheckReason(line.error());
+  Expect(*line == Trim(*line), "the result line is trimmed");
+  Expect(line->find('\0') == std::string::npos, "the result line stops at a zero byte");
+  Expect(line->starts_with("X|"), "a marked line is the result");
+  Expect(line->find('\n') == std::string::npos, "the result is one line");
+}
+
+void CheckSweep(const Line& line) {
+  const auto result = ReadSweepResult(line);
+  if (!result) return CheckReason(result.error());
   for (const std::int64_t count : {result->clutterCount, result->modelCount, result->notMoved})
     Expect(count >= 0 && count <= INT_MAX, "counts are whole numbers the engine can print");
   CountingConsole console;
@@ -52,8 +57,10 @@ void CheckSweep(std::string_view text) {
   Expect(console.written > 0, "a report always says something");
 }
 
-void CheckProbe(const std::string& line) {
-  const ProbeResult probe = ParseProbeResult(line);
+void CheckProbe(const Line& line) {
+  const auto read = ReadProbeResult(line);
+  if (!read) CheckReason(read.error());
+  const ProbeResult probe = read ? *read : ProbeResult{};
   Expect(!InstalledVersionsText(probe).empty(), "the installed list is never empty");
   const LegacyOptions options = LegacyOptionsFor(probe.dataVersion, probe.latestVersion,
                                                  probe.latestVersion, probe.otherVersionsText);
@@ -65,29 +72,34 @@ void CheckProbe(const std::string& line) {
   }
 }
 
-void CheckAnswers(std::string_view output) {
-  const int code = EditorResultCode(output);
-  Expect(code == kEditorCancelled || code == kEditorSaved || code == kEditorProjectRemoved,
+void CheckAnswers(const Line& line) {
+  const auto code = ReadEditorResult(line);
+  if (!code) return CheckReason(code.error());
+  Expect(*code == kEditorCancelled || *code == kEditorSaved || *code == kEditorProjectRemoved,
          "the editor answers one of its three codes");
-  if (code == kEditorSaved) Expect(MigrationSucceeded(output), "an OK line is an OK line");
+  const auto migrated = ReadMigrationResult(line);
+  if (*code == kEditorSaved) Expect(migrated && *migrated, "an OK line is an OK line");
 }
 
 void CheckRestoreFile(std::string_view output) {
   static const fuzz::ScratchFile scratch("Vantor_Result.txt");
   const int code = ReadRestoreResult(scratch.Write(output), -7);
   Expect(code == -7 || code >= 0, "a result file gives a count or the exit code");
+  const auto restored = ReadRestoreExit(code);
+  if (!restored) return CheckReason(restored.error());
+  Expect(!*restored || **restored >= 0, "a restore counts no fewer than no files");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view output = fuzz::AsText(data, size);
-  const std::string line = ExtractResultLine(output);
+  const Line line = ReadResultLine(output);
   CheckResultLine(output, line);
   CheckSweep(line);
-  CheckSweep(output);
+  CheckSweep(std::string(output));
   CheckProbe(line);
-  CheckAnswers(output);
+  CheckAnswers(line);
   CheckRestoreFile(output);
   return 0;
 }
