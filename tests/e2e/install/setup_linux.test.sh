@@ -14,6 +14,8 @@ export HOME=$work/home
 anchor=$work/Work/Acme/Tools
 mkdir -p "$HOME/Desktop" "$anchor" "$work/cwd"
 cp "$program" "$anchor/vantor"
+# No PowerShell on the path: the migration wizard cannot start and says so.
+export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 # The countdown setting of the current folder comes first.
 printf 'CP_Countdown=None\r\n' > "$work/cwd/VantorSP.ini"
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -44,6 +46,7 @@ setup_bytes() {  # first|again
   fi
   printf '      [+] Directories and templates initialized.\n\n'
   printf '  [INFO] Launching Migration Wizard...\n'
+  printf '      [ERROR] Migration wizard failed: PowerShell did not start.\n'
   printf '      [-] Migration skipped. Proceeding with clean environment.\n\n'
   printf '  [INFO] Generating Personal Desktop Shortcuts...\n'
   printf '      [+] Desktop Shortcuts created.\n\n'
