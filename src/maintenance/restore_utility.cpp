@@ -66,11 +66,13 @@ ScriptResult<std::optional<int>> RunRestoreWindow(Context& context, const std::s
   return ReadRestoreExit(code);
 }
 
-// The console of /R closes with the job, so the reason also goes into a
-// message box, as the job's other failures do.
+// The console of /R closes with the job, so a window that never ran also
+// gets a message box, as the job's other failures do; one that ran has
+// shown its own.
 void ReportWindowFailure(Context& context, const ScriptError& error) {
   constexpr std::string_view kStep = "Restore window";
   PrintScriptError(context.console, "  ", kStep, error);
+  if (error.failure == ScriptFailure::Unreadable) return;
   context.system.BringMessageBoxForward();
   context.system.ShowMessageBox(RestoreCaption(), std::string(kStep) + " failed: " + error.reason,
                                 mb::kIconError | mb::kTopmost);

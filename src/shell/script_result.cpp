@@ -148,7 +148,10 @@ ScriptResult<std::optional<int>> ReadRestoreExit(const ScriptResult<int>& run) {
   if (!run) return run.error();
   if (*run == 0) return std::optional<int>();
   if (*run >= kRestoreExitBase) return std::optional<int>(*run - kRestoreExitBase);
-  return Unreadable("exit code " + std::to_string(*run));
+  // The window says why on the console and in a box of its own before it
+  // ends with any other code.
+  return ScriptError{ScriptFailure::Unreadable,
+                     "it ended with exit code " + std::to_string(*run) + "."};
 }
 
 }  // namespace vantor

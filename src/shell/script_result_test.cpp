@@ -104,9 +104,9 @@ TEST(ScriptResult, RestoreExitCodeCountsFilesAboveOneHundred) {
       {100, "0 restored"},
       {103, "3 restored"},
       {1100, "1000 restored"},
-      {1, "unreadable result (exit code 1)."},
-      {99, "unreadable result (exit code 99)."},
-      {-1073741510, "unreadable result (exit code -1073741510)."},
+      {1, "it ended with exit code 1."},
+      {99, "it ended with exit code 99."},
+      {-1073741510, "it ended with exit code -1073741510."},
       {NotStarted(), "PowerShell did not start."},
   };
   for (const Case& c : cases) {
