@@ -8,6 +8,7 @@
 # median: total (vantor started -> Creo started), scripts, and the rest.
 #
 #   bench/launch_bench.sh [runs]        VANTOR_LINUX=path to use another build
+#                                       LAUNCH_SWEEP=Yes to sweep before each launch
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 program="${VANTOR_LINUX:-$root/build/linux/vantor}"
@@ -22,7 +23,7 @@ project="$work/Projects/Bracket"
 bin="$work/Program Files/PTC/Creo 11.0.1.0/Parametric/bin"
 mkdir -p "$anchor/Vantor_Home/Settings" "$project" "$bin" "$work/shim" "$work/home"
 cp "$program" "$anchor/vantor"
-printf 'CP_Countdown=None\r\nCP_Launch_Sweep=No\r\n' >"$anchor/Vantor.ini"
+printf 'CP_Countdown=None\r\nCP_Launch_Sweep=%s\r\n' "${LAUNCH_SWEEP:-No}" >"$anchor/Vantor.ini"
 printf 'master config\r\n' >"$anchor/Vantor_Home/Settings/Vantor_Config.pro"
 for i in 1 2 3 4 5 6 7 8; do
   { printf '#-END_OF_UGC_HEADER\n#Creo  TM  11.0  (c) 2024\n'; head -c $((i * 40000)) /dev/zero; } >"$project/part$i.prt.$i"
