@@ -73,7 +73,7 @@ Describe 'Template structure' {
 
     It 'reads placeholders only in the entry layer, text ones as quoted base64' {
         $text = [System.IO.File]::ReadAllText($script:EnginePath)
-        $entry = $text.IndexOf('if ((Test-Path -LiteralPath ''variable:VantorNoWindow'')')
+        $entry = $text.IndexOf('# ---- entry layer')
         $entry | Should -BeGreaterThan 0
         [regex]::Matches($text.Substring(0, $entry), '%[A-Z_]+%').Count | Should -Be 0
         foreach ($name in 'TARGET_DIR', 'RECYCLE_DIR', 'LOG_FILE', 'CP_CLUTTER') {

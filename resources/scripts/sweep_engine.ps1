@@ -505,7 +505,9 @@ function Add-MovedFile {
 
     if ([System.Array]::IndexOf($Done, $false) -lt 0) {
         $Moved.Count += $Done.Length
-        $Moved.Bytes += [System.Linq.Enumerable]::Sum([long[]]$Plan.Length)
+        $bytes = [long]0
+        foreach ($length in $Plan.Length) { $bytes += $length }
+        $Moved.Bytes += $bytes
         $Moved.Line.AddRange([string[]]$Plan.Line)
         return
     }
@@ -545,6 +547,12 @@ function Move-FileToMirror {
         Add-SweepShortfall -Shortfall $Shortfall -Reason $reason -Count ($Names.Length - $loggable.Length)
     }
     $stamp = Format-HistoryTimestamp -Now $Now
+    try {
+        # Made here once, so that the first file does not take the careful way.
+        $null = [System.IO.Directory]::CreateDirectory($place.Mirror)
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # The careful way tries again for each file and says why it failed.
+    }
     for ($first = 0; $first -lt $loggable.Length; $first += $script:JournalBatch) {
         $count = [System.Math]::Min($script:JournalBatch, $loggable.Length - $first)
         $batch = [string[]]::new($count)
@@ -778,7 +786,8 @@ function Format-SweepResult {
 }
 
 # ---- entry layer -----------------------------------------------------------
-if ((Test-Path -LiteralPath 'variable:VantorNoWindow') -and $VantorNoWindow) { return }
+# Read through the session state: the variable: drive's first use costs more than a small sweep.
+if ($ExecutionContext.SessionState.PSVariable.GetValue('VantorNoWindow')) { return }
 
 $td = ConvertFrom-VantorText '%TARGET_DIR%'
 $rd = ConvertFrom-VantorText '%RECYCLE_DIR%'
@@ -789,7 +798,7 @@ $md = %CP_MAX_DAYS%
 
 try {
     $result = Invoke-FolderSweep -TargetDir $td -RecycleDir $rd -LogFile $lf -KeepCount $kn -MaxDays $md -Clutter $cl
-    Write-Output (Format-SweepResult -Result $result)
+    [System.Console]::Out.WriteLine((Format-SweepResult -Result $result))
 } catch {
     # No result line: the program reports the sweep as failed, with this reason.
     [System.Console]::Error.WriteLine('The sweep stopped: ' + (Get-ReasonText -ErrorRecord $_))
