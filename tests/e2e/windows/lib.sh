@@ -21,8 +21,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 cp -n /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 # With no window manager on the display, Wine draws the title bars itself.
-if ! grep -q '"Decorated"="N"' "$WINEPREFIX/user.reg"; then
+# A new prefix writes its user.reg only when its server ends: wait for that,
+# so that the first window of a session already finds the setting.
+if ! grep -qs '"Decorated"="N"' "$WINEPREFIX/user.reg"; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  wineserver -w
 fi
 
 # A display of our own: the first free number from 90 on.
