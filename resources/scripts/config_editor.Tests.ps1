@@ -635,7 +635,7 @@ Describe 'The template file' {
         }
         foreach ($key in $fill.Keys) { $entry = $entry.Replace($key, $fill[$key]) }
         $received = & {
-            function Invoke-ConfigEditor { param($IniPath, $ModeLabel, $FileLabel, $InstalledVersions, $MasterIni, $CleanerMode) [pscustomobject]$PSBoundParameters }
+            function Invoke-ConfigEditor { param($Request) [pscustomobject]$Request }
             $VantorNoWindow = $false
             . ([scriptblock]::Create($entry))
         }
@@ -767,7 +767,7 @@ namespace System.Windows.Forms {
 
     BeforeEach {
         # System.Drawing.Font needs GDI+, which this machine may lack.
-        Mock New-EditorFont { [pscustomobject]@{ Size = $Size; Style = $Style } }
+        Mock New-WindowFont { [pscustomobject]@{ Size = $Size; Style = $Style } }
         [System.Windows.Forms.MessageBox]::Shown.Clear()
         $script:Anchor = New-TestFolder 'anchor'
         $script:Project = New-TestFolder 'project'

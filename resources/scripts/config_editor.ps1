@@ -8,7 +8,6 @@ Set-StrictMode -Version 3.0
 
 # --- settings files ----------------------------------------------------------
 
-$script:EditorTextKeys = @('CP_Version_Max', 'CP_Creo_Cmd', 'Vantor_Setup_Master', 'CP_Keep_N', 'CP_Max_Days', 'CP_Countdown', 'CP_Clutter')
 $script:EditorYesNoKeys = @('CP_Launch_Sweep', 'CP_Reset_Config', 'CP_Reset_UI', 'CP_Reset_Mapkeys')
 # Keys that had no line are appended in the order the window shows them.
 $script:EditorKeyOrder = @('CP_Version_Max', 'CP_Creo_Cmd', 'Vantor_Setup_Master', 'CP_Countdown', 'CP_Launch_Sweep',
@@ -393,7 +392,8 @@ function Get-RemovalConfirmationText {
     [CmdletBinding()]
     [OutputType([string])]
     param()
-    return "The local VantorSP.ini and VantorSP_UserEnv folder will be removed. (The local config.pro will remain.)`n`n" +
+    return 'The local VantorSP.ini and VantorSP_UserEnv folder will be removed. ' +
+    "(The local config.pro will remain.)`n`n" +
     "Launching Creo from this folder will now revert to your standard Vantor settings.`n`n" +
     'Confirm Special Project removal.'
 }
@@ -443,7 +443,9 @@ function New-EditorRow {
         [int]$Width = 0,
         [AllowEmptyCollection()][AllowEmptyString()][string[]]$Items = @()
     )
-    return [pscustomobject]@{ Kind = $Kind; Key = $Key; Label = $Label; Hint = $Hint; ToolTip = $ToolTip; Width = $Width; Items = $Items }
+    return [pscustomobject]@{
+        Kind = $Kind; Key = $Key; Label = $Label; Hint = $Hint; ToolTip = $ToolTip; Width = $Width; Items = $Items
+    }
 }
 
 function Get-ChoiceItem {
@@ -459,45 +461,89 @@ function Get-ChoiceItem {
 }
 
 function Get-LaunchRow {
+    # The rows above "Maintenance & Cleanup" of the windows that set up a launch.
     [CmdletBinding()]
-    [OutputType([pscustomobject[]])]
+    [OutputType([pscustomobject])]
     param(
         [Parameter(Mandatory)][bool]$SpecialProject,
         [Parameter(Mandatory)][AllowEmptyString()][string[]]$VersionList,
         [Parameter(Mandatory)][AllowEmptyString()][string[]]$Countdown
     )
-    $rows = [System.Collections.Generic.List[pscustomobject]]::new()
-    $rows.Add((New-EditorRow -Kind Caption -Label 'Environment & Launch'))
+    $version = @{
+        Label   = 'CP_Version_Max (Auto-Version Limit):'
+        Hint    = 'Limits the latest Creo version Vantor will automatically select.'
+        ToolTip = 'Leave blank for no limit, or select a detected installation to set a ceiling.'
+    }
     if ($SpecialProject) {
-        $rows.Add((New-EditorRow -Kind List -Key 'CP_Version_Max' -Width 65 -Items $VersionList -Label 'CP_Version_Max (Specific Version Lock):' -Hint 'Forces this Special Project to open with an exact Creo version.' -ToolTip 'Leave blank to inherit the Master limit, or select a version to lock this project.'))
+        $version = @{
+            Label   = 'CP_Version_Max (Specific Version Lock):'
+            Hint    = 'Forces this Special Project to open with an exact Creo version.'
+            ToolTip = 'Leave blank to inherit the Master limit, or select a version to lock this project.'
+        }
     }
-    else {
-        $rows.Add((New-EditorRow -Kind List -Key 'CP_Version_Max' -Width 65 -Items $VersionList -Label 'CP_Version_Max (Auto-Version Limit):' -Hint 'Limits the latest Creo version Vantor will automatically select.' -ToolTip 'Leave blank for no limit, or select a detected installation to set a ceiling.'))
+    $command = @{
+        Label   = 'CP_Creo_Cmd (Creo Launch CMD):'
+        Hint    = 'Custom execution command.'
+        ToolTip = 'Leave blank for auto-discovery, or provide a specific launch command.'
     }
-    $rows.Add((New-EditorRow -Kind Text -Key 'CP_Creo_Cmd' -Width 180 -Label 'CP_Creo_Cmd (Creo Launch CMD):' -Hint 'Custom execution command.' -ToolTip 'Leave blank for auto-discovery, or provide a specific launch command.'))
-    if (-not $SpecialProject) {
-        $rows.Add((New-EditorRow -Kind Text -Key 'Vantor_Setup_Master' -Width 180 -Label 'Vantor_Setup_Master (Sync Target):' -Hint 'UNC Network path to synchronize the Vantor_Home baseline.' -ToolTip 'Set to a shared server path to pull updates to this client.'))
+    $syncTarget = @{
+        Label   = 'Vantor_Setup_Master (Sync Target):'
+        Hint    = 'UNC Network path to synchronize the Vantor_Home baseline.'
+        ToolTip = 'Set to a shared server path to pull updates to this client.'
     }
-    $rows.Add((New-EditorRow -Kind List -Key 'CP_Countdown' -Width 120 -Items $Countdown -Label 'CP_Countdown (Console Timer):' -Hint 'Delay duration before automatically proceeding with launch.' -ToolTip "Choose 'Hold' to pause indefinitely, or 'None' for instant execution."))
-    $rows.Add((New-EditorRow -Kind Caption -Label 'Action & Enforcement'))
-    $rows.Add((Get-LaunchSweepRow))
-    $rows.Add((New-EditorRow -Kind Check -Key 'CP_Reset_Config' -Label 'CP_Reset_Config (Reset config.pro)' -Hint 'Synchronize the active config.pro with the Master baseline.' -ToolTip 'Uncheck to allow custom modifications to the active config.pro.'))
-    $rows.Add((New-EditorRow -Kind Check -Key 'CP_Reset_UI' -Label 'CP_Reset_UI (Reset .ui)' -Hint 'Overwrite the active customization.ui with the Master baseline.' -ToolTip 'Uncheck to allow active creo_parametric_customization.ui variance.'))
-    $rows.Add((New-EditorRow -Kind Check -Key 'CP_Reset_Mapkeys' -Label 'CP_Reset_Mapkeys (Reset mapkeys.pro)' -Hint 'Overwrite the active mapkeys.pro with the Master baseline.' -ToolTip 'Uncheck to allow active mapkey.pro variance.'))
-    return , $rows.ToArray()
+    $timer = @{
+        Label   = 'CP_Countdown (Console Timer):'
+        Hint    = 'Delay duration before automatically proceeding with launch.'
+        ToolTip = "Choose 'Hold' to pause indefinitely, or 'None' for instant execution."
+    }
+    New-EditorRow -Kind Caption -Label 'Environment & Launch'
+    New-EditorRow -Kind List -Key 'CP_Version_Max' -Width 65 -Items $VersionList @version
+    New-EditorRow -Kind Text -Key 'CP_Creo_Cmd' -Width 180 @command
+    if (-not $SpecialProject) { New-EditorRow -Kind Text -Key 'Vantor_Setup_Master' -Width 180 @syncTarget }
+    New-EditorRow -Kind List -Key 'CP_Countdown' -Width 120 -Items $Countdown @timer
+    New-EditorRow -Kind Caption -Label 'Action & Enforcement'
+    Get-LaunchSweepRow
+    Get-ResetRow
 }
 
 function Get-LaunchSweepRow {
     [CmdletBinding()]
     [OutputType([pscustomobject])]
     param()
-    return New-EditorRow -Kind Check -Key 'CP_Launch_Sweep' -Label 'CP_Launch_Sweep (Sweep at Launch)' -Hint 'Automatically execute file purge and sweep engine prior to launching.' -ToolTip 'Uncheck to skip folder cleaning at Creo launch.'
+    $sweep = @{
+        Label   = 'CP_Launch_Sweep (Sweep at Launch)'
+        Hint    = 'Automatically execute file purge and sweep engine prior to launching.'
+        ToolTip = 'Uncheck to skip folder cleaning at Creo launch.'
+    }
+    return New-EditorRow -Kind Check -Key 'CP_Launch_Sweep' @sweep
+}
+
+function Get-ResetRow {
+    # The check boxes for the files a launch puts back to the master's.
+    [CmdletBinding()]
+    [OutputType([pscustomobject])]
+    param()
+    $resets = [ordered]@{
+        CP_Reset_Config  = 'CP_Reset_Config (Reset config.pro)',
+        'Synchronize the active config.pro with the Master baseline.',
+        'Uncheck to allow custom modifications to the active config.pro.'
+        CP_Reset_UI      = 'CP_Reset_UI (Reset .ui)',
+        'Overwrite the active customization.ui with the Master baseline.',
+        'Uncheck to allow active creo_parametric_customization.ui variance.'
+        CP_Reset_Mapkeys = 'CP_Reset_Mapkeys (Reset mapkeys.pro)',
+        'Overwrite the active mapkeys.pro with the Master baseline.',
+        'Uncheck to allow active mapkey.pro variance.'
+    }
+    foreach ($key in $resets.Keys) {
+        $label, $hint, $tip = $resets[$key]
+        New-EditorRow -Kind Check -Key $key -Label $label -Hint $hint -ToolTip $tip
+    }
 }
 
 function Get-EditorRow {
     # The rows of the window, in order, for one mode.
     [CmdletBinding()]
-    [OutputType([pscustomobject[]])]
+    [OutputType([pscustomobject])]
     param(
         [Parameter(Mandatory)][bool]$SpecialProject,
         [Parameter(Mandatory)][bool]$CleanerMode,
@@ -505,22 +551,39 @@ function Get-EditorRow {
     )
     $countdown = Get-ChoiceItem -Item @('Hold', 'Long', 'Medium', 'Short', 'None') -SpecialProject $SpecialProject
     $keep = Get-ChoiceItem -Item @('1', '2', '3', '4', '5') -SpecialProject $SpecialProject
-    $rows = [System.Collections.Generic.List[pscustomobject]]::new()
+    $cleanerTimer = @{
+        Label   = 'CP_Countdown (Console Timer):'
+        Hint    = 'Delay duration before automatically closing the cleaner console.'
+        ToolTip = "Choose 'Hold' to view the sweep inventory, or 'None' to auto-close."
+    }
+    $versionsKept = @{
+        Label   = 'CP_Keep_N (Versions to keep):'
+        Hint    = 'Number of recent model versions to keep during a sweep.'
+        ToolTip = 'Select a value or type your own. Set to 1 to keep only the newest file.'
+    }
+    $maximumAge = @{
+        Label   = 'CP_Max_Days (Age out threshold):'
+        Hint    = 'Days to hold swept files in the quarantine bin before deletion.'
+        ToolTip = 'Select a value or type your own.'
+    }
+    $clutter = @{
+        Label   = 'CP_Clutter (Comma separated):'
+        Hint    = 'List of file extensions to automatically sweep.'
+        ToolTip = 'Use comma separation (e.g., .*.lst*,*.inf*,*.crc*).'
+    }
     if ($CleanerMode) {
-        $rows.Add((New-EditorRow -Kind Caption -Label 'Console & Automation'))
-        $rows.Add((New-EditorRow -Kind List -Key 'CP_Countdown' -Width 120 -Items $countdown -Label 'CP_Countdown (Console Timer):' -Hint 'Delay duration before automatically closing the cleaner console.' -ToolTip "Choose 'Hold' to view the sweep inventory, or 'None' to auto-close."))
-        $rows.Add((Get-LaunchSweepRow))
+        New-EditorRow -Kind Caption -Label 'Console & Automation'
+        New-EditorRow -Kind List -Key 'CP_Countdown' -Width 120 -Items $countdown @cleanerTimer
+        Get-LaunchSweepRow
     }
     else {
-        $rows.AddRange([pscustomobject[]](Get-LaunchRow -SpecialProject $SpecialProject -VersionList $VersionList -Countdown $countdown))
+        Get-LaunchRow -SpecialProject $SpecialProject -VersionList $VersionList -Countdown $countdown
     }
-    $rows.Add((New-EditorRow -Kind Caption -Label 'Maintenance & Cleanup'))
-    $rows.Add((New-EditorRow -Kind Combo -Key 'CP_Keep_N' -Width 65 -Items $keep -Label 'CP_Keep_N (Versions to keep):' -Hint 'Number of recent model versions to keep during a sweep.' -ToolTip 'Select a value or type your own. Set to 1 to keep only the newest file.'))
-    if (-not $SpecialProject) {
-        $rows.Add((New-EditorRow -Kind Combo -Key 'CP_Max_Days' -Width 65 -Items @('7', '14', '21', '30', '60', '90') -Label 'CP_Max_Days (Age out threshold):' -Hint 'Days to hold swept files in the quarantine bin before deletion.' -ToolTip 'Select a value or type your own.'))
-    }
-    $rows.Add((New-EditorRow -Kind Text -Key 'CP_Clutter' -Width 180 -Label 'CP_Clutter (Comma separated):' -Hint 'List of file extensions to automatically sweep.' -ToolTip 'Use comma separation (e.g., .*.lst*,*.inf*,*.crc*).'))
-    return $rows.ToArray()
+    New-EditorRow -Kind Caption -Label 'Maintenance & Cleanup'
+    New-EditorRow -Kind Combo -Key 'CP_Keep_N' -Width 65 -Items $keep @versionsKept
+    $days = @('7', '14', '21', '30', '60', '90')
+    if (-not $SpecialProject) { New-EditorRow -Kind Combo -Key 'CP_Max_Days' -Width 65 -Items $days @maximumAge }
+    New-EditorRow -Kind Text -Key 'CP_Clutter' -Width 180 @clutter
 }
 
 function Get-EditorLayout {
@@ -539,7 +602,9 @@ function Get-EditorLayout {
         }
     }
     $buttonY = $y + 20
-    return [pscustomobject]@{ RowY = $positions.ToArray(); ButtonY = $buttonY; ClientWidth = 495; ClientHeight = $buttonY + 55 }
+    return [pscustomobject]@{
+        RowY = $positions.ToArray(); ButtonY = $buttonY; ClientWidth = 495; ClientHeight = $buttonY + 55
+    }
 }
 
 function Get-InitialInputValue {
@@ -689,35 +754,6 @@ function Format-EditorResult {
 # --- window -----------------------------------------------------------------------
 # Only these functions touch Windows Forms; they run on a desktop only.
 
-function New-EditorFont {
-    [CmdletBinding()]
-    param(
-        [Parameter(Mandatory)][single]$Size,
-        [ValidateSet('Regular', 'Bold', 'Italic')][string]$Style = 'Regular'
-    )
-    return [System.Drawing.Font]::new('Segoe UI', $Size, [System.Drawing.FontStyle]$Style)
-}
-
-function New-EditorLabel {
-    [CmdletBinding()]
-    param(
-        [Parameter(Mandatory)][AllowEmptyString()][string]$Text,
-        [Parameter(Mandatory)][int]$X,
-        [Parameter(Mandatory)][int]$Y,
-        [Parameter(Mandatory)][int]$Width,
-        [Parameter(Mandatory)][int]$Height,
-        [Parameter(Mandatory)]$Font
-    )
-    $label = [System.Windows.Forms.Label]::new()
-    $label.Text = $Text
-    $label.Location = [System.Drawing.Point]::new($X, $Y)
-    $label.Size = [System.Drawing.Size]::new($Width, $Height)
-    $label.Font = $Font
-    # Texts such as "Environment & Launch" show their "&" instead of underlining a letter.
-    $label.UseMnemonic = $false
-    return $label
-}
-
 function New-EditorButton {
     [CmdletBinding()]
     param(
@@ -728,15 +764,11 @@ function New-EditorButton {
         [Parameter(Mandatory)]$BackColor,
         [switch]$Strong
     )
-    $button = [System.Windows.Forms.Button]::new()
-    $button.Text = $Text
-    $button.Location = [System.Drawing.Point]::new($X, $Y)
-    $button.Size = [System.Drawing.Size]::new($Width, 32)
+    $font = $null
+    if ($Strong) { $font = New-WindowFont -Size 9 -Style Bold }
+    $button = New-WindowControl -Type Button -Text $Text -Bounds $X, $Y, $Width, 32 -Font $font
     $button.BackColor = $BackColor
-    if ($Strong) {
-        $button.ForeColor = [System.Drawing.Color]::White
-        $button.Font = New-EditorFont -Size 9 -Style Bold
-    }
+    if ($Strong) { $button.ForeColor = [System.Drawing.Color]::White }
     return $button
 }
 
@@ -749,11 +781,8 @@ function New-EditorInput {
         [Parameter(Mandatory)][bool]$SpecialProject
     )
     if ($Row.Kind -eq 'Check') {
-        $box = [System.Windows.Forms.CheckBox]::new()
-        $box.Text = $Row.Label
-        $box.Location = [System.Drawing.Point]::new(20, $Y)
-        $box.Size = [System.Drawing.Size]::new(460, 22)
-        $box.Font = New-EditorFont -Size 9.5
+        $font = New-WindowFont -Size 9.5
+        $box = New-WindowControl -Type CheckBox -Text $Row.Label -Bounds 20, $Y, 460, 22 -Font $font
         $box.ThreeState = $SpecialProject
         $box.CheckState = [System.Windows.Forms.CheckState]$Initial
         $box.Name = $Row.Key
@@ -772,7 +801,7 @@ function New-EditorInput {
     }
     $control.Location = [System.Drawing.Point]::new(275, ($Y - 2))
     $control.Size = [System.Drawing.Size]::new($Row.Width, 23)
-    $control.Font = New-EditorFont -Size 9
+    $control.Font = New-WindowFont -Size 9
     $control.Name = $Row.Key
     if ($Row.Kind -eq 'List') { $control.SelectedIndex = [array]::IndexOf([string[]]$Row.Items, $Initial) }
     else { $control.Text = $Initial }
@@ -793,9 +822,26 @@ function Update-EditorHint {
     [CmdletBinding()]
     param([Parameter(Mandatory)]$InputControl)
     $info = $InputControl.Tag
-    $hint = Get-HintText -BaseText $info.Row.Hint -MasterText $info.MasterText -SpecialProject $info.SpecialProject -IsEmpty (Test-InputEmpty -InputControl $InputControl)
+    $shown = @{
+        BaseText = $info.Row.Hint; MasterText = $info.MasterText; SpecialProject = $info.SpecialProject
+        IsEmpty = Test-InputEmpty -InputControl $InputControl
+    }
+    $hint = Get-HintText @shown
     $info.HintLabel.Text = $hint.Text
     $info.HintLabel.ForeColor = [System.Drawing.Color]::FromName($hint.Color)
+}
+
+function Register-HintUpdate {
+    # The hint follows the input as it is typed in, picked from or ticked.
+    [CmdletBinding()]
+    param([Parameter(Mandatory)]$InputControl)
+    $update = { param($source, $arguments) Update-EditorHint -InputControl $source }
+    if ($InputControl -is [System.Windows.Forms.CheckBox]) {
+        $InputControl.Add_CheckStateChanged($update)
+        return
+    }
+    $InputControl.Add_TextChanged($update)
+    if ($InputControl -is [System.Windows.Forms.ComboBox]) { $InputControl.Add_SelectedIndexChanged($update) }
 }
 
 function Add-EditorRow {
@@ -808,7 +854,8 @@ function Add-EditorRow {
         [Parameter(Mandatory)][int]$Y
     )
     if ($Row.Kind -eq 'Caption') {
-        $caption = New-EditorLabel -Text $Row.Label -X 18 -Y $Y -Width 460 -Height 24 -Font (New-EditorFont -Size 10.5 -Style Bold)
+        $font = New-WindowFont -Size 10.5 -Style Bold
+        $caption = New-WindowControl -Type Label -Text $Row.Label -Bounds 18, $Y, 460, 24 -Font $font
         $caption.ForeColor = [System.Drawing.Color]::FromArgb(30, 80, 140)
         $Form.Controls.Add($caption)
         return
@@ -816,7 +863,8 @@ function Add-EditorRow {
     # The hint starts below the input (23 high from Y - 2) and the check box (22 high).
     $hintY = $Y + 22
     if ($Row.Kind -ne 'Check') {
-        $label = New-EditorLabel -Text $Row.Label -X 20 -Y $Y -Width 250 -Height 20 -Font (New-EditorFont -Size 9.5)
+        $labelFont = New-WindowFont -Size 9.5
+        $label = New-WindowControl -Type Label -Text $Row.Label -Bounds 20, $Y, 250, 20 -Font $labelFont
         $ToolTip.SetToolTip($label, $Row.ToolTip)
         $Form.Controls.Add($label)
     }
@@ -824,14 +872,14 @@ function Add-EditorRow {
     if ($State.Edited.ContainsKey($Row.Key)) { $fileValue = [string]$State.Edited[$Row.Key] }
     $initial = Get-InitialInputValue -Row $Row -FileValue $fileValue -SpecialProject $State.SpecialProject
     $inputControl = New-EditorInput -Row $Row -Y $Y -Initial $initial -SpecialProject $State.SpecialProject
-    $hintLabel = New-EditorLabel -Text $Row.Hint -X 20 -Y $hintY -Width 465 -Height 16 -Font (New-EditorFont -Size 8.25 -Style Italic)
-    $inputControl.Tag = @{ Row = $Row; HintLabel = $hintLabel; SpecialProject = $State.SpecialProject; MasterText = (Get-MasterDisplayText -Row $Row -Master $State.Master) }
-    $ToolTip.SetToolTip($inputControl, $Row.ToolTip)
-    if ($inputControl -is [System.Windows.Forms.CheckBox]) { $inputControl.Add_CheckStateChanged({ param($source, $arguments) Update-EditorHint -InputControl $source }) }
-    else {
-        $inputControl.Add_TextChanged({ param($source, $arguments) Update-EditorHint -InputControl $source })
-        if ($inputControl -is [System.Windows.Forms.ComboBox]) { $inputControl.Add_SelectedIndexChanged({ param($source, $arguments) Update-EditorHint -InputControl $source }) }
+    $hintFont = New-WindowFont -Size 8.25 -Style Italic
+    $hintLabel = New-WindowControl -Type Label -Text $Row.Hint -Bounds 20, $hintY, 465, 16 -Font $hintFont
+    $inputControl.Tag = @{
+        Row = $Row; HintLabel = $hintLabel; SpecialProject = $State.SpecialProject
+        MasterText = Get-MasterDisplayText -Row $Row -Master $State.Master
     }
+    $ToolTip.SetToolTip($inputControl, $Row.ToolTip)
+    Register-HintUpdate -InputControl $inputControl
     Update-EditorHint -InputControl $inputControl
     $Form.Controls.Add($inputControl)
     $Form.Controls.Add($hintLabel)
@@ -847,16 +895,33 @@ function Get-FormValue {
     foreach ($row in $state.Rows) {
         if ($row.Kind -eq 'Caption') { continue }
         $control = $Form.Controls.Find($row.Key, $false)[0]
-        if ($row.Kind -eq 'Check') { $values[$row.Key] = ConvertFrom-CheckState -State ([string]$control.CheckState) -SpecialProject $state.SpecialProject }
+        if ($row.Kind -eq 'Check') {
+            $checkState = [string]$control.CheckState
+            $values[$row.Key] = ConvertFrom-CheckState -State $checkState -SpecialProject $state.SpecialProject
+        }
         else { $values[$row.Key] = ConvertTo-TrimmedText $control.Text }
     }
     return $values
 }
 
+function Show-EditorMessage {
+    # A message box over the editor; returns the button pressed.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][string]$Message,
+        [Parameter(Mandatory)][string]$Caption,
+        [ValidateSet('OK', 'YesNo')][string]$Buttons = 'OK',
+        [ValidateSet('Error', 'Warning')][string]$Icon = 'Error'
+    )
+    $buttonSet = [System.Windows.Forms.MessageBoxButtons]$Buttons
+    $iconShown = [System.Windows.Forms.MessageBoxIcon]$Icon
+    return [System.Windows.Forms.MessageBox]::Show($Message, $Caption, $buttonSet, $iconShown)
+}
+
 function Show-EditorError {
     [CmdletBinding()]
     param([Parameter(Mandatory)][string]$Message)
-    $null = [System.Windows.Forms.MessageBox]::Show($Message, 'Vantor Configuration Editor', [System.Windows.Forms.MessageBoxButtons]::OK, [System.Windows.Forms.MessageBoxIcon]::Error)
+    $null = Show-EditorMessage -Message $Message -Caption 'Vantor Configuration Editor'
 }
 
 function Invoke-EditorSave {
@@ -881,7 +946,10 @@ function Invoke-EditorSave {
 function Invoke-SpecialProjectRemoval {
     [CmdletBinding()]
     param([Parameter(Mandatory)]$Form)
-    $answer = [System.Windows.Forms.MessageBox]::Show((Get-RemovalConfirmationText), 'Confirm Removal', [System.Windows.Forms.MessageBoxButtons]::YesNo, [System.Windows.Forms.MessageBoxIcon]::Warning)
+    $removalQuestion = @{
+        Message = Get-RemovalConfirmationText; Caption = 'Confirm Removal'; Buttons = 'YesNo'; Icon = 'Warning'
+    }
+    $answer = Show-EditorMessage @removalQuestion
     if ($answer -ne [System.Windows.Forms.DialogResult]::Yes) { return }
     $state = $Form.Tag
     try {
@@ -893,6 +961,66 @@ function Invoke-SpecialProjectRemoval {
         if ([System.IO.File]::Exists($state.IniPath)) { return }
     }
     $Form.DialogResult = [System.Windows.Forms.DialogResult]::Abort
+}
+
+function New-EditorToolTip {
+    [CmdletBinding()]
+    param()
+    $toolTip = [System.Windows.Forms.ToolTip]::new()
+    $toolTip.IsBalloon = $true
+    $toolTip.ShowAlways = $true
+    $toolTip.AutoPopDelay = 10000
+    $toolTip.InitialDelay = 500
+    $toolTip.ReshowDelay = 200
+    return $toolTip
+}
+
+function Add-EditorHeader {
+    # The dark title band and the box naming the edited file.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)]$Form,
+        [Parameter(Mandatory)][pscustomobject]$State,
+        [Parameter(Mandatory)][int]$Width
+    )
+    $titleText = 'Vantor Configuration - ' + $State.ModeLabel
+    $titleFont = New-WindowFont -Size 13 -Style Bold
+    $title = New-WindowControl -Type Label -Text $titleText -Bounds 0, 0, $Width, 48 -Font $titleFont
+    $title.ForeColor = [System.Drawing.Color]::White
+    $title.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
+    $title.Padding = [System.Windows.Forms.Padding]::new(12, 10, 0, 0)
+    $Form.Controls.Add($title)
+
+    $infoText = 'Editing: ' + $State.FileLabel + "`r`n" + 'Path: ' + $State.IniPath
+    $info = New-WindowControl -Type Label -Text $infoText -Bounds 18, 58, 460, 42 -Font (New-WindowFont -Size 8.75)
+    $info.ForeColor = [System.Drawing.Color]::FromArgb(60, 60, 60)
+    $info.BackColor = [System.Drawing.Color]::FromArgb(245, 247, 250)
+    $info.BorderStyle = [System.Windows.Forms.BorderStyle]::FixedSingle
+    $info.Padding = [System.Windows.Forms.Padding]::new(8, 5, 8, 5)
+    $Form.Controls.Add($info)
+}
+
+function Add-EditorButton {
+    # Cancel, Save & Exit and, for a Special Project outside cleaner mode, its removal.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)]$Form,
+        [Parameter(Mandatory)][pscustomobject]$State,
+        [Parameter(Mandatory)][int]$Y
+    )
+    $cancel = New-EditorButton -Text 'Cancel' -X 235 -Y $Y -Width 100 -BackColor ([System.Drawing.Color]::LightGray)
+    $cancel.DialogResult = [System.Windows.Forms.DialogResult]::Cancel
+    $Form.Controls.Add($cancel)
+    $blue = [System.Drawing.Color]::FromArgb(0, 120, 215)
+    $save = New-EditorButton -Text 'Save && Exit' -X 345 -Y $Y -Width 130 -BackColor $blue -Strong
+    $save.Add_Click({ param($source, $arguments) Invoke-EditorSave -Form $source.FindForm() })
+    $Form.Controls.Add($save)
+    if ($State.SpecialProject -and -not $State.CleanerMode) {
+        $red = [System.Drawing.Color]::FromArgb(200, 50, 50)
+        $remove = New-EditorButton -Text 'Remove Special Project' -X 20 -Y $Y -Width 160 -BackColor $red -Strong
+        $remove.Add_Click({ param($source, $arguments) Invoke-SpecialProjectRemoval -Form $source.FindForm() })
+        $Form.Controls.Add($remove)
+    }
 }
 
 function New-EditorForm {
@@ -907,42 +1035,13 @@ function New-EditorForm {
     $form.BackColor = [System.Drawing.Color]::White
     $form.Tag = $State
 
-    $toolTip = [System.Windows.Forms.ToolTip]::new()
-    $toolTip.IsBalloon = $true
-    $toolTip.ShowAlways = $true
-    $toolTip.AutoPopDelay = 10000
-    $toolTip.InitialDelay = 500
-    $toolTip.ReshowDelay = 200
-
+    $toolTip = New-EditorToolTip
     $layout = Get-EditorLayout -Row $State.Rows
-    $title = New-EditorLabel -Text ('Vantor Configuration - ' + $State.ModeLabel) -X 0 -Y 0 -Width $layout.ClientWidth -Height 48 -Font (New-EditorFont -Size 13 -Style Bold)
-    $title.ForeColor = [System.Drawing.Color]::White
-    $title.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
-    $title.Padding = [System.Windows.Forms.Padding]::new(12, 10, 0, 0)
-    $form.Controls.Add($title)
-
-    $info = New-EditorLabel -Text ('Editing: ' + $State.FileLabel + "`r`n" + 'Path: ' + $State.IniPath) -X 18 -Y 58 -Width 460 -Height 42 -Font (New-EditorFont -Size 8.75)
-    $info.ForeColor = [System.Drawing.Color]::FromArgb(60, 60, 60)
-    $info.BackColor = [System.Drawing.Color]::FromArgb(245, 247, 250)
-    $info.BorderStyle = [System.Windows.Forms.BorderStyle]::FixedSingle
-    $info.Padding = [System.Windows.Forms.Padding]::new(8, 5, 8, 5)
-    $form.Controls.Add($info)
-
+    Add-EditorHeader -Form $form -State $State -Width $layout.ClientWidth
     for ($i = 0; $i -lt $State.Rows.Count; $i++) {
         Add-EditorRow -Form $form -ToolTip $toolTip -State $State -Row $State.Rows[$i] -Y $layout.RowY[$i]
     }
-
-    $cancel = New-EditorButton -Text 'Cancel' -X 235 -Y $layout.ButtonY -Width 100 -BackColor ([System.Drawing.Color]::LightGray)
-    $cancel.DialogResult = [System.Windows.Forms.DialogResult]::Cancel
-    $form.Controls.Add($cancel)
-    $save = New-EditorButton -Text 'Save && Exit' -X 345 -Y $layout.ButtonY -Width 130 -BackColor ([System.Drawing.Color]::FromArgb(0, 120, 215)) -Strong
-    $save.Add_Click({ param($source, $arguments) Invoke-EditorSave -Form $source.FindForm() })
-    $form.Controls.Add($save)
-    if ($State.SpecialProject -and -not $State.CleanerMode) {
-        $remove = New-EditorButton -Text 'Remove Special Project' -X 20 -Y $layout.ButtonY -Width 160 -BackColor ([System.Drawing.Color]::FromArgb(200, 50, 50)) -Strong
-        $remove.Add_Click({ param($source, $arguments) Invoke-SpecialProjectRemoval -Form $source.FindForm() })
-        $form.Controls.Add($remove)
-    }
+    Add-EditorButton -Form $form -State $State -Y $layout.ButtonY
     $form.ClientSize = [System.Drawing.Size]::new($layout.ClientWidth, $layout.ClientHeight)
     # Started from a console program, the window may open behind it.
     $form.Add_Shown({ param($source, $arguments) $source.Activate() })
@@ -950,21 +1049,16 @@ function New-EditorForm {
 }
 
 function Invoke-ConfigEditor {
+    # Opens the window for Request, the parameters of Get-EditorState, and
+    # returns its result line.
     [CmdletBinding()]
     [OutputType([string])]
-    param(
-        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$IniPath,
-        [Parameter(Mandatory)][AllowEmptyString()][string]$ModeLabel,
-        [Parameter(Mandatory)][AllowEmptyString()][string]$FileLabel,
-        [Parameter(Mandatory)][AllowEmptyString()][string]$InstalledVersions,
-        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$MasterIni,
-        [Parameter(Mandatory)][bool]$CleanerMode
-    )
+    param([Parameter(Mandatory)][hashtable]$Request)
     Add-Type -AssemblyName System.Windows.Forms -ErrorAction Stop
     Add-Type -AssemblyName System.Drawing -ErrorAction Stop
     [System.Windows.Forms.Application]::EnableVisualStyles()
     try {
-        $state = Get-EditorState -IniPath $IniPath -ModeLabel $ModeLabel -FileLabel $FileLabel -InstalledVersions $InstalledVersions -MasterIni $MasterIni -CleanerMode $CleanerMode
+        $state = Get-EditorState @Request
     }
     catch {
         Show-EditorError -Message ("The settings file could not be read.`n`n" + $_.Exception.Message)
@@ -990,4 +1084,4 @@ $editorArguments = @{
     MasterIni         = ConvertFrom-VantorText '%MASTER_INI%'
     CleanerMode       = $cleanerMode
 }
-Write-Output (Invoke-ConfigEditor @editorArguments)
+Write-Output (Invoke-ConfigEditor -Request $editorArguments)

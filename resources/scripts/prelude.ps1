@@ -676,3 +676,35 @@ function Invoke-HistoryFold {
         $lock.Dispose()
     }
 }
+
+# --- window controls ------------------------------------------------------------
+# For the scripts that open a window; they load Windows Forms before calling these.
+
+function New-WindowFont {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][single]$Size,
+        [ValidateSet('Regular', 'Bold', 'Italic')][string]$Style = 'Regular'
+    )
+    return [System.Drawing.Font]::new('Segoe UI', $Size, [System.Drawing.FontStyle]$Style)
+}
+
+function New-WindowControl {
+    # A Windows Forms control of the named type (Label, Button, TextBox, ...)
+    # with its text, Bounds (x, y, width, height) and, unless $null, font.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][string]$Type,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Text,
+        [Parameter(Mandatory)][ValidateCount(4, 4)][int[]]$Bounds,
+        [AllowNull()]$Font = $null
+    )
+    $control = ([type]('System.Windows.Forms.' + $Type))::new()
+    $control.Text = $Text
+    $control.Location = [System.Drawing.Point]::new($Bounds[0], $Bounds[1])
+    $control.Size = [System.Drawing.Size]::new($Bounds[2], $Bounds[3])
+    if ($null -ne $Font) { $control.Font = $Font }
+    # Texts such as "Environment & Launch" show their "&" instead of underlining a letter.
+    if ($control -is [System.Windows.Forms.Label]) { $control.UseMnemonic = $false }
+    return $control
+}
