@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "install/option_merge.h"
 #include "install/package_placement.h"
 #include "install/package_staging.h"
 #include "install/setup.h"
 #include "maintenance/size_text.h"
+#include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/paths.h"
@@ -37,16 +36,14 @@ AddOnPaths AddOnPathsOf(const std::string& anchor, PathStyle style) {
 }
 
 // A link is never read through: it may point at any file of the machine.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+SystemResult<std::string> ReadWholeFile(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(ToFsPath(path), ec)))
-    return std::nullopt;
-  std::ifstream in(ToFsPath(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return content.str();
+  const auto status = std::filesystem::symlink_status(ToFsPath(path), ec);
+  if (ec) return ec;
+  if (std::filesystem::is_directory(status)) return std::make_error_code(std::errc::is_a_directory);
+  if (!std::filesystem::is_regular_file(status))
+    return std::make_error_code(std::errc::operation_not_permitted);
+  return ReadFileBytes(path);
 }
 
 bool RemoveFile(const std::string& path) {
@@ -63,8 +60,8 @@ void PrintLine(Console& console, std::string_view lead, int attribute, std::stri
 
 // A master that cannot be read is an error: it must not be rewritten from an
 // empty list. An add-on file that cannot be read contributes nothing.
-bool MergeConfigurationFile(Console& console, const AddOnPaths& paths,
-                            const std::filesystem::path& file) {
+std::error_code MergeConfigurationFile(Console& console, const AddOnPaths& paths,
+                                       const std::filesystem::path& file) {
   console.Write("  ");
   Print(console, color::kCyan, "[+] Merging Configuration: ");
   Print(console, color::kGrey, FromFsPath(file.filename()) + "\n");
@@ -73,19 +70,19 @@ bool MergeConfigurationFile(Console& console, const AddOnPaths& paths,
   // package merges into the file the first one created instead of replacing it.
   if (PathExists(paths.masterConfig)) {
     const auto text = ReadWholeFile(paths.masterConfig);
-    if (!text) return false;
+    if (!text) return text.error();
     master = *text;
   } else {
     PrintLine(console, "      ", color::kDarkGrey,
               "[-] Master Config not found. Creating new file.\n");
   }
   const auto addOn = ReadWholeFile(FromFsPath(file));
-  if (!addOn) return true;
+  if (!addOn) return {};
   return ReplaceFileAtomically(paths.masterConfig, MergeOptionBytes(master, *addOn));
 }
 
-bool AppendMapkeyFile(Console& console, const AddOnPaths& paths,
-                      const std::filesystem::path& file) {
+std::error_code AppendMapkeyFile(Console& console, const AddOnPaths& paths,
+                                 const std::filesystem::path& file) {
   const std::string name = FromFsPath(file.filename());
   console.Write("  ");
   Print(console, color::kCyan, "[+] Appending Mapkeys:     ");
@@ -93,44 +90,51 @@ bool AppendMapkeyFile(Console& console, const AddOnPaths& paths,
   std::string master;
   if (PathExists(paths.masterMapkeys)) {
     const auto text = ReadWholeFile(paths.masterMapkeys);
-    if (!text) return false;
+    if (!text) return text.error();
     master = *text;
   } else {
     PrintLine(console, "      ", color::kDarkGrey,
               "[-] Master Mapkeys not found. Creating new file.\n");
   }
   const auto addOn = ReadWholeFile(FromFsPath(file));
-  if (!addOn) return true;
+  if (!addOn) return {};
   return ReplaceFileAtomically(paths.masterMapkeys, MergeMapkeyBytes(master, name, *addOn));
 }
 
 // The ".pro" files directly in the integration folder, by name so that
 // every run merges them in the same order.
-std::optional<std::vector<std::filesystem::path>> IntegrationFiles(const std::string& folder) {
+SystemResult<std::vector<std::filesystem::path>> IntegrationFiles(const std::string& folder) {
   std::error_code ec;
   std::vector<std::filesystem::path> files;
   std::filesystem::directory_iterator it(ToFsPath(folder), ec);
-  if (ec) return std::nullopt;
-  for (; it != std::filesystem::directory_iterator(); it.increment(ec)) {
-    if (ec) return std::nullopt;
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
     std::error_code typeError;
     if (it->is_regular_file(typeError)) files.push_back(it->path());
   }
-  if (ec) return std::nullopt;
+  if (ec) return ec;
   std::sort(files.begin(), files.end());
   return files;
 }
 
-bool IntegrateFiles(Console& console, const AddOnPaths& paths) {
+// Empty when every integration file was merged, else the first reason.
+std::error_code IntegrateFiles(Console& console, const AddOnPaths& paths) {
   const auto files = IntegrationFiles(paths.integration);
-  if (!files) return false;
+  if (!files) return files.error();
   for (const auto& file : *files) {
-    const IntegrationRole role = IntegrationRoleOf(FromFsPath(file.filename()));
-    if (role == IntegrationRole::Configuration && !MergeConfigurationFile(console, paths, file))
-      return false;
-    if (role == IntegrationRole::Mapkeys && !AppendMapkeyFile(console, paths, file)) return false;
+    std::error_code error;
+    switch (IntegrationRoleOf(FromFsPath(file.filename()))) {
+      case IntegrationRole::Configuration:
+        error = MergeConfigurationFile(console, paths, file);
+        break;
+      case IntegrationRole::Mapkeys:
+        error = AppendMapkeyFile(console, paths, file);
+        break;
+      case IntegrationRole::Ignored:
+        break;
+    }
+    if (error) return error;
   }
-  return true;
+  return {};
 }
 
 // True when a backup of the master configuration was made by this run; a
@@ -139,12 +143,13 @@ bool IntegrateFiles(Console& console, const AddOnPaths& paths) {
 bool BackUpMasterConfig(const AddOnPaths& paths) {
   if (!PathExists(paths.masterConfig)) return false;
   const auto content = ReadWholeFile(paths.masterConfig);
-  return content && ReplaceFileAtomically(paths.backup, *content);
+  return content && !ReplaceFileAtomically(paths.backup, *content);
 }
 
-void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, bool backedUp) {
+void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, bool backedUp,
+              const std::error_code& error) {
   PrintLine(console, "\n  ", color::kRed,
-            "[!] Merge encountered an error. Rolling back changes...\n");
+            "[!] Merge encountered an error (" + error.message() + "). Rolling back changes...\n");
   if (!masterExisted) {
     RemoveFile(paths.masterConfig);
     return;
@@ -152,7 +157,7 @@ void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, boo
   if (!backedUp) return;
   const auto saved = ReadWholeFile(paths.backup);
   // The backup goes only once the master holds its content again.
-  if (saved && ReplaceFileAtomically(paths.masterConfig, *saved)) RemoveFile(paths.backup);
+  if (saved && !ReplaceFileAtomically(paths.masterConfig, *saved)) RemoveFile(paths.backup);
 }
 
 std::string StageFailureText(const StagedPackage& staged) {
@@ -177,6 +182,11 @@ std::string StageFailureText(const StagedPackage& staged) {
   return "[!] Extraction failed (Corrupt ZIP?). Aborting.\n";
 }
 
+// " (reason)" when the system gave one.
+std::string Because(const std::string& reason) {
+  return reason.empty() ? std::string() : " (" + reason + ")";
+}
+
 std::string PlacementFailureText(const Placement& placement) {
   switch (placement.outcome) {
     case PlaceOutcome::LinkInHome:
@@ -186,13 +196,14 @@ std::string PlacementFailureText(const Placement& placement) {
       return "[!] Install stopped: a folder stands where the package has the file " +
              placement.path + ". Nothing was installed.\n";
     case PlaceOutcome::NotBinned:
-      return "[!] Install stopped: " + placement.path +
-             " could not be moved into the sweep bin. Aborting.\n";
+      return "[!] Install stopped: " + placement.path + " could not be moved into the sweep bin" +
+             Because(placement.reason) + ". Aborting.\n";
     case PlaceOutcome::MoveFailed:
     case PlaceOutcome::Placed:
       break;
   }
-  return "[!] Install stopped: " + placement.path + " could not be written. Aborting.\n";
+  return "[!] Install stopped: " + placement.path + " could not be written" +
+         Because(placement.reason) + ". Aborting.\n";
 }
 
 // Vantor_Home and its Settings folder are written below: as links they
@@ -242,7 +253,7 @@ void InstallAddOn(Context& context) {
   AddOnPaths paths = AddOnPathsOf(context.anchorFolder, context.Style());
   if (const std::string linked = LinkedHomeFolder(paths); !linked.empty()) {
     PrintLine(console, "\n  ", color::kRed,
-              PlacementFailureText({PlaceOutcome::LinkInHome, linked}));
+              PlacementFailureText({PlaceOutcome::LinkInHome, linked, {}}));
     RunClosingCountdown(context, kCountdownSeconds);
     return;
   }
@@ -279,10 +290,10 @@ void InstallAddOn(Context& context) {
   }
 
   const bool masterExisted = PathExists(paths.masterConfig);
-  const bool integrated = IntegrateFiles(console, paths);
+  const std::error_code integrationError = IntegrateFiles(console, paths);
   DiscardStaging(staged.folder);
-  if (!integrated) {
-    RollBack(console, paths, masterExisted, backedUp);
+  if (integrationError) {
+    RollBack(console, paths, masterExisted, backedUp, integrationError);
     RunClosingCountdown(context, kCountdownSeconds);
     return;
   }

@@ -187,8 +187,8 @@ TEST(InstallAddOnJob, MergeErrorRestoresTheMasterFromItsBackup) {
   ASSERT_TRUE(CreateFolders(addOn.mapkeys));  // cannot be read or replaced
   addOn.Run();
   EXPECT_TRUE(EndsWith(addOn.Output(),
-                       Canonical("{7}b_mapkeys.pro\n\n  {12}[!] Merge encountered an error. "
-                                 "Rolling back changes...\n{7}")));
+                       Canonical("{7}b_mapkeys.pro\n\n  {12}[!] Merge encountered an error (Is a "
+                                 "directory). Rolling back changes...\n{7}")));
   EXPECT_EQ(ReadFile(addOn.master), "units mm\r\n");
   EXPECT_FALSE(PathExists(addOn.backup));
   EXPECT_EQ(addOn.HomeEntries(), std::vector<std::string>{"Settings"});
@@ -200,7 +200,8 @@ TEST(InstallAddOnJob, MergeErrorRemovesAMasterThatDidNotExist) {
   WriteFile(addOn.source + "/Integration/b_mapkeys.pro", "mapkey x @y;\n");
   ASSERT_TRUE(CreateFolders(addOn.mapkeys));
   addOn.Run();
-  EXPECT_NE(addOn.Output().find("[!] Merge encountered an error."), std::string::npos);
+  EXPECT_NE(addOn.Output().find("[!] Merge encountered an error (Is a directory)."),
+            std::string::npos);
   EXPECT_FALSE(PathExists(addOn.master));
 }
 

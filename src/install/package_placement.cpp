@@ -1,6 +1,7 @@
 #include "install/package_placement.h"
 
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "launcher/user_environment.h"
@@ -44,31 +45,31 @@ fs::file_status LinkStatus(const std::string& path) {
 }
 
 Placement CheckTargets(const std::string& home, const std::vector<StagedEntry>& entries) {
-  if (IsLink(home)) return {PlaceOutcome::LinkInHome, home};
+  if (IsLink(home)) return {PlaceOutcome::LinkInHome, home, {}};
   for (const auto& entry : entries) {
     const fs::file_status status = LinkStatus(entry.target);
     if (!fs::exists(status) || fs::is_directory(status)) {
       if (fs::is_directory(status) && !entry.folder)
-        return {PlaceOutcome::FolderInTheWay, entry.target};
+        return {PlaceOutcome::FolderInTheWay, entry.target, {}};
       continue;
     }
-    if (!fs::is_regular_file(status)) return {PlaceOutcome::LinkInHome, entry.target};
+    if (!fs::is_regular_file(status)) return {PlaceOutcome::LinkInHome, entry.target, {}};
   }
   return {};
 }
 
 // An identical file loses nothing when it is replaced; any other goes to
-// the bin first.
-bool SetAside(Context& context, const std::string& target, const std::string& source) {
-  if (!fs::is_regular_file(LinkStatus(target))) return true;
-  if (SameFileContent(target, source)) return true;
+// the bin first. Empty when the target is out of the way, else the reason.
+std::string SetAside(Context& context, const std::string& target, const std::string& source) {
+  if (!fs::is_regular_file(LinkStatus(target))) return {};
+  if (SameFileContent(target, source)) return {};
   return MoveToSweepBin(context, target, LastComponent(target));
 }
 
 Placement Place(Context& context, const StagedEntry& entry) {
   std::error_code ec;
-  if (!SetAside(context, entry.target, entry.source))
-    return {PlaceOutcome::NotBinned, entry.target};
+  if (std::string reason = SetAside(context, entry.target, entry.source); !reason.empty())
+    return {PlaceOutcome::NotBinned, entry.target, std::move(reason)};
   if (entry.folder) {
     if (fs::is_directory(LinkStatus(entry.target))) return {};
     fs::remove(ToFsPath(entry.target), ec);  // an identical file where the folder goes
@@ -76,7 +77,7 @@ Placement Place(Context& context, const StagedEntry& entry) {
   } else {
     fs::rename(ToFsPath(entry.source), ToFsPath(entry.target), ec);
   }
-  return ec ? Placement{PlaceOutcome::MoveFailed, entry.target} : Placement{};
+  return ec ? Placement{PlaceOutcome::MoveFailed, entry.target, ec.message()} : Placement{};
 }
 
 }  // namespace

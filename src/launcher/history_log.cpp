@@ -37,15 +37,16 @@ std::string LaunchEventLine(const std::string& time, const std::string& versionL
          targetFolder;
 }
 
-bool PrependHistoryLine(const std::string& logFile, const std::string& line, int lockTimeoutMs) {
+std::error_code PrependHistoryLine(const std::string& logFile, const std::string& line,
+                                   int lockTimeoutMs) {
   // Held around the whole read-modify-write, so a sweep writing at the same
   // time cannot lose our line, nor we its block.
   const auto lock = FileLock::Acquire(logFile + ".lock", lockTimeoutMs);
-  if (!lock) return false;
+  if (!lock) return lock.error();
   std::string content = line + "\r\n";
   if (PathExists(logFile)) {
     const auto lines = ReadTextLines(logFile);
-    if (!lines) return false;  // never rewrite a log we could not read
+    if (!lines) return lines.error();  // never rewrite a log we could not read
     for (const auto& old : *lines) content += old + "\r\n";
   }
   return ReplaceFileAtomically(logFile, content);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 #include "platform/platform.h"
 #include "shell/shared_constants.h"
@@ -24,9 +25,9 @@ std::string LaunchEventLine(const std::string& time, const std::string& versionL
                             const std::string& targetFolder);
 
 // Puts `line` above the log's lines, under the log's lock, replacing the
-// file whole. False when the line could not be written; the log is then
-// as it was. The lock is waited for as long as the sweep engine waits.
-bool PrependHistoryLine(const std::string& logFile, const std::string& line,
-                        int lockTimeoutMs = kHistoryLockTimeoutMs);
+// file whole. The reason when the line could not be written; the log is
+// then as it was. The lock is waited for as long as the sweep engine waits.
+std::error_code PrependHistoryLine(const std::string& logFile, const std::string& line,
+                                   int lockTimeoutMs = kHistoryLockTimeoutMs);
 
 }  // namespace vantor

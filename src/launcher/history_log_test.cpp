@@ -34,17 +34,18 @@ TEST(HistoryTimeNow, LocalTimeToTheSecond) {
 TEST(PrependHistoryLine, NewLineOnTopOldLinesUnchanged) {
   TempDir dir;
   const std::string log = dir / "Vantor_Sweep.log";
-  EXPECT_TRUE(PrependHistoryLine(log, "first"));
+  EXPECT_EQ(PrependHistoryLine(log, "first"), std::error_code());
   EXPECT_EQ(ReadFile(log), "first\r\n");
   WriteFile(log, "old one\r\nold \xC3\xB6 two\nthree");
-  EXPECT_TRUE(PrependHistoryLine(log, "new \xE2\x80\x99"));
+  EXPECT_EQ(PrependHistoryLine(log, "new \xE2\x80\x99"), std::error_code());
   EXPECT_EQ(ReadFile(log), "new \xE2\x80\x99\r\nold one\r\nold \xC3\xB6 two\r\nthree\r\n");
   EXPECT_TRUE(PathExists(log + ".lock"));
 }
 
 TEST(PrependHistoryLine, WritesNothingWithoutTheBinFolder) {
   TempDir dir;
-  EXPECT_FALSE(PrependHistoryLine(dir / "missing/Vantor_Sweep.log", "line"));
+  EXPECT_EQ(PrependHistoryLine(dir / "missing/Vantor_Sweep.log", "line"),
+            std::errc::no_such_file_or_directory);
   EXPECT_FALSE(PathExists(dir / "missing"));
 }
 
@@ -55,10 +56,10 @@ TEST(PrependHistoryLine, WaitsForTheLockAndGivesUpWithTheLogIntact) {
   {
     auto held = FileLock::Acquire(log + ".lock", 0);
     ASSERT_TRUE(held);
-    EXPECT_FALSE(PrependHistoryLine(log, "launch", 100));
+    EXPECT_EQ(PrependHistoryLine(log, "launch", 100), std::errc::operation_would_block);
     EXPECT_EQ(ReadFile(log), "sweep block\r\n");
   }
-  EXPECT_TRUE(PrependHistoryLine(log, "launch", 100));
+  EXPECT_EQ(PrependHistoryLine(log, "launch", 100), std::error_code());
   EXPECT_EQ(ReadFile(log), "launch\r\nsweep block\r\n");
 }
 
@@ -66,7 +67,7 @@ TEST(PrependHistoryLine, LeavesALogItCannotReadAlone) {
   TempDir dir;
   const std::string log = dir / "Vantor_Sweep.log";
   CreateFolders(log);  // a folder where the log should be: it cannot be read
-  EXPECT_FALSE(PrependHistoryLine(log, "launch"));
+  EXPECT_EQ(PrependHistoryLine(log, "launch"), std::errc::is_a_directory);
   EXPECT_TRUE(IsDirectory(log));
 }
 

@@ -81,6 +81,7 @@ StepResult CheckExecutable(Context& context, const LaunchState& state) {
 void RecordLaunch(Context& context, const LaunchState& state) {
   const PathStyle style = context.Style();
   CreateFolders(BinFolderOf(state.anchorFolder, style));
+  // The launch goes on without its line when the log cannot take it.
   PrependHistoryLine(HistoryLogOf(state.anchorFolder, style),
                      LaunchEventLine(HistoryTimeNow(), state.versionLabel, state.targetFolder));
 }

@@ -1,8 +1,6 @@
 #include "launcher/user_environment.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "launcher/history_log.h"
 #include "launcher/special_project.h"
@@ -16,17 +14,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(ToFsPath(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return bytes;
-}
-
-// The master's bytes replace the user file whole, never half-written.
+// The master's bytes replace the user file whole, never half-written. A
+// failure goes unreported, as the launch goes on with the user's file.
 void CopyOver(const std::string& from, const std::string& to) {
-  if (const auto bytes = ReadWholeFile(from)) ReplaceFileAtomically(to, *bytes);
+  if (const auto bytes = ReadFileBytes(from)) ReplaceFileAtomically(to, *bytes);
 }
 
 void PrintSwept(Console& console, const std::string& displayName) {
@@ -36,12 +27,12 @@ void PrintSwept(Console& console, const std::string& displayName) {
         "Swept legacy " + displayName + " to " + std::string(kBinFolderName) + " bin.\n");
 }
 
-void PrintNotSwept(Console& console, const std::string& displayName) {
+void PrintNotSwept(Console& console, const std::string& displayName, const std::string& reason) {
   console.Write("\n      ");
   Print(console, color::kYellow, "[WARNING] ");
   Print(console, color::kGrey,
-        "Could not move " + displayName + " to " + std::string(kBinFolderName) +
-            " bin. It was left unchanged.\n");
+        "Could not move " + displayName + " to " + std::string(kBinFolderName) + " bin (" + reason +
+            "). It was left unchanged.\n");
 }
 
 struct ResetValues {
@@ -85,7 +76,8 @@ void EnforceConfiguration(Context& context, const std::string& masterSettings,
   console.Write("      ");
   Print(console, color::kDarkGrey, "[*] Sweeping unmanaged local config to enforce baseline...\n");
   console.SetColor(color::kGrey);
-  if (!MoveToSweepBin(context, userConfig, "config.pro")) PrintNotSwept(console, "config.pro");
+  if (const std::string reason = MoveToSweepBin(context, userConfig, "config.pro"); !reason.empty())
+    PrintNotSwept(console, "config.pro", reason);
 }
 
 // HOME from USERPROFILE; empty when that cannot be read.
@@ -108,28 +100,31 @@ bool SameFileContent(const std::string& a, const std::string& b) {
   const auto sizeA = fs::file_size(ToFsPath(a), ea);
   const auto sizeB = fs::file_size(ToFsPath(b), eb);
   if (ea || eb || sizeA != sizeB) return false;
-  const auto bytesA = ReadWholeFile(a);
-  const auto bytesB = ReadWholeFile(b);
+  const auto bytesA = ReadFileBytes(a);
+  const auto bytesB = ReadFileBytes(b);
   return bytesA && bytesB && *bytesA == *bytesB;
 }
 
-bool MoveToSweepBin(Context& context, const std::string& file, const std::string& displayName) {
+std::string MoveToSweepBin(Context& context, const std::string& file,
+                           const std::string& displayName) {
   const PathStyle style = context.Style();
   const std::string folder = FolderOf(file, style);
   // A folder the log cannot hold faithfully could never be restored from it.
-  if (!FitsHistoryColumn(folder)) return false;
+  if (!FitsHistoryColumn(folder)) return "its folder cannot be named in the history log";
   const std::string binCopy =
       BinCopyPath(BinFolderOf(context.anchorFolder, style), folder, displayName, style);
-  if (binCopy.empty() || !CreateFolders(ParentFolder(binCopy))) return false;
+  if (binCopy.empty()) return "its folder has no place in the bin";
+  if (const auto error = CreateFoldersOrReason(ParentFolder(binCopy))) return error.message();
   std::error_code ec;
   const auto bytes = fs::file_size(ToFsPath(file), ec);
-  if (ec) return false;
+  if (ec) return ec.message();
   // The line goes first, as a journal would: a line whose move then fails
   // names a copy that is not there, which the restore window skips, while
   // a move without its line could never be offered back.
   const std::string line = HistoryEntryLine(HistoryTimeNow(), displayName, folder, bytes);
-  if (!PrependHistoryLine(HistoryLogOf(context.anchorFolder, style), line)) return false;
-  return MoveFileSafely(file, binCopy).empty();
+  if (const auto error = PrependHistoryLine(HistoryLogOf(context.anchorFolder, style), line))
+    return "history log: " + error.message();
+  return MoveFileSafely(file, binCopy);
 }
 
 void EnforceManagedFile(Context& context, const std::string& masterFile,
@@ -143,8 +138,9 @@ void EnforceManagedFile(Context& context, const std::string& masterFile,
   if (!reset || SameFileContent(userFile, masterFile)) return;
   if (backup == Backup::Yes) {
     // Without its backup in the bin the user's file would be lost: keep it.
-    if (!MoveToSweepBin(context, userFile, displayName)) {
-      PrintNotSwept(context.console, displayName);
+    if (const std::string reason = MoveToSweepBin(context, userFile, displayName);
+        !reason.empty()) {
+      PrintNotSwept(context.console, displayName, reason);
       return;
     }
     PrintSwept(context.console, displayName);

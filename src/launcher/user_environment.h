@@ -13,9 +13,10 @@ enum class Backup { No, Yes };
 // True when both files can be read and hold the same bytes.
 bool SameFileContent(const std::string& a, const std::string& b);
 
-// Moves the user's file to its mirror place in the bin and logs it. False
-// when the file could not be moved or logged; it is then where it was.
-bool MoveToSweepBin(Context& context, const std::string& file, const std::string& displayName);
+// Moves the user's file to its mirror place in the bin and logs it. Empty
+// when it was moved, else the reason; the file is then where it was.
+std::string MoveToSweepBin(Context& context, const std::string& file,
+                           const std::string& displayName);
 
 // Brings the user file in line with the master file as far as `reset`
 // allows; a replaced file is first moved into the bin when `backup`.

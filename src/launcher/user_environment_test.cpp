@@ -162,7 +162,9 @@ TEST(EnforceManagedFile, KeepsTheUsersFileWhenItsBackupFails) {
             (std::vector<Span>{
                 {7, "\n      "},
                 {14, "[WARNING] "},
-                {7, "Could not move config.pro to Vantor_Sweep bin. It was left unchanged.\n"}}));
+                {7,
+                 "Could not move config.pro to Vantor_Sweep bin (Not a directory). It was left "
+                 "unchanged.\n"}}));
 }
 
 TEST(ApplyUserEnvironment, WithoutAMasterAnUnmovableConfigStaysAndIsReported) {
@@ -172,8 +174,8 @@ TEST(ApplyUserEnvironment, WithoutAMasterAnUnmovableConfigStaysAndIsReported) {
   WriteFile(w.home + "/config.pro", "unmanaged");
   w.Apply();
   EXPECT_EQ(ReadFile(w.home + "/config.pro"), "unmanaged");
-  EXPECT_NE(w.Text().find("\n      [WARNING] Could not move config.pro to Vantor_Sweep bin. It was "
-                          "left unchanged.\n"),
+  EXPECT_NE(w.Text().find("\n      [WARNING] Could not move config.pro to Vantor_Sweep bin (Not a "
+                          "directory). It was left unchanged.\n"),
             std::string::npos)
       << w.Text();
 }
@@ -182,7 +184,7 @@ TEST(MoveToSweepBin, ReplacesAnOlderBinCopy) {
   EnvWorld w;
   WriteFile(w.BinCopy("config.pro"), "older backup");
   WriteFile(w.home + "/config.pro", "newer");
-  EXPECT_TRUE(MoveToSweepBin(w.context(), w.home + "/config.pro", "config.pro"));
+  EXPECT_EQ(MoveToSweepBin(w.context(), w.home + "/config.pro", "config.pro"), "");
   EXPECT_EQ(ReadFile(w.BinCopy("config.pro")), "newer");
   EXPECT_FALSE(PathExists(w.home + "/config.pro"));
 }

@@ -263,7 +263,8 @@ TEST_F(FolderMaintenance, BlockedRulesAreNamedAndTheRestStillSweep) {
 TEST_F(FolderMaintenance, AnEngineThatGaveNoResultSaysWhyInsteadOfAReport) {
   const std::pair<std::optional<ScriptError>, std::string> cases[] = {
       {std::nullopt, "no result line (ParserError)."},
-      {NotStarted(), "PowerShell did not start."},
+      {NotStarted(std::make_error_code(std::errc::no_such_file_or_directory)),
+       "PowerShell did not start (No such file or directory)."},
   };
   for (const auto& [failure, reason] : cases) {
     world.console.Reset();

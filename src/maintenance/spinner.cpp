@@ -19,16 +19,16 @@ void PrintSpinnerFrame(Console& console, int pass) {
   console.SetColor(color::kGrey);
 }
 
-bool Spinner::Start() {
-  if (thread_.joinable()) return true;
+std::error_code Spinner::Start() {
+  if (thread_.joinable()) return {};
   running_ = true;
   try {
     thread_ = std::thread([this] { Run(); });
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& error) {
     running_ = false;
-    return false;
+    return error.code();
   }
-  return true;
+  return {};
 }
 
 void Spinner::Stop() {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <system_error>
 #include <thread>
 
 #include "platform/platform.h"
@@ -23,8 +24,8 @@ class Spinner {
   Spinner(const Spinner&) = delete;
   Spinner& operator=(const Spinner&) = delete;
 
-  // Starts the thread; false when it could not be started.
-  bool Start();
+  // Starts the thread; the system's reason when it could not be started.
+  std::error_code Start();
   // Ends the loop, waits for the thread, which clears its line last.
   void Stop();
 

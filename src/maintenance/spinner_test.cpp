@@ -34,7 +34,7 @@ TEST(Spinner, TurnsUntilStoppedThenClearsItsLine) {
     ++sleeps;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   });
-  ASSERT_TRUE(spinner.Start());
+  ASSERT_FALSE(spinner.Start());
   // The loop runs on its own thread; the console is read only after Stop.
   while (sleeps < 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   spinner.Stop();

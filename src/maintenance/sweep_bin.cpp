@@ -54,8 +54,7 @@ std::string CopyAcross(const fs::path& from, const fs::path& to) {
   std::error_code sizeError;
   if (!ec && fs::file_size(temp, sizeError) != size) ec = std::make_error_code(std::errc::io_error);
   if (!ec) fs::last_write_time(temp, time, ec);
-  if (!ec && !RenameWithinVolume(FromFsPath(temp), FromFsPath(to)))
-    ec = std::make_error_code(std::errc::permission_denied);
+  if (!ec) ec = RenameWithinVolume(FromFsPath(temp), FromFsPath(to));
   if (ec) {
     std::error_code ignored;
     fs::remove(temp, ignored);
@@ -106,8 +105,11 @@ bool FitsHistoryColumn(std::string_view text) {
 }
 
 std::string MoveFileSafely(const std::string& from, const std::string& to) {
-  if (RenameWithinVolume(from, to)) return {};
-  // Another volume, most likely: the rename cannot do it, a copy can.
+  const std::error_code renamed = RenameWithinVolume(from, to);
+  if (!renamed) return {};
+  // Only another volume calls for a copy. Any other refusal (the file held
+  // open, no right to remove it) would leave the original behind a copy.
+  if (renamed != std::errc::cross_device_link) return Reason(renamed);
   return CopyAcross(ToFsPath(from), ToFsPath(to));
 }
 

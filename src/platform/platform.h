@@ -9,9 +9,31 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace vantor {
+
+// A value, or the operating system's reason why there is none.
+template <typename T>
+class SystemResult {
+ public:
+  SystemResult(T value) : value_(std::move(value)) {}
+  SystemResult(std::error_code error) : error_(error) {}
+
+  explicit operator bool() const { return value_.has_value(); }
+  T& operator*() { return *value_; }
+  const T& operator*() const { return *value_; }
+  T* operator->() { return &*value_; }
+  const T* operator->() const { return &*value_; }
+  T value_or(T fallback) const { return value_ ? *value_ : std::move(fallback); }
+  // Empty while there is a value.
+  const std::error_code& error() const { return error_; }
+
+ private:
+  std::optional<T> value_;
+  std::error_code error_;
+};
 
 // Which separator and path rules a path text follows. Rules written for
 // Windows paths take this as a parameter so tests on Linux can check them.
@@ -99,17 +121,17 @@ class System {
   // PowerShell with the given arguments (the Windows spelling: the Linux
   // stand-in drops what only Windows PowerShell understands), output
   // captured through a pipe, no standard input, no window of its own.
-  // Empty when the process could not be started.
-  virtual std::optional<ProcessOutput> RunPowerShell(const std::vector<std::string>& arguments,
-                                                     ScriptWindow window) = 0;
+  // The system's reason when the process could not be started.
+  virtual SystemResult<ProcessOutput> RunPowerShell(const std::vector<std::string>& arguments,
+                                                    ScriptWindow window) = 0;
   // PowerShell reading `input` from its standard input; its output goes to
-  // our console. Returns the exit code, empty when it could not start.
-  virtual std::optional<int> RunPowerShellWithInput(const std::vector<std::string>& arguments,
-                                                    std::string_view input) = 0;
+  // our console. Returns the exit code, or why it could not start.
+  virtual SystemResult<int> RunPowerShellWithInput(const std::vector<std::string>& arguments,
+                                                   std::string_view input) = 0;
   // Any other program, started directly (no command interpreter), waited
-  // for. Empty when it could not be started.
-  virtual std::optional<ProcessOutput> RunProgram(const std::string& program,
-                                                  const std::vector<std::string>& arguments) = 0;
+  // for. The system's reason when it could not be started.
+  virtual SystemResult<ProcessOutput> RunProgram(const std::string& program,
+                                                 const std::vector<std::string>& arguments) = 0;
 
   // The shell's "open" verb: a document with its application, or an
   // executable with `parameters` in `workingFolder`. Does not wait.
@@ -199,8 +221,9 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 // Retries briefly when another program holds the file. The temporary file
 // gets a name nobody can guess and is created new, so a file or link planted
 // beside the target is never written through; a link at `path` itself is
-// replaced, not followed.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+// replaced, not followed. The reason when it failed, which leaves the old
+// file as it was and no temporary file behind.
+std::error_code ReplaceFileAtomically(const std::string& path, std::string_view content);
 
 // Creates `path` new with `content`, flushed. The reason when anything (a
 // file, a link) is already there or the write fails, which leaves no file
@@ -212,15 +235,17 @@ std::error_code CreateNewFile(const std::string& path, std::string_view content)
 std::string UnpredictableName();
 
 // Renames `from` to `to` on the same volume, replacing a file at `to`.
-// Never copies: false across volumes, so the caller can copy with care.
-bool RenameWithinVolume(const std::string& from, const std::string& to);
+// Never copies: across volumes the reason is std::errc::cross_device_link,
+// so the caller can copy with care.
+std::error_code RenameWithinVolume(const std::string& from, const std::string& to);
 
 // An exclusive lock on a lock file, released when the holder ends (or the
 // process dies). Opened without sharing on Windows, flock on Linux.
 class FileLock {
  public:
-  // Tries for up to `timeoutMs`; an empty result means the lock was not had.
-  static std::optional<FileLock> Acquire(const std::string& lockPath, int timeoutMs);
+  // Tries for up to `timeoutMs`; without the lock, the system's reason
+  // (another holder, or a lock file that cannot be opened).
+  static SystemResult<FileLock> Acquire(const std::string& lockPath, int timeoutMs);
   FileLock(FileLock&& other) noexcept;
   FileLock& operator=(FileLock&&) = delete;
   FileLock(const FileLock&) = delete;

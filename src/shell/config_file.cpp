@@ -1,5 +1,6 @@
 #include "shell/config_file.h"
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 
@@ -9,16 +10,30 @@
 
 namespace vantor {
 
-std::optional<std::vector<std::string>> ReadTextLines(const std::string& path) {
+// The C library's reason for the last failed open or read.
+std::error_code LastStreamError() { return {errno ? errno : EIO, std::generic_category()}; }
+
+SystemResult<std::string> ReadFileBytes(const std::string& path) {
+  errno = 0;
   std::ifstream in(ToFsPath(path), std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in) return LastStreamError();
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return LastStreamError();
+  return content.str();
+}
+
+SystemResult<std::vector<std::string>> ReadTextLines(const std::string& path) {
+  errno = 0;
+  std::ifstream in(ToFsPath(path), std::ios::binary);
+  if (!in) return LastStreamError();
   std::vector<std::string> lines;
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }
-  if (in.bad()) return std::nullopt;
+  if (in.bad()) return LastStreamError();
   return lines;
 }
 
@@ -82,9 +97,10 @@ bool IsSweepSwitchOff(const std::string& value) {
   return false;
 }
 
-bool RewriteSetting(const std::string& file, const std::string& key, const std::string& value) {
+std::error_code RewriteSetting(const std::string& file, const std::string& key,
+                               const std::string& value) {
   const auto lines = ReadTextLines(file);
-  if (!lines) return false;
+  if (!lines) return lines.error();
   std::string content;
   for (const auto& line : *lines) {
     content += StartsWith(line, key + "=") ? key + "=" + value : line;

@@ -14,8 +14,11 @@ namespace vantor {
 inline constexpr const char* kMasterFileName = "Vantor.ini";
 inline constexpr const char* kProjectFileName = "VantorSP.ini";
 
-// The lines of a text file, line ends removed; empty when it cannot be read.
-std::optional<std::vector<std::string>> ReadTextLines(const std::string& path);
+// The whole file as it is stored; the reason when it cannot be read.
+SystemResult<std::string> ReadFileBytes(const std::string& path);
+// The lines of a text file, line ends removed; the reason when it cannot be
+// read.
+SystemResult<std::vector<std::string>> ReadTextLines(const std::string& path);
 
 // The value of `line` when, trimmed, it is a setting line for `key`.
 std::optional<std::string> SettingValue(const std::string& line, const std::string& key);
@@ -42,8 +45,9 @@ bool IsSweepSwitchOff(const std::string& value);
 
 // Replaces every raw line that begins with key + "=" by key + "=" + value
 // and rewrites the file whole with CR LF line ends. A file that cannot be
-// read is left alone (false): rewriting it would empty it.
-bool RewriteSetting(const std::string& file, const std::string& key, const std::string& value);
+// read is left alone (its reason returned): rewriting it would empty it.
+std::error_code RewriteSetting(const std::string& file, const std::string& key,
+                               const std::string& value);
 
 enum class MasterFileState { Present, Restored, RestoreFailed };
 // Writes the embedded master template when Vantor.ini is missing.

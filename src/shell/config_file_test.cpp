@@ -78,7 +78,7 @@ TEST(RewriteSetting, ReplacesEveryLineAtTheFirstCharacterAndNormalisesLineEnds) 
   TempDir dir;
   const std::string file = dir / "VantorSP.ini";
   WriteFile(file, "a\nCP_Version_Max=\n  CP_Version_Max=7\nCP_Version_Max=8\r\nb");
-  ASSERT_TRUE(RewriteSetting(file, "CP_Version_Max", "9"));
+  ASSERT_EQ(RewriteSetting(file, "CP_Version_Max", "9"), std::error_code());
   EXPECT_EQ(ReadFile(file),
             "a\r\nCP_Version_Max=9\r\n  CP_Version_Max=7\r\nCP_Version_Max=9\r\nb\r\n");
 }
@@ -87,17 +87,18 @@ TEST(RewriteSetting, LeavesAFileWithoutTheKeyUnchangedApartFromLineEnds) {
   TempDir dir;
   const std::string file = dir / "VantorSP.ini";
   WriteFile(file, "x=1\ny=2\n");
-  ASSERT_TRUE(RewriteSetting(file, "CP_Version_Max", "9"));
+  ASSERT_EQ(RewriteSetting(file, "CP_Version_Max", "9"), std::error_code());
   EXPECT_EQ(ReadFile(file), "x=1\r\ny=2\r\n");
 }
 
 TEST(RewriteSetting, NeverCreatesOrEmptiesAFileItCannotRead) {
   TempDir dir;
-  EXPECT_FALSE(RewriteSetting(dir / "missing.ini", "CP_Version_Max", "9"));
+  EXPECT_EQ(RewriteSetting(dir / "missing.ini", "CP_Version_Max", "9"),
+            std::errc::no_such_file_or_directory);
   EXPECT_FALSE(PathExists(dir / "missing.ini"));
   // A folder where the file should be cannot be read as lines.
   CreateFolders(dir / "VantorSP.ini");
-  EXPECT_FALSE(RewriteSetting(dir / "VantorSP.ini", "CP_Version_Max", "9"));
+  EXPECT_EQ(RewriteSetting(dir / "VantorSP.ini", "CP_Version_Max", "9"), std::errc::is_a_directory);
   EXPECT_TRUE(IsDirectory(dir / "VantorSP.ini"));
 }
 

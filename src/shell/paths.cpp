@@ -147,10 +147,13 @@ bool IsDirectory(std::string_view path) {
   return std::filesystem::is_directory(ToFsPath(path), ec) && !ec;
 }
 
-bool CreateFolders(std::string_view path) {
+bool CreateFolders(std::string_view path) { return !CreateFoldersOrReason(path); }
+
+std::error_code CreateFoldersOrReason(std::string_view path) {
   std::error_code ec;
   std::filesystem::create_directories(ToFsPath(path), ec);
-  return IsDirectory(path);
+  if (IsDirectory(path)) return {};
+  return ec ? ec : std::make_error_code(std::errc::not_a_directory);
 }
 
 }  // namespace vantor

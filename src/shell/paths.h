@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "platform/platform.h"
 
@@ -39,5 +40,7 @@ bool IsDirectory(std::string_view path);
 // Creates the folder and every missing parent; false when it is not there
 // afterwards.
 bool CreateFolders(std::string_view path);
+// The same, with the reason when the folder is not there afterwards.
+std::error_code CreateFoldersOrReason(std::string_view path);
 
 }  // namespace vantor

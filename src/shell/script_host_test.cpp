@@ -69,8 +69,9 @@ TEST(PowerShellHost, RunsTheWindowsCommandLineThroughThePlatform) {
   EXPECT_FALSE(PathExists(host.PayloadPath()));
 
   system.powershellOutput.reset();
-  EXPECT_EQ(host.RunScript("x", ScriptWindow::Hidden).error().reason, "PowerShell did not start.");
-  EXPECT_EQ(host.RunScriptFromStdin("x").error().reason, "PowerShell did not start.");
+  const std::string notStarted = "PowerShell did not start (No such file or directory).";
+  EXPECT_EQ(host.RunScript("x", ScriptWindow::Hidden).error().reason, notStarted);
+  EXPECT_EQ(host.RunScriptFromStdin("x").error().reason, notStarted);
   const std::vector<std::string> stdinArgs{
       "-STA",         "-NoProfile", "-ExecutionPolicy", "Bypass",
       "-WindowStyle", "Hidden",     "-Command",         "-"};

@@ -61,8 +61,9 @@ ScriptError PayloadNotWritten(const std::error_code& error) {
   return {ScriptFailure::PayloadNotWritten, "script file not written (" + error.message() + ")."};
 }
 
-ScriptError NotStarted(std::string_view what) {
-  return {ScriptFailure::NotStarted, std::string(what) + " did not start."};
+ScriptError NotStarted(const std::error_code& error, std::string_view what) {
+  const std::string why = error ? " (" + error.message() + ")" : "";
+  return {ScriptFailure::NotStarted, std::string(what) + " did not start" + why + "."};
 }
 
 ScriptError NoResultLine(std::string_view output) {

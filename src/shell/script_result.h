@@ -30,7 +30,8 @@ struct ScriptError {
 
 ScriptError TemplateMissing(std::string_view templateName);
 ScriptError PayloadNotWritten(const std::error_code& error);
-ScriptError NotStarted(std::string_view what = "PowerShell");
+// `what` did not start, with the system's reason when there is one.
+ScriptError NotStarted(const std::error_code& error = {}, std::string_view what = "PowerShell");
 // `output` is what the script printed; its first line says what went wrong.
 ScriptError NoResultLine(std::string_view output);
 ScriptError Unreadable(std::string_view result);

@@ -108,6 +108,8 @@ TEST(ScriptResult, RestoreExitCodeCountsFilesAboveOneHundred) {
       {99, "it ended with exit code 99."},
       {-1073741510, "it ended with exit code -1073741510."},
       {NotStarted(), "PowerShell did not start."},
+      {NotStarted(std::make_error_code(std::errc::permission_denied)),
+       "PowerShell did not start (Permission denied)."},
   };
   for (const Case& c : cases) {
     const auto restored = ReadRestoreExit(c.run);

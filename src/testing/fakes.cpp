@@ -60,24 +60,26 @@ std::optional<std::string> FakeSystem::GetEnv(const std::string& name) {
   return found->second;
 }
 
-std::optional<ProcessOutput> FakeSystem::RunPowerShell(const std::vector<std::string>& arguments,
-                                                       ScriptWindow window) {
+SystemResult<ProcessOutput> FakeSystem::RunPowerShell(const std::vector<std::string>& arguments,
+                                                      ScriptWindow window) {
   powershellRuns.emplace_back(arguments, window);
-  return powershellOutput;
+  if (!powershellOutput) return notStarted;
+  return *powershellOutput;
 }
 
-std::optional<int> FakeSystem::RunPowerShellWithInput(const std::vector<std::string>& arguments,
-                                                      std::string_view) {
+SystemResult<int> FakeSystem::RunPowerShellWithInput(const std::vector<std::string>& arguments,
+                                                     std::string_view) {
   powershellRuns.emplace_back(arguments, ScriptWindow::Hidden);
-  if (!powershellOutput) return std::nullopt;
+  if (!powershellOutput) return notStarted;
   return powershellOutput->exitCode;
 }
 
-std::optional<ProcessOutput> FakeSystem::RunProgram(const std::string& program,
-                                                    const std::vector<std::string>& arguments) {
+SystemResult<ProcessOutput> FakeSystem::RunProgram(const std::string& program,
+                                                   const std::vector<std::string>& arguments) {
   programRuns.emplace_back(program, arguments);
   if (runRealPrograms) return RealSystem().RunProgram(program, arguments);
-  return programOutput;
+  if (!programOutput) return notStarted;
+  return *programOutput;
 }
 
 bool FakeSystem::ShellOpen(const std::string& file, const std::string& parameters,

@@ -64,9 +64,11 @@ class FakeSystem final : public System {
   std::map<std::string, std::string> environment;
   int sleptMs = 0;
   std::vector<std::pair<std::vector<std::string>, ScriptWindow>> powershellRuns;
+  // Without an output a run does not start, for the reason `notStarted`.
   std::optional<ProcessOutput> powershellOutput = ProcessOutput{};
   std::vector<std::pair<std::string, std::vector<std::string>>> programRuns;
   std::optional<ProcessOutput> programOutput = ProcessOutput{};
+  std::error_code notStarted = std::make_error_code(std::errc::no_such_file_or_directory);
   bool runRealPrograms = false;  // RunProgram records, then runs the real program
   struct ShellOpenCall {
     std::string file, parameters, folder;
@@ -107,12 +109,12 @@ class FakeSystem final : public System {
   void SetEnv(const std::string& name, const std::string& value) override {
     environment[name] = value;
   }
-  std::optional<ProcessOutput> RunPowerShell(const std::vector<std::string>& arguments,
-                                             ScriptWindow window) override;
-  std::optional<int> RunPowerShellWithInput(const std::vector<std::string>& arguments,
-                                            std::string_view input) override;
-  std::optional<ProcessOutput> RunProgram(const std::string& program,
-                                          const std::vector<std::string>& arguments) override;
+  SystemResult<ProcessOutput> RunPowerShell(const std::vector<std::string>& arguments,
+                                            ScriptWindow window) override;
+  SystemResult<int> RunPowerShellWithInput(const std::vector<std::string>& arguments,
+                                           std::string_view input) override;
+  SystemResult<ProcessOutput> RunProgram(const std::string& program,
+                                         const std::vector<std::string>& arguments) override;
   bool ShellOpen(const std::string& file, const std::string& parameters,
                  const std::string& workingFolder) override;
   ElevationResult ShellRunElevated(const std::string&, const std::string&) override {

@@ -40,6 +40,8 @@ int CreateTempBeside(const std::string& path, std::string& temp) {
   return -1;
 }
 
+std::error_code LastError() { return {errno ? errno : EIO, std::generic_category()}; }
+
 }  // namespace
 
 std::error_code CreateNewFile(const std::string& path, std::string_view content) {
@@ -54,31 +56,34 @@ std::error_code CreateNewFile(const std::string& path, std::string_view content)
 }
 
 // rename replaces a link at `path` itself instead of writing through it.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+std::error_code ReplaceFileAtomically(const std::string& path, std::string_view content) {
   std::string temp;
   const int fd = CreateTempBeside(path, temp);
-  if (fd < 0) return false;
-  const bool complete = WriteAllAndSync(fd, content);
+  if (fd < 0) return LastError();
+  errno = 0;
+  std::error_code error;
+  if (!WriteAllAndSync(fd, content)) error = LastError();
   close(fd);
-  if (!complete || rename(temp.c_str(), path.c_str()) != 0) {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  if (!error && rename(temp.c_str(), path.c_str()) != 0) error = LastError();
+  if (error) unlink(temp.c_str());
+  return error;
 }
 
-bool RenameWithinVolume(const std::string& from, const std::string& to) {
-  return rename(from.c_str(), to.c_str()) == 0;
+std::error_code RenameWithinVolume(const std::string& from, const std::string& to) {
+  if (rename(from.c_str(), to.c_str()) == 0) return {};
+  return LastError();
 }
 
-std::optional<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {
+SystemResult<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {
   const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) return LastError();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (std::chrono::steady_clock::now() >= deadline) {
+    const std::error_code error = LastError();
+    const bool held = error.value() == EWOULDBLOCK || error.value() == EINTR;
+    if (!held || std::chrono::steady_clock::now() >= deadline) {
       close(fd);
-      return std::nullopt;
+      return error;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }

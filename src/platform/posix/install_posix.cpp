@@ -63,7 +63,7 @@ std::optional<std::vector<RegistryLine>> ReadRegistry(const std::string& path) {
 bool WriteRegistry(const std::string& path, const std::vector<RegistryLine>& lines) {
   std::string text;
   for (const auto& line : lines) text += line.key + "\t" + line.name + "\t" + line.data + "\n";
-  return ReplaceFileAtomically(path, text);
+  return !ReplaceFileAtomically(path, text);
 }
 
 }  // namespace
@@ -123,7 +123,7 @@ bool PosixCreateShellLink(const ShellLink& link) {
                            "\n" + "iconIndex=" + std::to_string(link.iconIndex) + "\n" +
                            "workingFolder=" + link.workingFolder + "\n" +
                            "windowState=" + std::to_string(link.windowState) + "\n";
-  return ReplaceFileAtomically(link.linkPath, text);
+  return !ReplaceFileAtomically(link.linkPath, text);
 }
 
 }  // namespace vantor

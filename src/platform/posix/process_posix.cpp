@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace vantor {
@@ -25,33 +26,42 @@ int WaitFor(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// Tells the parent whether exec succeeded: the pipe closes on exec and
-// carries one byte when it failed.
-bool ExecSucceeded(int statusRead) {
-  char failed = 0;
-  const ssize_t n = read(statusRead, &failed, 1);
+std::error_code LastError() { return {errno ? errno : EIO, std::generic_category()}; }
+
+// Tells the parent why exec failed: the pipe closes on exec and carries the
+// child's errno when it failed. Empty when the program started.
+std::error_code ExecError(int statusRead) {
+  int error = 0;
+  const ssize_t n = read(statusRead, &error, sizeof error);
   close(statusRead);
-  return n == 0;
+  if (n == 0) return {};
+  return {n == sizeof error && error ? error : ECHILD, std::generic_category()};
 }
 
 [[noreturn]] void ExecOrReport(const std::vector<std::string>& argv, int statusWrite) {
   auto pointers = ArgvPointers(argv);
   execvp(pointers[0], pointers.data());
-  const char failed = 1;
-  (void)!write(statusWrite, &failed, 1);
+  const int error = errno;
+  (void)!write(statusWrite, &error, sizeof error);
   _exit(127);
+}
+
+// Two pipes for a child: `data` as given, `status` closed on exec. The
+// reason when either could not be made (then neither is open).
+std::error_code MakePipes(int data[2], int status[2]) {
+  if (pipe(data) != 0) return LastError();
+  if (pipe2(status, O_CLOEXEC) == 0) return {};
+  const std::error_code error = LastError();
+  close(data[0]);
+  close(data[1]);
+  return error;
 }
 
 }  // namespace
 
-std::optional<ProcessOutput> RunCaptured(const std::vector<std::string>& argv) {
+SystemResult<ProcessOutput> RunCaptured(const std::vector<std::string>& argv) {
   int out[2], status[2];
-  if (pipe(out) != 0) return std::nullopt;
-  if (pipe2(status, O_CLOEXEC) != 0) {
-    close(out[0]);
-    close(out[1]);
-    return std::nullopt;
-  }
+  if (const std::error_code error = MakePipes(out, status)) return error;
   const pid_t pid = fork();
   if (pid == 0) {
     const int nul = open("/dev/null", O_RDONLY);
@@ -62,32 +72,28 @@ std::optional<ProcessOutput> RunCaptured(const std::vector<std::string>& argv) {
     close(status[0]);
     ExecOrReport(argv, status[1]);
   }
+  const std::error_code forkError = pid < 0 ? LastError() : std::error_code();
   close(out[1]);
   close(status[1]);
-  if (pid < 0) {
+  if (forkError) {
     close(out[0]);
     close(status[0]);
-    return std::nullopt;
+    return forkError;
   }
-  const bool started = ExecSucceeded(status[0]);
+  const std::error_code notStarted = ExecError(status[0]);
   ProcessOutput result;
   char block[4096];
   ssize_t n;
   while ((n = read(out[0], block, sizeof block)) > 0) result.output.append(block, n);
   close(out[0]);
   result.exitCode = WaitFor(pid);
-  if (!started) return std::nullopt;
+  if (notStarted) return notStarted;
   return result;
 }
 
-std::optional<int> RunFeedingInput(const std::vector<std::string>& argv, std::string_view input) {
+SystemResult<int> RunFeedingInput(const std::vector<std::string>& argv, std::string_view input) {
   int in[2], status[2];
-  if (pipe(in) != 0) return std::nullopt;
-  if (pipe2(status, O_CLOEXEC) != 0) {
-    close(in[0]);
-    close(in[1]);
-    return std::nullopt;
-  }
+  if (const std::error_code error = MakePipes(in, status)) return error;
   const pid_t pid = fork();
   if (pid == 0) {
     // pwsh reading a script from its input would switch our terminal's
@@ -98,23 +104,24 @@ std::optional<int> RunFeedingInput(const std::vector<std::string>& argv, std::st
     close(status[0]);
     ExecOrReport(argv, status[1]);
   }
+  const std::error_code forkError = pid < 0 ? LastError() : std::error_code();
   close(in[0]);
   close(status[1]);
-  if (pid < 0) {
+  if (forkError) {
     close(in[1]);
     close(status[0]);
-    return std::nullopt;
+    return forkError;
   }
-  const bool started = ExecSucceeded(status[0]);
+  const std::error_code notStarted = ExecError(status[0]);
   std::size_t written = 0;
-  while (started && written < input.size()) {
+  while (!notStarted && written < input.size()) {
     const ssize_t n = write(in[1], input.data() + written, input.size() - written);
     if (n <= 0) break;
     written += static_cast<std::size_t>(n);
   }
   close(in[1]);  // ends the script's input
   const int code = WaitFor(pid);
-  if (!started) return std::nullopt;
+  if (notStarted) return notStarted;
   return code;
 }
 
@@ -136,7 +143,7 @@ bool StartDetached(const std::vector<std::string>& argv, const std::string& fold
     return false;
   }
   WaitFor(pid);
-  return ExecSucceeded(status[0]);
+  return !ExecError(status[0]);
 }
 
 }  // namespace vantor

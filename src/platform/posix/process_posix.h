@@ -11,10 +11,10 @@
 namespace vantor {
 
 // Runs argv[0] (searched on PATH) with its output and error captured and
-// no standard input. Empty when it could not be started.
-std::optional<ProcessOutput> RunCaptured(const std::vector<std::string>& argv);
+// no standard input. The system's reason when it could not be started.
+SystemResult<ProcessOutput> RunCaptured(const std::vector<std::string>& argv);
 // Runs argv[0] with `input` as its standard input and our own output.
-std::optional<int> RunFeedingInput(const std::vector<std::string>& argv, std::string_view input);
+SystemResult<int> RunFeedingInput(const std::vector<std::string>& argv, std::string_view input);
 // Starts argv[0] in `folder` without waiting for it.
 bool StartDetached(const std::vector<std::string>& argv, const std::string& folder);
 

@@ -123,16 +123,16 @@ class PosixSystem final : public System {
     setenv(name.c_str(), value.c_str(), 1);
   }
 
-  std::optional<ProcessOutput> RunPowerShell(const std::vector<std::string>& args,
-                                             ScriptWindow) override {
+  SystemResult<ProcessOutput> RunPowerShell(const std::vector<std::string>& args,
+                                            ScriptWindow) override {
     return RunCaptured(PwshArguments(args));
   }
-  std::optional<int> RunPowerShellWithInput(const std::vector<std::string>& args,
-                                            std::string_view input) override {
+  SystemResult<int> RunPowerShellWithInput(const std::vector<std::string>& args,
+                                           std::string_view input) override {
     return RunFeedingInput(PwshArguments(args), input);
   }
-  std::optional<ProcessOutput> RunProgram(const std::string& program,
-                                          const std::vector<std::string>& args) override {
+  SystemResult<ProcessOutput> RunProgram(const std::string& program,
+                                         const std::vector<std::string>& args) override {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
     return RunCaptured(argv);

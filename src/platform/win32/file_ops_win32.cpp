@@ -22,22 +22,30 @@ bool WriteAllAndFlush(HANDLE file, std::string_view content) {
          written == content.size() && FlushFileBuffers(file);
 }
 
-// Writes a fresh temporary file beside `target`; false when none could be
-// made, which leaves nothing behind.
-bool WriteTempBeside(const std::wstring& target, std::string_view content, std::wstring& temp) {
+std::error_code LastError() {
+  const DWORD code = GetLastError();
+  return {static_cast<int>(code ? code : ERROR_WRITE_FAULT), std::system_category()};
+}
+
+// Writes a fresh temporary file beside `target`; the reason when none could
+// be made, which leaves nothing behind.
+std::error_code WriteTempBeside(const std::wstring& target, std::string_view content,
+                                std::wstring& temp) {
   for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
     temp = target + L".vtmp" + Widen(UnpredictableName());
     const HANDLE file = CreateExclusive(temp);
     if (file == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
-      return false;
+      return LastError();
     }
-    const bool ok = WriteAllAndFlush(file, content);
+    SetLastError(0);
+    // A short write succeeds without an error of its own.
+    const std::error_code error = WriteAllAndFlush(file, content) ? std::error_code() : LastError();
     CloseHandle(file);
-    if (!ok) DeleteFileW(temp.c_str());
-    return ok;
+    if (error) DeleteFileW(temp.c_str());
+    return error;
   }
-  return false;
+  return {ERROR_FILE_EXISTS, std::system_category()};
 }
 
 }  // namespace
@@ -56,29 +64,35 @@ std::error_code CreateNewFile(const std::string& path, std::string_view content)
   return {static_cast<int>(error), std::system_category()};
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+std::error_code ReplaceFileAtomically(const std::string& path, std::string_view content) {
   const std::wstring target = Widen(path);
   std::wstring temp;
-  if (!WriteTempBeside(target, content, temp)) return false;
+  if (const std::error_code error = WriteTempBeside(target, content, temp)) return error;
   // A virus scanner or indexer may hold the target for a moment: retry.
+  std::error_code error;
   for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
     if (MoveFileExW(temp.c_str(), target.c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return true;
+      return {};
+    error = LastError();
     Sleep(kReplacePauseMs);
   }
   DeleteFileW(temp.c_str());
-  return false;
+  return error;
 }
 
-bool RenameWithinVolume(const std::string& from, const std::string& to) {
+std::error_code RenameWithinVolume(const std::string& from, const std::string& to) {
   // Without MOVEFILE_COPY_ALLOWED Windows refuses to cross volumes instead
   // of copying over `to` and leaving it half-written when the disk fills.
-  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return {};
+  if (GetLastError() == ERROR_NOT_SAME_DEVICE)
+    return std::make_error_code(std::errc::cross_device_link);
+  return LastError();
 }
 
-std::optional<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {
+SystemResult<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {
   const std::wstring path = Widen(lockPath);
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
   for (;;) {
@@ -88,7 +102,7 @@ std::optional<FileLock> FileLock::Acquire(const std::string& lockPath, int timeo
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) return FileLock(reinterpret_cast<std::intptr_t>(file));
     if (GetLastError() != ERROR_SHARING_VIOLATION || GetTickCount64() >= deadline)
-      return std::nullopt;
+      return LastError();
     Sleep(25);
   }
 }

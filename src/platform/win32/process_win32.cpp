@@ -31,25 +31,27 @@ std::string Quote(const std::string& arg) {
   return out + "\"";
 }
 
+std::error_code LastError() { return {static_cast<int>(GetLastError()), std::system_category()}; }
+
 struct Pipe {
   HANDLE read = nullptr;
   HANDLE write = nullptr;
 };
 
 // An anonymous pipe whose `keep` end stays in this process only.
-bool MakePipe(Pipe& pipe, bool keepReadEnd) {
+std::error_code MakePipe(Pipe& pipe, bool keepReadEnd) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  if (!CreatePipe(&pipe.read, &pipe.write, &sa, 0)) return false;
+  if (!CreatePipe(&pipe.read, &pipe.write, &sa, 0)) return LastError();
   SetHandleInformation(keepReadEnd ? pipe.read : pipe.write, HANDLE_FLAG_INHERIT, 0);
-  return true;
+  return {};
 }
 
-std::optional<PROCESS_INFORMATION> Start(const std::string& commandLine, STARTUPINFOW& startup) {
+SystemResult<PROCESS_INFORMATION> Start(const std::string& commandLine, STARTUPINFOW& startup) {
   std::wstring buffer = Widen(commandLine);  // CreateProcessW may write to it
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                       nullptr, &startup, &info))
-    return std::nullopt;
+    return LastError();
   return info;
 }
 
@@ -71,9 +73,9 @@ std::string BuildCommandLine(const std::string& program,
   return line;
 }
 
-std::optional<ProcessOutput> RunCaptured(const std::string& commandLine, WORD show) {
+SystemResult<ProcessOutput> RunCaptured(const std::string& commandLine, WORD show) {
   Pipe pipe;
-  if (!MakePipe(pipe, true)) return std::nullopt;
+  if (const std::error_code error = MakePipe(pipe, true)) return error;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
@@ -84,7 +86,7 @@ std::optional<ProcessOutput> RunCaptured(const std::string& commandLine, WORD sh
   CloseHandle(pipe.write);
   if (!info) {
     CloseHandle(pipe.read);
-    return std::nullopt;
+    return info.error();
   }
   ProcessOutput result;
   char block[4095];
@@ -96,9 +98,9 @@ std::optional<ProcessOutput> RunCaptured(const std::string& commandLine, WORD sh
   return result;
 }
 
-std::optional<int> RunFeedingInput(const std::string& commandLine, std::string_view input) {
+SystemResult<int> RunFeedingInput(const std::string& commandLine, std::string_view input) {
   Pipe pipe;
-  if (!MakePipe(pipe, false)) return std::nullopt;
+  if (const std::error_code error = MakePipe(pipe, false)) return error;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
@@ -110,7 +112,7 @@ std::optional<int> RunFeedingInput(const std::string& commandLine, std::string_v
   if (!info) {
     CloseHandle(pipe.read);
     CloseHandle(pipe.write);
-    return std::nullopt;
+    return info.error();
   }
   DWORD written = 0;
   WriteFile(pipe.write, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);

@@ -102,17 +102,17 @@ class Win32System final : public System {
     SetEnvironmentVariableW(Widen(name).c_str(), Widen(value).c_str());
   }
 
-  std::optional<ProcessOutput> RunPowerShell(const std::vector<std::string>& args,
-                                             ScriptWindow window) override {
+  SystemResult<ProcessOutput> RunPowerShell(const std::vector<std::string>& args,
+                                            ScriptWindow window) override {
     const WORD show = window == ScriptWindow::Interactive ? SW_SHOW : SW_HIDE;
     return RunCaptured(BuildCommandLine("powershell.exe", args), show);
   }
-  std::optional<int> RunPowerShellWithInput(const std::vector<std::string>& args,
-                                            std::string_view input) override {
+  SystemResult<int> RunPowerShellWithInput(const std::vector<std::string>& args,
+                                           std::string_view input) override {
     return RunFeedingInput(BuildCommandLine("powershell.exe", args), input);
   }
-  std::optional<ProcessOutput> RunProgram(const std::string& program,
-                                          const std::vector<std::string>& args) override {
+  SystemResult<ProcessOutput> RunProgram(const std::string& program,
+                                         const std::vector<std::string>& args) override {
     return RunCaptured(BuildCommandLine(program, args), SW_HIDE);
   }
 

@@ -203,7 +203,7 @@ Describe 'vantor /C' {
         New-TestFile $project 'job.log' 10
         $r = Invoke-Vantor $w @('/C', $project) -Environment @{ PATH = [System.IO.Path]::Combine($w.Root, 'empty') }
         $out = Remove-SpinnerFrame $r.Output
-        $out | Should -Match ([regex]::Escape("`n    [CLEANUP]`n" + $script:Cleared + "      [ERROR] Sweep engine failed: PowerShell did not start.`n              Aborting cleanup sequence.`n`n    [FOLDER INVENTORY]`n"))
+        $out | Should -Match ([regex]::Escape("`n    [CLEANUP]`n" + $script:Cleared + "      [ERROR] Sweep engine failed: PowerShell did not start (No such file or directory).`n              Aborting cleanup sequence.`n`n    [FOLDER INVENTORY]`n"))
         Get-Names $project | Should -Be @('job.log')
     }
 
