@@ -1,6 +1,7 @@
 // Names, widths and counts that several parts of the program, its scripts
-// and the files it keeps must agree on. The scripts' prelude.ps1 carries the
-// same bin name, column widths and lock wait: change them together.
+// and the files it keeps must agree on. The scripts carry the same bin and
+// log names, and their prelude.ps1 the same column widths and lock wait:
+// shared_constants_test.cpp fails when the two sides differ.
 #pragma once
 
 #include <cstddef>
