@@ -148,8 +148,9 @@ bool BackUpMasterConfig(const AddOnPaths& paths) {
 
 void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, bool backedUp,
               const std::error_code& error) {
-  PrintLine(console, "\n  ", color::kRed,
-            "[!] Merge encountered an error (" + error.message() + "). Rolling back changes...\n");
+  PrintLine(
+      console, "\n  ", color::kRed,
+      "[!] Merge encountered an error (" + ReasonText(error) + "). Rolling back changes...\n");
   if (!masterExisted) {
     RemoveFile(paths.masterConfig);
     return;

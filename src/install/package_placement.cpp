@@ -77,7 +77,7 @@ Placement Place(Context& context, const StagedEntry& entry) {
   } else {
     fs::rename(ToFsPath(entry.source), ToFsPath(entry.target), ec);
   }
-  return ec ? Placement{PlaceOutcome::MoveFailed, entry.target, ec.message()} : Placement{};
+  return ec ? Placement{PlaceOutcome::MoveFailed, entry.target, ReasonText(ec)} : Placement{};
 }
 
 }  // namespace

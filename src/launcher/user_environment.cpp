@@ -8,6 +8,7 @@
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/paths.h"
+#include "shell/text.h"
 
 namespace vantor {
 namespace {
@@ -114,16 +115,16 @@ std::string MoveToSweepBin(Context& context, const std::string& file,
   const std::string binCopy =
       BinCopyPath(BinFolderOf(context.anchorFolder, style), folder, displayName, style);
   if (binCopy.empty()) return "its folder has no place in the bin";
-  if (const auto error = CreateFoldersOrReason(ParentFolder(binCopy))) return error.message();
+  if (const auto error = CreateFoldersOrReason(ParentFolder(binCopy))) return ReasonText(error);
   std::error_code ec;
   const auto bytes = fs::file_size(ToFsPath(file), ec);
-  if (ec) return ec.message();
+  if (ec) return ReasonText(ec);
   // The line goes first, as a journal would: a line whose move then fails
   // names a copy that is not there, which the restore window skips, while
   // a move without its line could never be offered back.
   const std::string line = HistoryEntryLine(HistoryTimeNow(), displayName, folder, bytes);
   if (const auto error = PrependHistoryLine(HistoryLogOf(context.anchorFolder, style), line))
-    return "history log: " + error.message();
+    return "history log: " + ReasonText(error);
   return MoveFileSafely(file, binCopy);
 }
 

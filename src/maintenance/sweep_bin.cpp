@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "shell/paths.h"
+#include "shell/text.h"
 
 namespace vantor {
 namespace {
@@ -37,16 +38,14 @@ std::string JoinParts(const std::vector<std::string>& parts, PathStyle style) {
   return out;
 }
 
-std::string Reason(const std::error_code& ec) { return ec.message(); }
-
 // The copy half of a move across volumes: a new file beside `to`, checked,
 // then renamed over it.
 std::string CopyAcross(const fs::path& from, const fs::path& to) {
   std::error_code ec;
   const auto size = fs::file_size(from, ec);
-  if (ec) return Reason(ec);
+  if (ec) return ReasonText(ec);
   const auto time = fs::last_write_time(from, ec);
-  if (ec) return Reason(ec);
+  if (ec) return ReasonText(ec);
   fs::path temp = to;
   temp += ToFsPath(".vpart" + UnpredictableName());
   // Without overwrite the copy is created new, never through a planted file.
@@ -58,7 +57,7 @@ std::string CopyAcross(const fs::path& from, const fs::path& to) {
   if (ec) {
     std::error_code ignored;
     fs::remove(temp, ignored);
-    return Reason(ec);
+    return ReasonText(ec);
   }
   fs::remove(from, ec);
   return {};  // the copy is safe in place even if the original stays
@@ -109,7 +108,7 @@ std::string MoveFileSafely(const std::string& from, const std::string& to) {
   if (!renamed) return {};
   // Only another volume calls for a copy. Any other refusal (the file held
   // open, no right to remove it) would leave the original behind a copy.
-  if (renamed != std::errc::cross_device_link) return Reason(renamed);
+  if (renamed != std::errc::cross_device_link) return ReasonText(renamed);
   return CopyAcross(ToFsPath(from), ToFsPath(to));
 }
 

@@ -58,11 +58,11 @@ ScriptError TemplateMissing(std::string_view templateName) {
 }
 
 ScriptError PayloadNotWritten(const std::error_code& error) {
-  return {ScriptFailure::PayloadNotWritten, "script file not written (" + error.message() + ")."};
+  return {ScriptFailure::PayloadNotWritten, "script file not written (" + ReasonText(error) + ")."};
 }
 
 ScriptError NotStarted(const std::error_code& error, std::string_view what) {
-  const std::string why = error ? " (" + error.message() + ")" : "";
+  const std::string why = error ? " (" + ReasonText(error) + ")" : "";
   return {ScriptFailure::NotStarted, std::string(what) + " did not start" + why + "."};
 }
 

@@ -76,4 +76,10 @@ std::string PadToWidth(std::string_view text, std::size_t width) {
   return out;
 }
 
+std::string ReasonText(const std::error_code& error) {
+  std::string text = Trim(error.message());
+  while (!text.empty() && text.back() == '.') text.pop_back();
+  return text;
+}
+
 }  // namespace vantor

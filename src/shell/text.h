@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace vantor {
 
@@ -22,5 +23,9 @@ std::string FirstCharacters(std::string_view text, std::size_t count);
 std::string LastCharacters(std::string_view text, std::size_t count);
 // `text` followed by spaces up to `width` characters (never cut).
 std::string PadToWidth(std::string_view text, std::size_t width);
+
+// The system's words for `error`, to stand inside a sentence: Windows ends
+// its messages with a full stop and a line end, which are dropped.
+std::string ReasonText(const std::error_code& error);
 
 }  // namespace vantor
