@@ -161,10 +161,16 @@ void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, boo
   if (saved && !ReplaceFileAtomically(paths.masterConfig, *saved)) RemoveFile(paths.backup);
 }
 
+// " (reason)" when the system gave one.
+std::string Because(const std::string& reason) {
+  return reason.empty() ? std::string() : " (" + reason + ")";
+}
+
 std::string StageFailureText(const StagedPackage& staged) {
   switch (staged.outcome) {
     case StageOutcome::TarMissing:
-      return "[!] Extraction failed: tar could not be started. Aborting.\n";
+      return "[!] Extraction failed: tar could not be started" + Because(staged.reason) +
+             ". Aborting.\n";
     case StageOutcome::OutsideFolder:
       return "[!] Package refused: entry '" + staged.entry +
              "' points outside its folder. Nothing was installed.\n";
@@ -175,17 +181,13 @@ std::string StageFailureText(const StagedPackage& staged) {
       return "[!] Package refused: it would expand past " + FormatSize(staged.limit) +
              ". Nothing was installed.\n";
     case StageOutcome::NoStagingFolder:
-      return "[!] Could not create a staging folder in Vantor_Home. Aborting.\n";
+      return "[!] Could not create a staging folder in Vantor_Home" + Because(staged.reason) +
+             ". Aborting.\n";
     case StageOutcome::Corrupt:
     case StageOutcome::Staged:
       break;
   }
   return "[!] Extraction failed (Corrupt ZIP?). Aborting.\n";
-}
-
-// " (reason)" when the system gave one.
-std::string Because(const std::string& reason) {
-  return reason.empty() ? std::string() : " (" + reason + ")";
 }
 
 std::string PlacementFailureText(const Placement& placement) {
@@ -254,7 +256,7 @@ void InstallAddOn(Context& context) {
   AddOnPaths paths = AddOnPathsOf(context.anchorFolder, context.Style());
   if (const std::string linked = LinkedHomeFolder(paths); !linked.empty()) {
     PrintLine(console, "\n  ", color::kRed,
-              PlacementFailureText({PlaceOutcome::LinkInHome, linked, {}}));
+              PlacementFailureText({PlaceOutcome::LinkInHome, linked}));
     RunClosingCountdown(context, kCountdownSeconds);
     return;
   }

@@ -96,8 +96,10 @@ TEST(InstallAddOnJob, TarThatCannotStartIsAFailedExtraction) {
   addOn.world.system.runRealPrograms = false;
   addOn.world.system.programOutput = std::nullopt;
   addOn.Run();
-  EXPECT_NE(addOn.Output().find("[!] Extraction failed: tar could not be started. Aborting.\n"),
-            std::string::npos);
+  EXPECT_NE(addOn.Output().find("[!] Extraction failed: tar could not be started (No such file or "
+                                "directory). Aborting.\n"),
+            std::string::npos)
+      << addOn.Output();
 }
 
 TEST(InstallAddOnJob, PackageWithoutIntegrationFolder) {

@@ -45,15 +45,15 @@ fs::file_status LinkStatus(const std::string& path) {
 }
 
 Placement CheckTargets(const std::string& home, const std::vector<StagedEntry>& entries) {
-  if (IsLink(home)) return {PlaceOutcome::LinkInHome, home, {}};
+  if (IsLink(home)) return {PlaceOutcome::LinkInHome, home};
   for (const auto& entry : entries) {
     const fs::file_status status = LinkStatus(entry.target);
     if (!fs::exists(status) || fs::is_directory(status)) {
       if (fs::is_directory(status) && !entry.folder)
-        return {PlaceOutcome::FolderInTheWay, entry.target, {}};
+        return {PlaceOutcome::FolderInTheWay, entry.target};
       continue;
     }
-    if (!fs::is_regular_file(status)) return {PlaceOutcome::LinkInHome, entry.target, {}};
+    if (!fs::is_regular_file(status)) return {PlaceOutcome::LinkInHome, entry.target};
   }
   return {};
 }

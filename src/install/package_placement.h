@@ -19,8 +19,8 @@ enum class PlaceOutcome {
 
 struct Placement {
   PlaceOutcome outcome = PlaceOutcome::Placed;
-  std::string path;    // the Vantor_Home path that stopped it
-  std::string reason;  // why, when the system said
+  std::string path;         // the Vantor_Home path that stopped it
+  std::string reason = {};  // why, when the system said
 };
 
 // The staged entry named `name` at the top of `staging` ("Integration"),

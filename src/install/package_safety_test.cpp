@@ -202,5 +202,17 @@ TEST(PackagePlacement, ReplacedFilesGoToTheSweepBinFirst) {
   EXPECT_NE(log.find(w.settings), std::string::npos);
 }
 
+TEST(PackagePlacement, AFileTheBinCannotTakeStopsTheInstallAndSaysWhy) {
+  HostileWorld w;
+  WriteFile(BinFolderOf(w.anchor, PathStyle::Posix), "a file where the bin folder belongs");
+  WriteFile(w.source + "/Settings/Vantor_config.pro", "package 1\r\n");
+  w.Run();
+  EXPECT_NE(w.Output().find("[!] Install stopped: " + w.master +
+                            " could not be moved into the sweep bin (Not a directory). Aborting."),
+            std::string::npos)
+      << w.Output();
+  EXPECT_EQ(ReadFile(w.master), kMaster);
+}
+
 }  // namespace
 }  // namespace vantor

@@ -6,6 +6,7 @@
 #include "install/package_listing.h"
 #include "shell/paths.h"
 #include "shell/shared_constants.h"
+#include "shell/text.h"
 
 namespace fs = std::filesystem;
 
@@ -15,12 +16,13 @@ namespace {
 struct Listed {
   StageOutcome outcome = StageOutcome::Staged;
   std::string output;
+  std::string reason = {};
 };
 
 Listed RunListing(System& system, const std::string& archive, ArchiveListing kind) {
   const ProgramCall call = ListArchiveCommand(archive, kind);
   const auto finished = system.RunProgram(call.program, call.arguments);
-  if (!finished) return {StageOutcome::TarMissing, {}};
+  if (!finished) return {StageOutcome::TarMissing, {}, ReasonText(finished.error())};
   if (finished->exitCode != 0) return {StageOutcome::Corrupt, {}};
   return {StageOutcome::Staged, finished->output};
 }
@@ -41,9 +43,10 @@ StageOutcome OutcomeOf(EntryProblem problem) {
 
 StagedPackage CheckArchiveListing(System& system, const std::string& archive, std::uint64_t limit) {
   const Listed names = RunListing(system, archive, ArchiveListing::Names);
-  if (names.outcome != StageOutcome::Staged) return {names.outcome, {}, {}, limit};
+  if (names.outcome != StageOutcome::Staged) return {names.outcome, {}, {}, limit, names.reason};
   const Listed details = RunListing(system, archive, ArchiveListing::Details);
-  if (details.outcome != StageOutcome::Staged) return {details.outcome, {}, {}, limit};
+  if (details.outcome != StageOutcome::Staged)
+    return {details.outcome, {}, {}, limit, details.reason};
   const ListingVerdict verdict = CheckListing(names.output, details.output);
   if (verdict.problem != EntryProblem::None)
     return {OutcomeOf(verdict.problem), {}, verdict.entry, limit};
@@ -53,13 +56,15 @@ StagedPackage CheckArchiveListing(System& system, const std::string& archive, st
 
 // A folder made by this call under a name nobody can guess: an existing
 // folder or link of that name is never used.
-std::optional<std::string> CreateStagingFolder(const std::string& home, PathStyle style) {
+SystemResult<std::string> CreateStagingFolder(const std::string& home, PathStyle style) {
   for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
     const std::string folder = JoinPath(home, ".Vantor_Staging_" + UnpredictableName(), style);
     std::error_code ec;
     if (fs::create_directory(ToFsPath(folder), ec) && !ec) return folder;
+    // A name already taken is tried again; any other failure would repeat.
+    if (ec && ec != std::errc::file_exists) return ec;
   }
-  return std::nullopt;
+  return std::make_error_code(std::errc::file_exists);
 }
 
 // What tar unpacked, checked without following links: only folders and
@@ -84,12 +89,12 @@ StagedPackage CheckStagedTree(const std::string& folder, std::uint64_t limit) {
   return {StageOutcome::Staged, folder, {}, limit};
 }
 
-StageOutcome Extract(Context& context, const std::string& archive, const std::string& folder) {
+Listed Extract(Context& context, const std::string& archive, const std::string& folder) {
   const ProgramCall call = ExtractArchiveCommand(archive, folder);
   const auto finished = context.system.RunProgram(call.program, call.arguments);
-  if (!finished) return StageOutcome::TarMissing;
+  if (!finished) return {StageOutcome::TarMissing, {}, ReasonText(finished.error())};
   if (!finished->output.empty()) context.console.Write(finished->output);
-  return finished->exitCode == 0 ? StageOutcome::Staged : StageOutcome::Corrupt;
+  return {finished->exitCode == 0 ? StageOutcome::Staged : StageOutcome::Corrupt, {}};
 }
 
 }  // namespace
@@ -103,11 +108,11 @@ StagedPackage StagePackage(Context& context, const std::string& archive, const s
   if (listed.outcome != StageOutcome::Staged) return listed;
 
   const auto folder = CreateStagingFolder(home, context.Style());
-  if (!folder) return {StageOutcome::NoStagingFolder, {}, {}, limit};
-  const StageOutcome extracted = Extract(context, archive, *folder);
-  StagedPackage staged = extracted == StageOutcome::Staged
+  if (!folder) return {StageOutcome::NoStagingFolder, {}, {}, limit, ReasonText(folder.error())};
+  const Listed extracted = Extract(context, archive, *folder);
+  StagedPackage staged = extracted.outcome == StageOutcome::Staged
                              ? CheckStagedTree(*folder, limit)
-                             : StagedPackage{extracted, {}, {}, limit};
+                             : StagedPackage{extracted.outcome, {}, {}, limit, extracted.reason};
   if (staged.outcome != StageOutcome::Staged) DiscardStaging(*folder);
   return staged;
 }

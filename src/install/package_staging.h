@@ -26,6 +26,7 @@ struct StagedPackage {
   std::string folder;       // the staging folder, when staged
   std::string entry;        // the refused entry
   std::uint64_t limit = 0;  // the expansion limit applied
+  std::string reason = {};  // the system's, when tar or the folder failed
 };
 
 StagedPackage StagePackage(Context& context, const std::string& archive, const std::string& home);
