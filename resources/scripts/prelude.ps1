@@ -244,9 +244,9 @@ function ConvertTo-CrLfByte {
     [CmdletBinding()]
     [OutputType([byte[]])]
     param([Parameter(Mandatory)][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line)
-    $text = [System.Text.StringBuilder]::new()
-    foreach ($item in $Line) { $null = $text.Append($item).Append("`r`n") }
-    return , [System.Text.UTF8Encoding]::new($false).GetBytes($text.ToString())
+    if ($Line.Length -eq 0) { return , [byte[]]@() }
+    $text = [string]::Join("`r`n", $Line) + "`r`n"
+    return , [System.Text.UTF8Encoding]::new($false).GetBytes($text)
 }
 
 function Write-FileAtomically {
@@ -465,9 +465,7 @@ function Add-JournalRecord {
         [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Record
     )
     if ($Record.Length -eq 0) { return }
-    $text = [System.Text.StringBuilder]::new()
-    foreach ($item in $Record) { $null = $text.Append($item).Append("`n") }
-    $bytes = [System.Text.UTF8Encoding]::new($false).GetBytes($text.ToString())
+    $bytes = [System.Text.UTF8Encoding]::new($false).GetBytes([string]::Join("`n", $Record) + "`n")
     $Journal.Write($bytes, 0, $bytes.Length)
     $Journal.Flush($true)
 }

@@ -293,6 +293,24 @@ Describe 'Mirror moves' {
         [System.IO.File]::GetLastWriteTime($copy) | Should -Be $now
     }
 
+    It 'goes on past files that take the careful way or stay, and stamps every file it moved' {
+        $f = New-SweepFolder
+        $old = [datetime]::Now.AddDays(-400)
+        foreach ($n in 'a.log', 'b.log', 'c.log', 'd.log', 'e.log') { $null = New-TestFile $f.Target $n -LastWrite $old }
+        # b.log has an older bin copy to replace; d.log meets a folder in its place and stays.
+        $null = New-TestFile (Get-MirrorOf $f) 'b.log'
+        $null = New-TestFile ([System.IO.Path]::Combine((Get-MirrorOf $f), 'd.log')) 'inside'
+        $now = [datetime]::Now.AddSeconds(-30)
+        $r = Invoke-TestSweep $f -Now $now
+        $r.ClutterCount | Should -Be 4
+        $r.NotMoved | Should -Be 1
+        $r.NotMovedReason | Should -Not -BeNullOrEmpty
+        Get-Remaining $f | Should -Be @('d.log')
+        foreach ($n in 'a.log', 'b.log', 'c.log', 'e.log') {
+            [System.IO.File]::GetLastWriteTime([System.IO.Path]::Combine((Get-MirrorOf $f), $n)) | Should -Be $now
+        }
+    }
+
     It 'leaves a file it cannot move where it was, unlogged, and counts it with the reason' {
         $f = New-SweepFolder
         $null = New-TestFile $f.Target 'job.log'

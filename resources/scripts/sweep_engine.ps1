@@ -214,21 +214,24 @@ function Get-FolderFileName {
     return , [string[]]($paths -replace $folderPart, '')
 }
 
-# Regex text for a rule made only of literal characters, "*" and "?"; $null
-# for a rule with brackets or escapes, which is left to -like itself.
+# Regex text that finds a rule made only of literal characters, "*" and "?"
+# in a name; $null for a rule with brackets or escapes, which is left to -like
+# itself. Only the ends a rule does not open with "*" are anchored, so that
+# most rules become plain text the regex engine can look for quickly.
 function ConvertFrom-SimpleWildcard {
     [CmdletBinding()]
     [OutputType([string])]
     param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Rule)
 
     if ($Rule.IndexOfAny([char[]]@('[', ']', '`')) -ge 0) { return $null }
-    $regex = [System.Text.StringBuilder]::new()
-    foreach ($c in $Rule.ToCharArray()) {
-        if ($c -eq '*') { $null = $regex.Append('.*') }
-        elseif ($c -eq '?') { $null = $regex.Append('.') }
-        else { $null = $regex.Append([regex]::Escape([string]$c)) }
-    }
-    return $regex.ToString()
+    # Escape gives "\*" and "\?" for the wildcards; a literal "." is "\.",
+    # so a leading or trailing ".*" can only come from a "*".
+    $regex = [regex]::Escape($Rule) -replace '\\\*', '.*' -replace '\\\?', '.'
+    $open = $regex -replace '^(?:\.\*)+', ''
+    if ($open -eq $regex) { $open = '\A' + $open }
+    $closed = $open -replace '(?:\.\*)+$', ''
+    if ($closed -eq $open) { $closed += '\z' }
+    return $closed
 }
 
 # Names of the folder's files that match a clutter rule, ignoring case.
@@ -260,7 +263,7 @@ function Get-ClutterFile {
         }
     }
     if ($simple.Count -gt 0) {
-        $any = [regex]::new('^(?:' + ($simple -join '|') + ')$', 'IgnoreCase, CultureInvariant, Singleline')
+        $any = [regex]::new('(?:' + ($simple -join '|') + ')', 'IgnoreCase, CultureInvariant, Singleline')
         $matched.UnionWith([string[]]($names -match $any))
     }
     $clutter = [string[]][System.Linq.Enumerable]::ToArray($matched)
@@ -384,13 +387,17 @@ function Get-MovePlan {
     $sources = [string[]]($Names -replace '^', $Place.SourcePrefix)
     $lengths = [long[]]::new($Names.Length)
     $gone = 0
-    for ($i = 0; $i -lt $Names.Length; $i++) {
+    # One try for the whole loop, not one per file: a failure is handled and
+    # the loop goes on after that file.
+    $i = 0
+    while ($i -lt $Names.Length) {
         try {
-            $lengths[$i] = [System.IO.FileInfo]::new($sources[$i]).Length
+            for (; $i -lt $Names.Length; $i++) { $lengths[$i] = [System.IO.FileInfo]::new($sources[$i]).Length }
         } catch {
             Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_)
             $lengths[$i] = -1
             $gone++
+            $i++
         }
     }
     $kept = $Names
@@ -469,29 +476,67 @@ function Move-PlannedBatch {
     )
 
     $done = [bool[]]::new($Source.Length)
-    for ($i = 0; $i -lt $Source.Length; $i++) {
-        # The common case is one rename; anything else (a mirror folder to
-        # create, a bin copy to replace, another volume, a real failure) goes
-        # the careful way, which says why a file stayed.
+    $stamp = $Now.ToUniversalTime()
+    $i = 0
+    while ($i -lt $Source.Length) {
+        # The common case is one rename and one stamp, with one try for the
+        # whole loop. Anything else (a mirror folder to create, a bin copy to
+        # replace, another volume, a real failure) goes the careful way, which
+        # says why a file stayed, and the loop goes on after that file.
         try {
-            [System.IO.Directory]::Move($Source[$i], $Target[$i])
-        } catch {
-            try {
-                Move-PlannedFile -Source $Source[$i] -Target $Target[$i] -Mirror $Mirror
-            } catch {
-                Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_)
-                continue
+            for (; $i -lt $Source.Length; $i++) {
+                [System.IO.Directory]::Move($Source[$i], $Target[$i])
+                $done[$i] = $true
+                [System.IO.File]::SetLastWriteTimeUtc($Target[$i], $stamp)
             }
-        }
-        $done[$i] = $true
-        try {
-            [System.IO.File]::SetLastWriteTime($Target[$i], $Now)
-        } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
-            # The file is in the bin and logged; only its retention starts from its own age.
-            $Moved.Unstamped++
+        } catch {
+            if (-not $done[$i]) {
+                $careful = @{ Source = $Source[$i]; Target = $Target[$i]; Mirror = $Mirror; Shortfall = $Shortfall }
+                $done[$i] = Move-FileCarefully @careful
+            }
+            if ($done[$i]) { Set-SweepStamp -Path $Target[$i] -Stamp $stamp -Moved $Moved }
+            $i++
         }
     }
     return , $done
+}
+
+# The careful way for one file; $false (and the reason in Shortfall) when it stayed.
+function Move-FileCarefully {
+    [CmdletBinding()]
+    [OutputType([bool])]
+    param(
+        [Parameter(Mandatory)][string]$Source,
+        [Parameter(Mandatory)][string]$Target,
+        [Parameter(Mandatory)][string]$Mirror,
+        [Parameter(Mandatory)][psobject]$Shortfall
+    )
+
+    try {
+        Move-PlannedFile -Source $Source -Target $Target -Mirror $Mirror
+        return $true
+    } catch {
+        Add-SweepShortfall -Shortfall $Shortfall -Reason (Get-ReasonText -ErrorRecord $_)
+        return $false
+    }
+}
+
+# Stamps a moved file with the sweep time (UTC), so that retention counts
+# from the sweep.
+function Set-SweepStamp {
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][string]$Path,
+        [Parameter(Mandatory)][datetime]$Stamp,
+        [Parameter(Mandatory)][psobject]$Moved
+    )
+
+    try {
+        [System.IO.File]::SetLastWriteTimeUtc($Path, $Stamp)
+    } catch [System.IO.IOException], [System.UnauthorizedAccessException] {
+        # The file is in the bin and logged; only its retention starts from its own age.
+        $Moved.Unstamped++
+    }
 }
 
 # Adds the files of a plan that really moved to the moved set.
