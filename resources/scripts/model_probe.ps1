@@ -125,55 +125,43 @@ function Select-ModelSample {
     return , $largest.ToArray()
 }
 
-# The text at the head of a model: up to the first NUL byte, at most
-# HeaderByteLimit bytes. $Buffer is reused from file to file.
-function Read-ModelHeader {
-    [CmdletBinding()]
-    [OutputType([string])]
+# The version mark of one model, from the text at its head: up to the first
+# NUL byte (the binary data has begun), at most HeaderByteLimit bytes. Most
+# marks stand within the first lines, so a short head is searched first, up
+# to its last whole line; only a model without a mark there is read on, from
+# the same open file. $Buffer is reused from file to file.
+function Get-ModelVersionMark {
     param(
-        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory)][byte[]]$Buffer,
-        [ValidateRange(1, [int]::MaxValue)][int]$Want = $Buffer.Length
+        [Parameter(Mandatory)][string]$Path,
+        [Parameter(Mandatory)][byte[]]$Buffer
     )
     $filled = 0
+    $end = -1
     $stream = [System.IO.FileStream]::new($Path, [System.IO.FileMode]::Open, [System.IO.FileAccess]::Read,
         [System.IO.FileShare]::ReadWrite, 1, [System.IO.FileOptions]::SequentialScan)
     try {
-        $want = [System.Math]::Min($Want, $Buffer.Length)
-        while ($filled -lt $want) {
-            $read = $stream.Read($Buffer, $filled, $want - $filled)
-            if ($read -le 0) { break }
-            $filled += $read
+        foreach ($want in $script:HeadByteCount, $Buffer.Length) {
+            $read = 1
+            while ($filled -lt $want -and $read -gt 0) {
+                $read = $stream.Read($Buffer, $filled, $want - $filled)
+                $filled += $read
+            }
+            $end = [System.Array]::IndexOf($Buffer, [byte]0, 0, $filled)
+            # The whole head is read: the binary data or the end of the file began.
+            if ($end -ge 0 -or $filled -lt $want) { break }
+            # Marks are ASCII; one character per byte tells how much was read.
+            $text = $script:HeaderEncoding.GetString($Buffer, 0, $filled)
+            $cut = $text.LastIndexOfAny([char[]]@("`r", "`n"))
+            if ($cut -lt 0) { continue }
+            $mark = Get-VersionMark -HeaderText $text.Substring(0, $cut + 1)
+            if ($mark -ne 0) { return $mark }
         }
     }
     finally {
         $stream.Dispose()
     }
-    $end = [System.Array]::IndexOf($Buffer, [byte]0, 0, $filled)
     if ($end -lt 0) { $end = $filled }
-    # Marks are ASCII; one character per byte tells how much was read.
-    return $script:HeaderEncoding.GetString($Buffer, 0, $end)
-}
-
-# The version mark of one model. Most marks stand within the first lines, so
-# a short head is read first and searched up to its last whole line; only a
-# model without a mark there is read on, up to HeaderByteLimit.
-function Get-ModelVersionMark {
-    [CmdletBinding()]
-    [OutputType([int])]
-    param(
-        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path,
-        [Parameter(Mandatory)][byte[]]$Buffer
-    )
-    $head = Read-ModelHeader -Path $Path -Buffer $Buffer -Want $script:HeadByteCount
-    $whole = $head.Length -lt $script:HeadByteCount
-    $cut = $head.LastIndexOfAny([char[]]@("`r", "`n"))
-    if (-not $whole -and $cut -ge 0) {
-        $mark = Get-VersionMark -HeaderText $head.Substring(0, $cut + 1)
-        if ($mark -ne 0) { return $mark }
-    }
-    if (-not $whole) { $head = Read-ModelHeader -Path $Path -Buffer $Buffer }
-    return Get-VersionMark -HeaderText $head
+    return Get-VersionMark -HeaderText $script:HeaderEncoding.GetString($Buffer, 0, $end)
 }
 
 # The version the first mark of a header gives: a number, PredecessorMark,
@@ -307,26 +295,14 @@ function Get-PtcRoot {
         [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$FallbackRoot
     )
     $roots = [System.Collections.Generic.List[string]]::new()
+    $seen = [System.Collections.Generic.HashSet[string]]::new([System.StringComparer]::OrdinalIgnoreCase)
     foreach ($location in $InstallLocation) {
         if (-not $location) { continue }
         $root = Find-InstallationParent -Location $location
-        if ($root -and -not (Test-ListHasText -List $roots -Text $root)) { $roots.Add($root) }
+        if ($root -and $seen.Add($root)) { $roots.Add($root) }
     }
     if ($roots.Count -eq 0 -and [System.IO.Directory]::Exists($FallbackRoot)) { $roots.Add($FallbackRoot) }
     return , $roots.ToArray()
-}
-
-function Test-ListHasText {
-    [CmdletBinding()]
-    [OutputType([bool])]
-    param(
-        [Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[string]]$List,
-        [Parameter(Mandatory)][string]$Text
-    )
-    foreach ($item in $List) {
-        if ([string]::Equals($item, $Text, [System.StringComparison]::OrdinalIgnoreCase)) { return $true }
-    }
-    return $false
 }
 
 function Get-MajorVersion {
@@ -423,24 +399,19 @@ function ConvertFrom-VantorText([string]$Encoded) {
     [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded))
 }
 
-function Set-Utf8Output {
-    [CmdletBinding()]
-    param()
-    # Paths in the result line must reach the program as UTF-8; without a console
-    # the setter may refuse, and then the system code page has to do.
-    try {
-        [Console]::OutputEncoding = [System.Text.UTF8Encoding]::new($false)
-    }
-    catch [System.IO.IOException], [System.Security.SecurityException] {
-        # No console to set it on: the system code page carries the line.
-        return
-    }
+# Writes the result line to standard output as UTF-8 bytes, so that paths in
+# it reach the program intact whatever code page the console has, or none.
+function Write-ResultLine {
+    param([Parameter(Mandatory)][string]$Line)
+    $bytes = [System.Text.UTF8Encoding]::new($false).GetBytes($Line + [System.Environment]::NewLine)
+    $out = [System.Console]::OpenStandardOutput()
+    $out.Write($bytes, 0, $bytes.Length)
+    $out.Flush()
 }
 
 # --- entry ------------------------------------------------------------------
 # Tests set $VantorNoWindow and dot-source this file to get the functions only.
 if ($ExecutionContext.SessionState.PSVariable.GetValue('VantorNoWindow')) { return }
 
-Set-Utf8Output
 $targetDir = ConvertFrom-VantorText '%TARGET_DIR%'
-[Console]::Out.WriteLine((Invoke-ModelProbe -TargetDir $targetDir))
+Write-ResultLine -Line (Invoke-ModelProbe -TargetDir $targetDir)
