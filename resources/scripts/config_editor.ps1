@@ -854,10 +854,7 @@ function Add-EditorRow {
         [Parameter(Mandatory)][int]$Y
     )
     if ($Row.Kind -eq 'Caption') {
-        $font = New-WindowFont -Size 10.5 -Style Bold
-        $caption = New-WindowControl -Type Label -Text $Row.Label -Bounds 18, $Y, 460, 24 -Font $font
-        $caption.ForeColor = [System.Drawing.Color]::FromArgb(30, 80, 140)
-        $Form.Controls.Add($caption)
+        $Form.Controls.Add((New-WindowLabel -Look Caption -Text $Row.Label -Bounds 18, $Y, 460, 24))
         return
     }
     # The hint starts below the input (23 high from Y - 2) and the check box (22 high).
@@ -975,31 +972,6 @@ function New-EditorToolTip {
     return $toolTip
 }
 
-function Add-EditorHeader {
-    # The dark title band and the box naming the edited file.
-    [CmdletBinding()]
-    param(
-        [Parameter(Mandatory)]$Form,
-        [Parameter(Mandatory)][pscustomobject]$State,
-        [Parameter(Mandatory)][int]$Width
-    )
-    $titleText = 'Vantor Configuration - ' + $State.ModeLabel
-    $titleFont = New-WindowFont -Size 13 -Style Bold
-    $title = New-WindowControl -Type Label -Text $titleText -Bounds 0, 0, $Width, 48 -Font $titleFont
-    $title.ForeColor = [System.Drawing.Color]::White
-    $title.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
-    $title.Padding = [System.Windows.Forms.Padding]::new(12, 10, 0, 0)
-    $Form.Controls.Add($title)
-
-    $infoText = 'Editing: ' + $State.FileLabel + "`r`n" + 'Path: ' + $State.IniPath
-    $info = New-WindowControl -Type Label -Text $infoText -Bounds 18, 58, 460, 42 -Font (New-WindowFont -Size 8.75)
-    $info.ForeColor = [System.Drawing.Color]::FromArgb(60, 60, 60)
-    $info.BackColor = [System.Drawing.Color]::FromArgb(245, 247, 250)
-    $info.BorderStyle = [System.Windows.Forms.BorderStyle]::FixedSingle
-    $info.Padding = [System.Windows.Forms.Padding]::new(8, 5, 8, 5)
-    $Form.Controls.Add($info)
-}
-
 function Add-EditorButton {
     # Cancel, Save & Exit and, for a Special Project outside cleaner mode, its removal.
     [CmdletBinding()]
@@ -1037,7 +1009,10 @@ function New-EditorForm {
 
     $toolTip = New-EditorToolTip
     $layout = Get-EditorLayout -Row $State.Rows
-    Add-EditorHeader -Form $form -State $State -Width $layout.ClientWidth
+    $titleText = 'Vantor Configuration - ' + $State.ModeLabel
+    $form.Controls.Add((New-WindowLabel -Look Title -Text $titleText -Bounds 0, 0, $layout.ClientWidth, 48))
+    $noteText = 'Editing: ' + $State.FileLabel + "`r`n" + 'Path: ' + $State.IniPath
+    $form.Controls.Add((New-WindowLabel -Look Note -Text $noteText -Bounds 18, 58, 460, 42))
     for ($i = 0; $i -lt $State.Rows.Count; $i++) {
         Add-EditorRow -Form $form -ToolTip $toolTip -State $State -Row $State.Rows[$i] -Y $layout.RowY[$i]
     }

@@ -99,11 +99,23 @@ function Copy-MigrationTree {
         # A folder that cannot be listed is skipped like a file that cannot be copied.
         return
     }
-    foreach ($file in $files) {
-        $null = Copy-MigrationFile -Source $file -Destination ([System.IO.Path]::Combine($Destination, [System.IO.Path]::GetFileName($file)))
-    }
+    Copy-MigrationFileInto -Source $files -Folder $Destination
     foreach ($folder in $folders) {
-        Copy-MigrationTree -Source $folder -Destination ([System.IO.Path]::Combine($Destination, [System.IO.Path]::GetFileName($folder)))
+        $target = [System.IO.Path]::Combine($Destination, [System.IO.Path]::GetFileName($folder))
+        Copy-MigrationTree -Source $folder -Destination $target
+    }
+}
+
+function Copy-MigrationFileInto {
+    # Each file into Folder under its own name (Copy-MigrationFile).
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Source,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder
+    )
+    foreach ($file in $Source) {
+        $target = [System.IO.Path]::Combine($Folder, [System.IO.Path]::GetFileName($file))
+        $null = Copy-MigrationFile -Source $file -Destination $target
     }
 }
 
@@ -134,9 +146,37 @@ function Find-FirstNameContaining {
     param([Parameter(Mandatory)][AllowEmptyCollection()][string[]]$Path, [Parameter(Mandatory)][string]$Part)
     foreach ($item in $Path) {
         $name = [System.IO.Path]::GetFileName($item)
-        if ($name.IndexOf($Part, [System.StringComparison]::OrdinalIgnoreCase) -ge 0) { return Get-VersionFreeName -Name $name }
+        if ($name.IndexOf($Part, [System.StringComparison]::OrdinalIgnoreCase) -lt 0) { continue }
+        return Get-VersionFreeName -Name $name
     }
     return ''
+}
+
+function Copy-SettingsAsset {
+    # The single files that go into Settings under fixed names; adds the
+    # options that point at them to Pointers.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][hashtable]$Selection,
+        [Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Folder,
+        [Parameter(Mandatory)][System.Collections.IDictionary]$Pointers
+    )
+    $settingsPointer = $script:HomePointer + '\Settings'
+    # Row key, name of the copy, and the option naming it with its value.
+    $copies = @(
+        @('f_map', 'Vantor_mapkeys.pro', '', ''),
+        @('f_ui', 'Vantor_customization.ui', '', ''),
+        @('f_dmt', 'appearance.dmt', 'pro_colormap_path', $settingsPointer),
+        @('f_scl', 'Creo.scl', 'system_colors_file', ($settingsPointer + '\Creo.scl')),
+        @('f_pnt', 'table.pnt', 'pen_table_file', ($settingsPointer + '\table.pnt'))
+    )
+    foreach ($copy in $copies) {
+        $key, $name, $option, $value = $copy
+        $source = Get-SelectedText -Selection $Selection -Key $key
+        if (-not $source) { continue }
+        $null = Copy-MigrationFile -Source $source -Destination ([System.IO.Path]::Combine($Folder, $name))
+        if ($option) { $Pointers[$option] = $value }
+    }
 }
 
 function Copy-MigrationAsset {
@@ -151,59 +191,38 @@ function Copy-MigrationAsset {
     )
     $pointers = [ordered]@{}
     $fallback = @{ asm = ''; drw = ''; prt = '' }
-    $settingsPointer = $script:HomePointer + '\Settings'
     $templatesPointer = $script:HomePointer + '\Templates'
     $libraryPointer = $script:HomePointer + '\Library'
+    Copy-SettingsAsset -Selection $Selection -Folder $Paths.Settings -Pointers $pointers
 
-    $mapkeys = Get-SelectedText -Selection $Selection -Key 'f_map'
-    if ($mapkeys) { $null = Copy-MigrationFile -Source $mapkeys -Destination ([System.IO.Path]::Combine($Paths.Settings, 'Vantor_mapkeys.pro')) }
-    $ribbon = Get-SelectedText -Selection $Selection -Key 'f_ui'
-    if ($ribbon) { $null = Copy-MigrationFile -Source $ribbon -Destination ([System.IO.Path]::Combine($Paths.Settings, 'Vantor_customization.ui')) }
-
-    $palette = Get-SelectedText -Selection $Selection -Key 'f_dmt'
-    if ($palette) {
-        $null = Copy-MigrationFile -Source $palette -Destination ([System.IO.Path]::Combine($Paths.Settings, 'appearance.dmt'))
-        $pointers['pro_colormap_path'] = $settingsPointer
-    }
-    $colors = Get-SelectedText -Selection $Selection -Key 'f_scl'
-    if ($colors) {
-        $null = Copy-MigrationFile -Source $colors -Destination ([System.IO.Path]::Combine($Paths.Settings, 'Creo.scl'))
-        $pointers['system_colors_file'] = $settingsPointer + '\Creo.scl'
-    }
-    $pens = Get-SelectedText -Selection $Selection -Key 'f_pnt'
-    if ($pens) {
-        $null = Copy-MigrationFile -Source $pens -Destination ([System.IO.Path]::Combine($Paths.Settings, 'table.pnt'))
-        $pointers['pen_table_file'] = $settingsPointer + '\table.pnt'
-    }
     $drawingSetup = Get-SelectedText -Selection $Selection -Key 'f_dtl'
     if ($drawingSetup) {
-        $name = [System.IO.Path]::GetFileName($drawingSetup)
-        $null = Copy-MigrationFile -Source $drawingSetup -Destination ([System.IO.Path]::Combine($Paths.Templates, $name))
-        $pointers['drawing_setup_file'] = $templatesPointer + '\' + (Get-VersionFreeName -Name $name)
-        $pointers['format_setup_file'] = $templatesPointer + '\' + (Get-VersionFreeName -Name $name)
+        Copy-MigrationFileInto -Source $drawingSetup -Folder $Paths.Templates
+        $setupName = Get-VersionFreeName -Name ([System.IO.Path]::GetFileName($drawingSetup))
+        $pointers['drawing_setup_file'] = $templatesPointer + '\' + $setupName
+        $pointers['format_setup_file'] = $templatesPointer + '\' + $setupName
     }
 
     $templates = Get-SelectedList -Selection $Selection -Key 'f_tpl'
     if ($templates.Length -gt 0) {
-        $pointers['pro_dtl_setup_dir'] = $templatesPointer
-        $pointers['pro_format_dir'] = $templatesPointer
-        $pointers['start_model_dir'] = $templatesPointer
-        foreach ($file in $templates) {
-            $null = Copy-MigrationFile -Source $file -Destination ([System.IO.Path]::Combine($Paths.Templates, [System.IO.Path]::GetFileName($file)))
+        foreach ($option in 'pro_dtl_setup_dir', 'pro_format_dir', 'start_model_dir') {
+            $pointers[$option] = $templatesPointer
         }
-        $fallback.prt = Find-FirstNameContaining -Path $templates -Part '.prt'
-        $fallback.asm = Find-FirstNameContaining -Path $templates -Part '.asm'
-        $fallback.drw = Find-FirstNameContaining -Path $templates -Part '.drw'
+        Copy-MigrationFileInto -Source $templates -Folder $Paths.Templates
+        foreach ($kind in 'prt', 'asm', 'drw') {
+            $fallback[$kind] = Find-FirstNameContaining -Path $templates -Part ('.' + $kind)
+        }
     }
 
     $libraryAssets = Get-SelectedList -Selection $Selection -Key 'f_lib_assets'
     if ($libraryAssets.Length -gt 0) {
-        foreach ($file in $libraryAssets) {
-            $null = Copy-MigrationFile -Source $file -Destination ([System.IO.Path]::Combine($Paths.Library, [System.IO.Path]::GetFileName($file)))
+        Copy-MigrationFileInto -Source $libraryAssets -Folder $Paths.Library
+        $kinds = [ordered]@{
+            '.mtl' = 'pro_material_dir'; '.tbl' = 'pro_table_dir'; '.sym' = 'pro_symbol_dir'; '.gph' = 'pro_group_dir'
         }
-        $kinds = [ordered]@{ '.mtl' = 'pro_material_dir'; '.tbl' = 'pro_table_dir'; '.sym' = 'pro_symbol_dir'; '.gph' = 'pro_group_dir' }
         foreach ($extension in $kinds.Keys) {
-            if (Find-FirstNameContaining -Path $libraryAssets -Part $extension) { $pointers[$kinds[$extension]] = $libraryPointer }
+            $found = Find-FirstNameContaining -Path $libraryAssets -Part $extension
+            if ($found) { $pointers[$kinds[$extension]] = $libraryPointer }
         }
     }
 
@@ -427,7 +446,8 @@ function Get-OptionEntry {
         # A continuation without its mapkey, or a mapkey without a key sequence,
         # cannot replace anything: it is kept like a repeatable line.
         $entry.Kind = 'Replaceable'
-        if ($script:RepeatableOptions -ccontains $name -or $name -eq 'mapkey(continued)') { $entry.Kind = 'Repeatable' }
+        $repeatable = $script:RepeatableOptions -ccontains $name -or $name -eq 'mapkey(continued)'
+        if ($repeatable) { $entry.Kind = 'Repeatable' }
         $entry.Identity = $name
     }
     return , $entries
@@ -552,7 +572,8 @@ function Split-OptionLine {
     if ($text.Length -eq 0 -or $text.StartsWith('!')) { return $null }
     $match = [regex]::Match($text, '^(\S+)\s+(.*)$')
     if (-not $match.Success) { return $null }
-    return [pscustomobject]@{ Name = $match.Groups[1].Value; Key = $match.Groups[1].Value.ToLowerInvariant(); Value = $match.Groups[2].Value }
+    $name = $match.Groups[1].Value
+    return [pscustomobject]@{ Name = $name; Key = $name.ToLowerInvariant(); Value = $match.Groups[2].Value }
 }
 
 function Add-ManagedOption {
@@ -613,7 +634,8 @@ function Read-MasterConfig {
             # The empty line written before the header belongs to the section;
             # kept, every run would add one more.
             $last = $state.Body.Count - 1
-            if ($last -ge 0 -and $state.Body[$last].Trim($script:TrimCharacters) -eq '') { $state.Body.RemoveAt($last) }
+            $blankBefore = $last -ge 0 -and $state.Body[$last].Trim($script:TrimCharacters) -eq ''
+            if ($blankBefore) { $state.Body.RemoveAt($last) }
             continue
         }
         $state.Body.Add($text)
@@ -678,7 +700,9 @@ function Add-StartTemplatePointer {
         $known = ''
         if ($State.Known.ContainsKey($name)) { $known = [string]$State.Known[$name] }
         $fromKnown = ''
-        if ($known.Trim($script:TrimCharacters) -ne '') { $fromKnown = Get-VersionFreeName -Name (Get-LastPathComponent -Path $known) }
+        if ($known.Trim($script:TrimCharacters) -ne '') {
+            $fromKnown = Get-VersionFreeName -Name (Get-LastPathComponent -Path $known)
+        }
         if ($fromKnown -ne '') { $Pointers[$name] = $templatesPointer + $fromKnown }
         elseif ($Fallback[$starts[$name]] -ne '') { $Pointers[$name] = $templatesPointer + $Fallback[$starts[$name]] }
     }
@@ -771,23 +795,60 @@ function Format-MigrationResult {
 
 # --- window ------------------------------------------------------------------
 
+function Get-FileFilter {
+    # An open dialog's filter: the named kind of file, then all files.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory)][string]$Name, [Parameter(Mandatory)][string]$Pattern)
+    return $Name + ' (' + $Pattern + ')|' + $Pattern + '|All Files (*.*)|*.*'
+}
+
 function Get-WizardRow {
     # The picker rows in window order; Group starts a new caption.
     [CmdletBinding()]
+    [OutputType([pscustomobject])]
     param()
     $creoSettingsTip = 'Typically located in your AppData\Roaming\PTC\ProENGINEER\Wildfire\.wf\.Settings'
-    return @(
-        [pscustomobject]@{ Group = '1. System & UI Controls'; Key = 'f_cfg'; Kind = 'File'; Label = 'Main Config.pro:'; SubLabel = 'Copies to Settings\Vantor_config.pro'; Tip = 'Your master baseline config.pro. Typically located in your Startup folder.'; Filter = 'Pro/E Config (*.pro)|*.pro|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = ''; Key = 'f_map'; Kind = 'File'; Label = 'Mapkeys:'; SubLabel = 'Copies to Vantor_Home\Settings\Vantor_mapkeys.pro'; Tip = $creoSettingsTip; Filter = 'Pro/E Config (*.pro)|*.pro|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = ''; Key = 'f_ui'; Kind = 'File'; Label = 'Window and Ribbon Settings:'; SubLabel = 'Copies to Vantor_Home\Settings\Vantor_customization.ui'; Tip = $creoSettingsTip; Filter = 'Creo UI (*.ui)|*.ui|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = '2. System Colors & Plotting'; Key = 'f_dmt'; Kind = 'File'; Label = 'Appearance Palette:'; SubLabel = 'Copies to Vantor_Home\Settings\appearance.dmt'; Tip = 'Custom material color definitions and model appearances (pro_colormap_path).'; Filter = 'Appearance File (*.dmt)|*.dmt|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = ''; Key = 'f_scl'; Kind = 'File'; Label = 'System Appearance:'; SubLabel = 'Copies to Vantor_Home\Settings\Creo.scl'; Tip = 'Custom Creo window background, datum, and sketch colors, etc (system_colors_file).'; Filter = 'System Colors (*.scl)|*.scl|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = ''; Key = 'f_pnt'; Kind = 'File'; Label = 'Pen Table:'; SubLabel = 'Copies to Vantor_Home\Settings\table.pnt'; Tip = 'Plotter pen mappings and line weight definitions (pen_table_file).'; Filter = 'Pen Table (*.pnt)|*.pnt|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = '3. Template & Library Assets'; Key = 'f_dtl'; Kind = 'File'; Label = 'Default Drawing Settings:'; SubLabel = 'Copies to Vantor_Home\Templates\<filename>.dtl'; Tip = 'Default standard drafting options for new drawings (drawing_setup_file).'; Filter = 'Drawing Setup (*.dtl)|*.dtl|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = ''; Key = 'f_tpl'; Kind = 'Multi'; Label = 'Template Assets:'; SubLabel = 'Multi-select: .prt, .asm, .drw, .frm'; Tip = 'Select all start parts, start assemblies, drawing templates, and drawing formats across any folders (Ctrl+Click to select multiple; click Browse again to add more).'; Filter = 'Template Assets (*.prt*;*.asm*;*.drw*;*.frm*;*.dtl)|*.prt*;*.asm*;*.drw*;*.frm*;*.dtl|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = ''; Key = 'f_lib_assets'; Kind = 'Multi'; Label = 'Library Assets:'; SubLabel = 'Multi-select: .mtl, .tbl, .sym, .gph'; Tip = 'Select materials (.mtl), tables (.tbl), symbols (.sym), and UDF (.gph) across any folders.'; Filter = 'Library Assets (*.mtl*;*.tbl*;*.sym*;*.gph*)|*.mtl*;*.tbl*;*.sym*;*.gph*|All Files (*.*)|*.*' }
-        [pscustomobject]@{ Group = ''; Key = 'f_lib'; Kind = 'Folder'; Label = 'External Library Directory:'; SubLabel = 'Copies tree to Library\'; Tip = 'Folder containing standard hardware, catalog components, or existing library hierarchies.'; Filter = '' }
+    $configFilter = Get-FileFilter -Name 'Pro/E Config' -Pattern '*.pro'
+    # Group, key, kind, label, the line under it, tool tip, and the file filter.
+    $rows = @(
+        @('1. System & UI Controls', 'f_cfg', 'File', 'Main Config.pro:', 'Copies to Settings\Vantor_config.pro',
+            'Your master baseline config.pro. Typically located in your Startup folder.', $configFilter),
+        @('', 'f_map', 'File', 'Mapkeys:', 'Copies to Vantor_Home\Settings\Vantor_mapkeys.pro', $creoSettingsTip,
+            $configFilter),
+        @('', 'f_ui', 'File', 'Window and Ribbon Settings:', 'Copies to Vantor_Home\Settings\Vantor_customization.ui',
+            $creoSettingsTip, (Get-FileFilter -Name 'Creo UI' -Pattern '*.ui')),
+        @('2. System Colors & Plotting', 'f_dmt', 'File', 'Appearance Palette:',
+            'Copies to Vantor_Home\Settings\appearance.dmt',
+            'Custom material color definitions and model appearances (pro_colormap_path).',
+            (Get-FileFilter -Name 'Appearance File' -Pattern '*.dmt')),
+        @('', 'f_scl', 'File', 'System Appearance:', 'Copies to Vantor_Home\Settings\Creo.scl',
+            'Custom Creo window background, datum, and sketch colors, etc (system_colors_file).',
+            (Get-FileFilter -Name 'System Colors' -Pattern '*.scl')),
+        @('', 'f_pnt', 'File', 'Pen Table:', 'Copies to Vantor_Home\Settings\table.pnt',
+            'Plotter pen mappings and line weight definitions (pen_table_file).',
+            (Get-FileFilter -Name 'Pen Table' -Pattern '*.pnt')),
+        @('3. Template & Library Assets', 'f_dtl', 'File', 'Default Drawing Settings:',
+            'Copies to Vantor_Home\Templates\<filename>.dtl',
+            'Default standard drafting options for new drawings (drawing_setup_file).',
+            (Get-FileFilter -Name 'Drawing Setup' -Pattern '*.dtl')),
+        @('', 'f_tpl', 'Multi', 'Template Assets:', 'Multi-select: .prt, .asm, .drw, .frm',
+            ('Select all start parts, start assemblies, drawing templates, and drawing formats across any ' +
+                'folders (Ctrl+Click to select multiple; click Browse again to add more).'),
+            (Get-FileFilter -Name 'Template Assets' -Pattern '*.prt*;*.asm*;*.drw*;*.frm*;*.dtl')),
+        @('', 'f_lib_assets', 'Multi', 'Library Assets:', 'Multi-select: .mtl, .tbl, .sym, .gph',
+            'Select materials (.mtl), tables (.tbl), symbols (.sym), and UDF (.gph) across any folders.',
+            (Get-FileFilter -Name 'Library Assets' -Pattern '*.mtl*;*.tbl*;*.sym*;*.gph*')),
+        @('', 'f_lib', 'Folder', 'External Library Directory:', 'Copies tree to Library\',
+            'Folder containing standard hardware, catalog components, or existing library hierarchies.', '')
     )
+    foreach ($row in $rows) {
+        $group, $key, $kind, $label, $subLabel, $tip, $filter = $row
+        [pscustomobject]@{
+            Group = $group; Key = $key; Kind = $kind; Label = $label
+            SubLabel = $subLabel; Tip = $tip; Filter = $filter
+        }
+    }
 }
 
 function Get-WizardLayout {
@@ -811,7 +872,9 @@ function Get-WizardLayout {
         $y += 48
     }
     $buttonY = $y + 16
-    return @{ Captions = $captions.ToArray(); Rows = $rows.ToArray(); ButtonY = $buttonY; ClientHeight = $buttonY + 55 }
+    return @{
+        Captions = $captions.ToArray(); Rows = $rows.ToArray(); ButtonY = $buttonY; ClientHeight = $buttonY + 55
+    }
 }
 
 function Get-SelectionCountText {
@@ -819,32 +882,6 @@ function Get-SelectionCountText {
     [OutputType([string])]
     param([Parameter(Mandatory)][int]$Count)
     return [string]$Count + ' total file(s) selected'
-}
-
-function New-WizardFont {
-    [CmdletBinding()]
-    param([Parameter(Mandatory)][single]$Size, [string]$Style = 'Regular')
-    return [System.Drawing.Font]::new('Segoe UI', $Size, [System.Drawing.FontStyle]$Style)
-}
-
-function New-WizardControl {
-    [CmdletBinding()]
-    param(
-        [Parameter(Mandatory)][string]$Type,
-        [Parameter(Mandatory)][AllowEmptyString()][string]$Text,
-        [Parameter(Mandatory)][int]$X,
-        [Parameter(Mandatory)][int]$Y,
-        [Parameter(Mandatory)][int]$Width,
-        [Parameter(Mandatory)][int]$Height,
-        [Parameter(Mandatory)]$Font
-    )
-    $control = ([type]('System.Windows.Forms.' + $Type))::new()
-    $control.Text = $Text
-    $control.Location = [System.Drawing.Point]::new($X, $Y)
-    $control.Size = [System.Drawing.Size]::new($Width, $Height)
-    $control.Font = $Font
-    if ($Type -eq 'Label') { $control.UseMnemonic = $false }
-    return $control
 }
 
 function Add-WizardRow {
@@ -856,37 +893,30 @@ function Add-WizardRow {
         [Parameter(Mandatory)][int]$Y,
         [Parameter(Mandatory)][hashtable]$Picks
     )
-    $label = New-WizardControl -Type Label -Text $Row.Label -X 20 -Y $Y -Width 225 -Height 20 -Font (New-WizardFont -Size 9.5)
+    $label = New-WindowControl -Type Label -Text $Row.Label -Bounds 20, $Y, 225, 20 -Font (New-WindowFont -Size 9.5)
     # Two lines up to the next row: the longer destinations do not fit one; what
     # still does not fit ends in "..." and shows whole on hover.
-    $sub = New-WizardControl -Type Label -Text $Row.SubLabel -X 20 -Y ($Y + 20) -Width 225 -Height 28 -Font (New-WizardFont -Size 8.25 -Style Italic)
+    $subFont = New-WindowFont -Size 8.25 -Style Italic
+    $sub = New-WindowControl -Type Label -Text $Row.SubLabel -Bounds 20, ($Y + 20), 225, 28 -Font $subFont
     $sub.ForeColor = [System.Drawing.Color]::Gray
     $sub.AutoEllipsis = $true
     $width = 305
     if ($Row.Kind -eq 'Multi') { $width = 275 }
-    $box = New-WizardControl -Type TextBox -Text '' -X 250 -Y ($Y + 4) -Width $width -Height 23 -Font (New-WizardFont -Size 9)
+    $box = New-WindowControl -Type TextBox -Text '' -Bounds 250, ($Y + 4), $width, 23 -Font (New-WindowFont -Size 9)
     $box.Name = $Row.Key
     $box.ReadOnly = $true
     $ToolTip.SetToolTip($label, $Row.Tip)
     $ToolTip.SetToolTip($box, $Row.Tip)
     $Form.Controls.AddRange(@($label, $sub, $box))
-
     if ($Row.Kind -eq 'Multi') {
         $list = [System.Collections.Generic.List[string]]::new()
         $Picks[$Row.Key] = $list
-        $browse = New-WizardControl -Type Button -Text 'Browse...' -X 530 -Y ($Y + 3) -Width 75 -Height 26 -Font (New-WizardFont -Size 9)
-        $browse.Tag = @{ Box = $box; List = $list; Filter = $Row.Filter }
-        $ToolTip.SetToolTip($browse, 'Browse to add files (accumulates with existing selections across folders)')
-        $browse.Add_Click({ param($source, $arguments) Invoke-MultiFileBrowse -State $source.Tag })
-        $clear = New-WizardControl -Type Button -Text 'X' -X 610 -Y ($Y + 3) -Width 35 -Height 26 -Font (New-WizardFont -Size 8.5 -Style Bold)
-        $clear.ForeColor = [System.Drawing.Color]::DarkRed
-        $clear.Tag = $browse.Tag
-        $ToolTip.SetToolTip($clear, 'Clear all selected files for this category')
-        $clear.Add_Click({ param($source, $arguments) $source.Tag.List.Clear(); $source.Tag.Box.Text = '' })
-        $Form.Controls.AddRange(@($browse, $clear))
+        $pick = @{ Box = $box; List = $list; Filter = $Row.Filter }
+        $Form.Controls.AddRange(@(New-MultiPickButton -ToolTip $ToolTip -Y $Y -State $pick))
         return
     }
-    $button = New-WizardControl -Type Button -Text 'Browse...' -X 565 -Y ($Y + 3) -Width 80 -Height 26 -Font (New-WizardFont -Size 9)
+    $browseFont = New-WindowFont -Size 9
+    $button = New-WindowControl -Type Button -Text 'Browse...' -Bounds 565, ($Y + 3), 80, 26 -Font $browseFont
     $button.Tag = @{ Box = $box; Filter = $Row.Filter }
     if ($Row.Kind -eq 'Folder') {
         $ToolTip.SetToolTip($button, 'Browse for folder')
@@ -897,6 +927,29 @@ function Add-WizardRow {
         $button.Add_Click({ param($source, $arguments) Invoke-FileBrowse -State $source.Tag })
     }
     $Form.Controls.Add($button)
+}
+
+function New-MultiPickButton {
+    # Browse and X of a multi-select row: Browse adds files to State.List and
+    # counts them in State.Box; X empties both.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)]$ToolTip,
+        [Parameter(Mandatory)][int]$Y,
+        [Parameter(Mandatory)][hashtable]$State
+    )
+    $browseFont = New-WindowFont -Size 9
+    $browse = New-WindowControl -Type Button -Text 'Browse...' -Bounds 530, ($Y + 3), 75, 26 -Font $browseFont
+    $browse.Tag = $State
+    $ToolTip.SetToolTip($browse, 'Browse to add files (accumulates with existing selections across folders)')
+    $browse.Add_Click({ param($source, $arguments) Invoke-MultiFileBrowse -State $source.Tag })
+    $clearFont = New-WindowFont -Size 8.5 -Style Bold
+    $clear = New-WindowControl -Type Button -Text 'X' -Bounds 610, ($Y + 3), 35, 26 -Font $clearFont
+    $clear.ForeColor = [System.Drawing.Color]::DarkRed
+    $clear.Tag = $State
+    $ToolTip.SetToolTip($clear, 'Clear all selected files for this category')
+    $clear.Add_Click({ param($source, $arguments) $source.Tag.List.Clear(); $source.Tag.Box.Text = '' })
+    return $browse, $clear
 }
 
 function Invoke-FileBrowse {
@@ -937,7 +990,8 @@ function Invoke-WizardExecute {
         $Form.DialogResult = [System.Windows.Forms.DialogResult]::OK
     }
     catch {
-        $null = [System.Windows.Forms.MessageBox]::Show("The migration could not update Vantor_config.pro.`n`n" + $_.Exception.Message, 'Vantor Migration', 'OK', 'Error')
+        $message = "The migration could not update Vantor_config.pro.`n`n" + $_.Exception.Message
+        $null = [System.Windows.Forms.MessageBox]::Show($message, 'Vantor Migration', 'OK', 'Error')
         $Form.DialogResult = [System.Windows.Forms.DialogResult]::Abort
     }
 }
@@ -954,16 +1008,36 @@ function Get-WizardSelection {
     return $selection
 }
 
-function Show-MigrationWizard {
+function Add-WizardButton {
+    # Skip closes without migrating; Execute Migration runs the migration with
+    # State's Root and Picks.
     [CmdletBinding()]
-    [OutputType([string])]
-    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Root)
-    Add-Type -AssemblyName System.Windows.Forms -ErrorAction Stop
-    Add-Type -AssemblyName System.Drawing -ErrorAction Stop
-    [System.Windows.Forms.Application]::EnableVisualStyles()
-    $rows = Get-WizardRow
-    $layout = Get-WizardLayout -Row $rows
+    param(
+        [Parameter(Mandatory)]$Form,
+        [Parameter(Mandatory)]$ToolTip,
+        [Parameter(Mandatory)][int]$Y,
+        [Parameter(Mandatory)][hashtable]$State
+    )
+    $plainFont = New-WindowFont -Size 9.5
+    $skip = New-WindowControl -Type Button -Text 'Skip Migration' -Bounds 320, $Y, 145, 36 -Font $plainFont
+    $skip.BackColor = [System.Drawing.Color]::LightGray
+    $skip.DialogResult = [System.Windows.Forms.DialogResult]::Cancel
+    $ToolTip.SetToolTip($skip, 'Skip file migration and use clean standard Vantor templates.')
+    $strongFont = New-WindowFont -Size 9.5 -Style Bold
+    $execute = New-WindowControl -Type Button -Text 'Execute Migration' -Bounds 480, $Y, 165, 36 -Font $strongFont
+    $execute.ForeColor = [System.Drawing.Color]::White
+    $execute.BackColor = [System.Drawing.Color]::FromArgb(0, 120, 215)
+    $ToolTip.SetToolTip($execute, 'Copy selected assets into Vantor_Home and auto-wire configuration pointers.')
+    $execute.Tag = $State
+    $execute.Add_Click({ param($source, $arguments) Invoke-WizardExecute -Form $source.FindForm() -State $source.Tag })
+    $Form.Controls.AddRange(@($skip, $execute))
+    $Form.CancelButton = $skip
+}
 
+function New-WizardForm {
+    [CmdletBinding()]
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Root)
+    $layout = Get-WizardLayout -Row (Get-WizardRow)
     $form = [System.Windows.Forms.Form]::new()
     $form.Text = 'Vantor Environment Migration Wizard'
     $form.StartPosition = 'CenterScreen'
@@ -978,38 +1052,31 @@ function Show-MigrationWizard {
     $toolTip.InitialDelay = 400
     $toolTip.ReshowDelay = 200
 
-    $header = New-WizardControl -Type Label -Text 'Migrate Your Existing Creo Environment to Vantor' -X 0 -Y 0 -Width 665 -Height 48 -Font (New-WizardFont -Size 13 -Style Bold)
-    $header.ForeColor = [System.Drawing.Color]::White
-    $header.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
-    $header.Padding = [System.Windows.Forms.Padding]::new(12, 10, 0, 0)
-    $guide = New-WizardControl -Type Label -Text "All fields are optional. Multi-select rows accumulate selections: click 'Browse...' across multiple folders to gather all your assets. Click 'X' to reset." -X 20 -Y 58 -Width 625 -Height 42 -Font (New-WizardFont -Size 8.75)
-    $guide.ForeColor = [System.Drawing.Color]::FromArgb(60, 60, 60)
-    $guide.BackColor = [System.Drawing.Color]::FromArgb(245, 247, 250)
-    $guide.BorderStyle = 'FixedSingle'
-    $guide.Padding = [System.Windows.Forms.Padding]::new(8, 5, 8, 5)
+    $headerText = 'Migrate Your Existing Creo Environment to Vantor'
+    $header = New-WindowLabel -Look Title -Text $headerText -Bounds 0, 0, 665, 48
+    $guideText = "All fields are optional. Multi-select rows accumulate selections: click 'Browse...' across " +
+    "multiple folders to gather all your assets. Click 'X' to reset."
+    $guide = New-WindowLabel -Look Note -Text $guideText -Bounds 20, 58, 625, 42
     $form.Controls.AddRange(@($header, $guide))
-
     foreach ($caption in $layout.Captions) {
-        $label = New-WizardControl -Type Label -Text $caption.Text -X 20 -Y $caption.Y -Width 625 -Height 24 -Font (New-WizardFont -Size 10.5 -Style Bold)
-        $label.ForeColor = [System.Drawing.Color]::FromArgb(30, 80, 140)
-        $form.Controls.Add($label)
+        $form.Controls.Add((New-WindowLabel -Look Caption -Text $caption.Text -Bounds 20, $caption.Y, 625, 24))
     }
     $picks = @{}
-    foreach ($placed in $layout.Rows) { Add-WizardRow -Form $form -ToolTip $toolTip -Row $placed.Row -Y $placed.Y -Picks $picks }
+    foreach ($placed in $layout.Rows) {
+        Add-WizardRow -Form $form -ToolTip $toolTip -Row $placed.Row -Y $placed.Y -Picks $picks
+    }
+    Add-WizardButton -Form $form -ToolTip $toolTip -Y $layout.ButtonY -State @{ Root = $Root; Picks = $picks }
+    return $form
+}
 
-    $skip = New-WizardControl -Type Button -Text 'Skip Migration' -X 320 -Y $layout.ButtonY -Width 145 -Height 36 -Font (New-WizardFont -Size 9.5)
-    $skip.BackColor = [System.Drawing.Color]::LightGray
-    $skip.DialogResult = [System.Windows.Forms.DialogResult]::Cancel
-    $toolTip.SetToolTip($skip, 'Skip file migration and use clean standard Vantor templates.')
-    $execute = New-WizardControl -Type Button -Text 'Execute Migration' -X 480 -Y $layout.ButtonY -Width 165 -Height 36 -Font (New-WizardFont -Size 9.5 -Style Bold)
-    $execute.ForeColor = [System.Drawing.Color]::White
-    $execute.BackColor = [System.Drawing.Color]::FromArgb(0, 120, 215)
-    $toolTip.SetToolTip($execute, 'Copy selected assets into Vantor_Home and auto-wire configuration pointers.')
-    $execute.Tag = @{ Root = $Root; Picks = $picks }
-    $execute.Add_Click({ param($source, $arguments) Invoke-WizardExecute -Form $source.FindForm() -State $source.Tag })
-    $form.Controls.AddRange(@($skip, $execute))
-    $form.CancelButton = $skip
-
+function Show-MigrationWizard {
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Root)
+    Add-Type -AssemblyName System.Windows.Forms -ErrorAction Stop
+    Add-Type -AssemblyName System.Drawing -ErrorAction Stop
+    [System.Windows.Forms.Application]::EnableVisualStyles()
+    $form = New-WizardForm -Root $Root
     try { $result = $form.ShowDialog() }
     finally { $form.Dispose() }
     return Format-MigrationResult -DialogResult ([string]$result)

@@ -706,3 +706,33 @@ function New-WindowControl {
     if ($control -is [System.Windows.Forms.Label]) { $control.UseMnemonic = $false }
     return $control
 }
+
+function New-WindowLabel {
+    # A label in a look both windows share: Title, the dark band across the
+    # top; Note, the framed box under it; Caption, the heading of a group.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][ValidateSet('Title', 'Note', 'Caption')][string]$Look,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Text,
+        [Parameter(Mandatory)][ValidateCount(4, 4)][int[]]$Bounds
+    )
+    $font = New-WindowFont -Size 8.75
+    if ($Look -eq 'Title') { $font = New-WindowFont -Size 13 -Style Bold }
+    if ($Look -eq 'Caption') { $font = New-WindowFont -Size 10.5 -Style Bold }
+    $label = New-WindowControl -Type Label -Text $Text -Bounds $Bounds -Font $font
+    switch ($Look) {
+        'Title' {
+            $label.ForeColor = [System.Drawing.Color]::White
+            $label.BackColor = [System.Drawing.Color]::FromArgb(40, 45, 50)
+            $label.Padding = [System.Windows.Forms.Padding]::new(12, 10, 0, 0)
+        }
+        'Note' {
+            $label.ForeColor = [System.Drawing.Color]::FromArgb(60, 60, 60)
+            $label.BackColor = [System.Drawing.Color]::FromArgb(245, 247, 250)
+            $label.BorderStyle = [System.Windows.Forms.BorderStyle]::FixedSingle
+            $label.Padding = [System.Windows.Forms.Padding]::new(8, 5, 8, 5)
+        }
+        'Caption' { $label.ForeColor = [System.Drawing.Color]::FromArgb(30, 80, 140) }
+    }
+    return $label
+}
