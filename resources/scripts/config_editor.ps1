@@ -523,16 +523,17 @@ function Get-ResetRow {
     [CmdletBinding()]
     [OutputType([pscustomobject])]
     param()
+    # Key, then label, hint and tool tip.
     $resets = [ordered]@{
-        CP_Reset_Config  = 'CP_Reset_Config (Reset config.pro)',
-        'Synchronize the active config.pro with the Master baseline.',
-        'Uncheck to allow custom modifications to the active config.pro.'
-        CP_Reset_UI      = 'CP_Reset_UI (Reset .ui)',
-        'Overwrite the active customization.ui with the Master baseline.',
-        'Uncheck to allow active creo_parametric_customization.ui variance.'
-        CP_Reset_Mapkeys = 'CP_Reset_Mapkeys (Reset mapkeys.pro)',
-        'Overwrite the active mapkeys.pro with the Master baseline.',
-        'Uncheck to allow active mapkey.pro variance.'
+        CP_Reset_Config  = @('CP_Reset_Config (Reset config.pro)',
+            'Synchronize the active config.pro with the Master baseline.',
+            'Uncheck to allow custom modifications to the active config.pro.')
+        CP_Reset_UI      = @('CP_Reset_UI (Reset .ui)',
+            'Overwrite the active customization.ui with the Master baseline.',
+            'Uncheck to allow active creo_parametric_customization.ui variance.')
+        CP_Reset_Mapkeys = @('CP_Reset_Mapkeys (Reset mapkeys.pro)',
+            'Overwrite the active mapkeys.pro with the Master baseline.',
+            'Uncheck to allow active mapkey.pro variance.')
     }
     foreach ($key in $resets.Keys) {
         $label, $hint, $tip = $resets[$key]
