@@ -137,13 +137,37 @@ std::error_code IntegrateFiles(Console& console, const AddOnPaths& paths) {
   return {};
 }
 
-// True when a backup of the master configuration was made by this run; a
-// backup left by an earlier run is never restored over newer settings. The
-// backup replaces whatever stood at its name (a link is not written through).
-bool BackUpMasterConfig(const AddOnPaths& paths) {
+// True when a backup of the master configuration was made by this run,
+// false when there is no master to back up; a backup left by an earlier run
+// is never restored over newer settings. The backup replaces whatever stood
+// at its name (a link is not written through). A master that exists but
+// could not be copied is an error: nothing may be merged without a way back.
+SystemResult<bool> BackUpMasterConfig(const AddOnPaths& paths) {
   if (!PathExists(paths.masterConfig)) return false;
   const auto content = ReadWholeFile(paths.masterConfig);
-  return content && !ReplaceFileAtomically(paths.backup, *content);
+  if (!content) return content.error();
+  if (const std::error_code error = ReplaceFileAtomically(paths.backup, *content)) return error;
+  return true;
+}
+
+// " (reason)" when the system gave one.
+std::string Because(const std::string& reason) {
+  return reason.empty() ? std::string() : " (" + reason + ")";
+}
+
+// The backup goes only once the master holds its content again; otherwise
+// it is the user's copy of their settings and stays where it is.
+void RestoreMasterConfig(Console& console, const AddOnPaths& paths) {
+  const auto saved = ReadWholeFile(paths.backup);
+  const std::error_code error =
+      saved ? ReplaceFileAtomically(paths.masterConfig, *saved) : saved.error();
+  if (!error) {
+    RemoveFile(paths.backup);
+    return;
+  }
+  PrintLine(console, "  ", color::kRed,
+            "[!] Could not restore " + paths.masterConfig + Because(ReasonText(error)) +
+                ". Its backup stays at " + paths.backup + ".\n");
 }
 
 void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, bool backedUp,
@@ -155,15 +179,7 @@ void RollBack(Console& console, const AddOnPaths& paths, bool masterExisted, boo
     RemoveFile(paths.masterConfig);
     return;
   }
-  if (!backedUp) return;
-  const auto saved = ReadWholeFile(paths.backup);
-  // The backup goes only once the master holds its content again.
-  if (saved && !ReplaceFileAtomically(paths.masterConfig, *saved)) RemoveFile(paths.backup);
-}
-
-// " (reason)" when the system gave one.
-std::string Because(const std::string& reason) {
-  return reason.empty() ? std::string() : " (" + reason + ")";
+  if (backedUp) RestoreMasterConfig(console, paths);
 }
 
 std::string StageFailureText(const StagedPackage& staged) {
@@ -264,7 +280,15 @@ void InstallAddOn(Context& context) {
     CreateFolders(paths.settings);
     PrintLine(console, "  ", color::kDarkGrey, "[*] Initializing Vantor_Home foundation...\n");
   }
-  const bool backedUp = BackUpMasterConfig(paths);
+  const SystemResult<bool> backup = BackUpMasterConfig(paths);
+  if (!backup) {
+    PrintLine(console, "\n  ", color::kRed,
+              "[!] Install stopped: " + paths.masterConfig + " could not be backed up" +
+                  Because(ReasonText(backup.error())) + ". Aborting.\n");
+    RunClosingCountdown(context, kCountdownSeconds);
+    return;
+  }
+  const bool backedUp = *backup;
 
   PrintLine(console, "\n  ", color::kDarkGrey, "[*] Extracting Payload...\n");
   const StagedPackage staged = StagePackage(context, archive, paths.home);

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "install/addon_test_support.h"
 #include "install/install_test_support.h"
@@ -194,6 +197,66 @@ TEST(InstallAddOnJob, MergeErrorRestoresTheMasterFromItsBackup) {
   EXPECT_EQ(ReadFile(addOn.master), "units mm\r\n");
   EXPECT_FALSE(PathExists(addOn.backup));
   EXPECT_EQ(addOn.HomeEntries(), std::vector<std::string>{"Settings"});
+}
+
+TEST(InstallAddOnJob, AMasterThatCannotBeBackedUpStopsTheInstallBeforeExtraction) {
+  struct Case {
+    const char* name;
+    std::function<void(AddOnWorld&)> arrange;
+    const char* reason;
+  };
+  const std::vector<Case> cases = {
+      {"master is a folder", [](AddOnWorld& a) { ASSERT_TRUE(CreateFolders(a.master)); },
+       "Is a directory"},
+      {"backup name is a folder",
+       [](AddOnWorld& a) {
+         WriteFile(a.master, "units mm\r\n");
+         WriteFile(a.backup + "/older.pro", "older\r\n");
+       },
+       "Is a directory"},
+      {"master is a link",
+       [](AddOnWorld& a) {
+         WriteFile(a.dir / "elsewhere.pro", "units mm\r\n");
+         ASSERT_TRUE(CreateFolders(a.settings));
+         std::filesystem::create_symlink(ToFsPath(a.dir / "elsewhere.pro"), ToFsPath(a.master));
+       },
+       "Operation not permitted"},
+  };
+  for (const Case& c : cases) {
+    AddOnWorld addOn;
+    WriteFile(addOn.dir / "cwd/VantorSP.ini", "CP_Countdown=Normal\r\n");
+    c.arrange(addOn);
+    WriteFile(addOn.source + "/Integration/a_config.pro", "units inch\n");
+    WriteFile(addOn.source + "/Library/part.prt", "p");
+    addOn.Run();
+    const std::string stop = "\n  {12}[!] Install stopped: " + addOn.master +
+                             " could not be backed up (" + c.reason + "). Aborting.\n{7}";
+    EXPECT_TRUE(addOn.Output().starts_with(Canonical(InstallerStart() + stop))) << c.name << "\n"
+                                                                                << addOn.Output();
+    EXPECT_GE(addOn.world.system.sleptMs, 10000) << c.name;         // the closing countdown ran
+    EXPECT_TRUE(addOn.world.system.programRuns.empty()) << c.name;  // tar never ran
+    EXPECT_EQ(addOn.HomeEntries(), std::vector<std::string>{"Settings"}) << c.name;
+    if (!IsDirectory(addOn.master)) EXPECT_EQ(ReadFile(addOn.master), "units mm\r\n") << c.name;
+    EXPECT_FALSE(PathExists(addOn.mapkeys)) << c.name;
+  }
+}
+
+TEST(InstallAddOnJob, AFailedRestoreSaysSoAndKeepsTheBackup) {
+  // The package puts a folder where the master was (the master goes to the
+  // bin), so its merge fails and the backup cannot be written back either.
+  AddOnWorld addOn;
+  WriteFile(addOn.master, "units mm\r\n");
+  WriteFile(addOn.source + "/Settings/Vantor_config.pro/readme.txt", "r");
+  WriteFile(addOn.source + "/Integration/a_config.pro", "units inch\n");
+  addOn.Run();
+  EXPECT_TRUE(EndsWith(addOn.Output(),
+                       Canonical("{7}a_config.pro\n\n  {12}[!] Merge encountered an error (Is a "
+                                 "directory). Rolling back changes...\n{7}  {12}[!] Could not "
+                                 "restore " +
+                                 addOn.master + " (Is a directory). Its backup stays at " +
+                                 addOn.backup + ".\n{7}")))
+      << addOn.Output();
+  EXPECT_EQ(ReadFile(addOn.backup), "units mm\r\n");
 }
 
 TEST(InstallAddOnJob, MergeErrorRemovesAMasterThatDidNotExist) {
