@@ -4,7 +4,15 @@
 # follows. Then every file must be in its folder or in the bin with exactly one
 # log line, every log line whole, and nothing half-moved left anywhere.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
-trap 'if [ "$failures" -eq 0 ]; then rm -rf "$work"; else echo "left in $work"; fi' EXIT
+# A process that outlived its group's kill must not write into the folder
+# while it is removed.
+cleanup() {
+  if [ "$failures" -ne 0 ]; then echo "left in $work"; return; fi
+  pkill -9 -f -- "$work" 2>/dev/null || true
+  for _ in 1 2 3 4 5; do rm -rf "$work" 2>/dev/null && return; sleep 0.5; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 
 log="$bin/Vantor_Sweep.log"
 proj="$work/proj one"
@@ -38,6 +46,8 @@ kill_when() {
   while kill -0 "$pid" 2>/dev/null && ! eval "$condition"; do sleep "$pause"; done
   if kill -0 "$pid" 2>/dev/null; then
     kill -9 -- "-$pid" 2>/dev/null || true
+    # Checked only once every process of the group is gone.
+    while pgrep -g "$pid" >/dev/null; do sleep 0.05; done
     echo "killed $moment"
   else
     echo "ended before $moment could be reached"
