@@ -40,18 +40,24 @@ std::vector<RegistryValue> ExplorerMenuValues(const std::string& exe) {
   return values;
 }
 
-int RemoveExplorerMenus(System& system) {
-  int failed = 0;
-  for (const auto& key : ExplorerMenuKeys())
-    if (!system.DeleteRegistryTree(key)) ++failed;
-  return failed;
+namespace {
+void Count(RegistryFailures& failures, const std::error_code& error) {
+  if (!error) return;
+  if (failures.count++ == 0) failures.first = error;
+}
+}  // namespace
+
+RegistryFailures RemoveExplorerMenus(System& system) {
+  RegistryFailures failures;
+  for (const auto& key : ExplorerMenuKeys()) Count(failures, system.DeleteRegistryTree(key));
+  return failures;
 }
 
-int WriteExplorerMenus(System& system, const std::string& exe) {
-  int failed = 0;
+RegistryFailures WriteExplorerMenus(System& system, const std::string& exe) {
+  RegistryFailures failures;
   for (const auto& value : ExplorerMenuValues(exe))
-    if (!system.SetRegistryString(value.key, value.name, value.data)) ++failed;
-  return failed;
+    Count(failures, system.SetRegistryString(value.key, value.name, value.data));
+  return failures;
 }
 
 }  // namespace vantor

@@ -22,11 +22,15 @@ const std::vector<std::string>& ExplorerMenuKeys();
 // The fifteen values that make the menus call `exe` with /L or /C.
 std::vector<RegistryValue> ExplorerMenuValues(const std::string& exe);
 
-// Removes the five key trees; returns how many could not be removed (a
-// missing key counts as removed).
-int RemoveExplorerMenus(System& system);
-// Writes the fifteen values, each key created when missing; returns how
-// many could not be written.
-int WriteExplorerMenus(System& system, const std::string& exe);
+// How many registry calls failed, and the system's reason for the first.
+struct RegistryFailures {
+  int count = 0;
+  std::error_code first;
+};
+
+// Removes the five key trees; a missing key counts as removed.
+RegistryFailures RemoveExplorerMenus(System& system);
+// Writes the fifteen values, each key created when missing.
+RegistryFailures WriteExplorerMenus(System& system, const std::string& exe);
 
 }  // namespace vantor

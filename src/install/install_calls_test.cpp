@@ -38,36 +38,39 @@ TEST_F(StandIns, ShellFoldersAndRightsFollowHome) {
                                           std::string::npos);  // root stands in
 }
 
+const std::error_code kDone;
+const std::error_condition kInvalid = std::errc::invalid_argument;
+
 TEST_F(StandIns, RegistryValuesAreLinesReplacedInPlace) {
-  EXPECT_TRUE(system.DeleteRegistryTree("Software\\Classes\\Nothing"));  // no file yet
+  EXPECT_EQ(system.DeleteRegistryTree("Software\\Classes\\Nothing"), kDone);  // no file yet
   EXPECT_FALSE(PathExists(home / ".vantor-registry"));
-  EXPECT_TRUE(system.SetRegistryString("Software\\A", "", "first"));
-  EXPECT_TRUE(system.SetRegistryString("Software\\A", "Icon", "C:\\V.exe,2"));
-  EXPECT_TRUE(system.SetRegistryString("Software\\A\\command", "", "\"C:\\V.exe\" /L \"%1\""));
+  EXPECT_EQ(system.SetRegistryString("Software\\A", "", "first"), kDone);
+  EXPECT_EQ(system.SetRegistryString("Software\\A", "Icon", "C:\\V.exe,2"), kDone);
+  EXPECT_EQ(system.SetRegistryString("Software\\A\\command", "", "\"C:\\V.exe\" /L \"%1\""), kDone);
   // Names compare without case, as Windows does.
-  EXPECT_TRUE(system.SetRegistryString("software\\a", "icon", "C:\\V.exe,1"));
+  EXPECT_EQ(system.SetRegistryString("software\\a", "icon", "C:\\V.exe,1"), kDone);
   EXPECT_EQ(Registry(),
             "Software\\A\t\tfirst\n"
             "Software\\A\tIcon\tC:\\V.exe,1\n"
             "Software\\A\\command\t\t\"C:\\V.exe\" /L \"%1\"\n");
-  EXPECT_FALSE(system.SetRegistryString("Software\\A", "", "two\nlines"));
-  EXPECT_FALSE(system.SetRegistryString("Soft\tware", "", "x"));
-  EXPECT_FALSE(system.SetRegistryString("", "", "x"));
+  EXPECT_EQ(system.SetRegistryString("Software\\A", "", "two\nlines"), kInvalid);
+  EXPECT_EQ(system.SetRegistryString("Soft\tware", "", "x"), kInvalid);
+  EXPECT_EQ(system.SetRegistryString("", "", "x"), kInvalid);
 }
 
 TEST_F(StandIns, DeletingATreeTakesItsSubkeysOnly) {
   for (const char* key :
        {"S\\Vantor_Launch", "S\\Vantor_Launch\\command", "S\\Vantor_Launcher", "S\\Other"})
-    ASSERT_TRUE(system.SetRegistryString(key, "", "x"));
-  EXPECT_TRUE(system.DeleteRegistryTree("s\\VANTOR_LAUNCH"));
+    ASSERT_EQ(system.SetRegistryString(key, "", "x"), kDone);
+  EXPECT_EQ(system.DeleteRegistryTree("s\\VANTOR_LAUNCH"), kDone);
   EXPECT_EQ(Registry(), "S\\Vantor_Launcher\t\tx\nS\\Other\t\tx\n");
-  EXPECT_TRUE(system.DeleteRegistryTree("S\\Vantor_Launch"));  // already gone
+  EXPECT_EQ(system.DeleteRegistryTree("S\\Vantor_Launch"), kDone);  // already gone
 }
 
 TEST_F(StandIns, AnUnreadableRegistryIsNeverRewrittenFromNothing) {
   CreateFolders(home / ".vantor-registry");  // a folder where the file belongs
-  EXPECT_FALSE(system.SetRegistryString("S\\A", "", "x"));
-  EXPECT_FALSE(system.DeleteRegistryTree("S\\A"));
+  EXPECT_NE(system.SetRegistryString("S\\A", "", "x"), kDone);
+  EXPECT_NE(system.DeleteRegistryTree("S\\A"), kDone);
   EXPECT_TRUE(IsDirectory(home / ".vantor-registry"));
 }
 
@@ -81,21 +84,21 @@ TEST_F(StandIns, AShellLinkIsATextFileOfItsFields) {
                        2,
                        "/opt",
                        7};
-  ASSERT_TRUE(system.CreateShellLink(link));
+  ASSERT_EQ(system.CreateShellLink(link), kDone);
   const std::string expected =
       "target=/opt/v/vantor\narguments=/L\ndescription=Vantor Launcher\n"
       "iconFile=/opt/v/vantor\niconIndex=2\nworkingFolder=/opt\nwindowState=7\n";
   EXPECT_EQ(ReadFile(link.linkPath), expected);
   ShellLink other = link;
   other.arguments = "/R";
-  ASSERT_TRUE(system.CreateShellLink(other));  // replaces the file
+  ASSERT_EQ(system.CreateShellLink(other), kDone);  // replaces the file
   EXPECT_NE(ReadFile(link.linkPath).find("arguments=/R\n"), std::string::npos);
 
   other.linkPath = home / "missing/Acme.lnk";
-  EXPECT_FALSE(system.CreateShellLink(other));
+  EXPECT_EQ(system.CreateShellLink(other), std::errc::no_such_file_or_directory);
   other.linkPath = home / "Desktop/Bad.lnk";
   other.description = "two\nlines";
-  EXPECT_FALSE(system.CreateShellLink(other));
+  EXPECT_EQ(system.CreateShellLink(other), kInvalid);
   EXPECT_FALSE(PathExists(other.linkPath));
 }
 

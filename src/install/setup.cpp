@@ -9,6 +9,7 @@
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/paths.h"
+#include "shell/text.h"
 
 namespace vantor {
 namespace {
@@ -103,15 +104,16 @@ void RegisterRightClickMenus(Context& context, const InstallPaths& paths) {
   // Stale values of an older setup go first; a key that is not there is
   // the normal case, and a write below that fails is reported on its own.
   RemoveExplorerMenus(context.system);
-  const int failed = WriteExplorerMenus(context.system, paths.exe);
-  if (failed == 0) {
+  const RegistryFailures failed = WriteExplorerMenus(context.system, paths.exe);
+  if (failed.count == 0) {
     PrintIndented(console, color::kGreen, "[+] Registry keys configured.\n\n");
     return;
   }
   PrintIndented(console, color::kYellow,
-                "[!] " + std::to_string(failed) + " of " +
+                "[!] " + std::to_string(failed.count) + " of " +
                     std::to_string(ExplorerMenuValues(paths.exe).size()) +
-                    " registry values could not be written. Right-click menus are incomplete.\n\n");
+                    " registry values could not be written (" + ReasonText(failed.first) +
+                    "). Right-click menus are incomplete.\n\n");
 }
 
 void CreateStartMenu(Context& context, const InstallPaths& paths) {

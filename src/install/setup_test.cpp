@@ -162,7 +162,9 @@ TEST(SetupUserStage, ShortcutFailuresAreReportedInsteadOfSuccess) {
   w.world.system.failingLinkPaths.insert(w.desktop + "/Vantor Restore.lnk");
   RunSetup(w.world.context);
   EXPECT_TRUE(w.Output().ends_with(Canonical(
-      AfterScaffold("{7}      {14}[!] Shortcut could not be written: Vantor Restore.lnk\n{7}\n") +
+      AfterScaffold(
+          "{7}      {14}[!] Shortcut could not be written: Vantor Restore.lnk (Permission "
+          "denied)\n{7}\n") +
       kNotRegistered + kCompleteBox)))
       << w.Output();
   EXPECT_EQ(w.world.system.shellLinks.size(), 2u);  // the launcher was still written
@@ -218,9 +220,10 @@ TEST(SetupMachineStage, FailuresAreReportedAndSetupCompletes) {
   EXPECT_EQ(w.Output(),
             Canonical("{7}" + kSetupBox +
                       MachineStage("{7}      {14}[!] 2 of 15 registry values could not be "
-                                   "written. Right-click menus are incomplete.\n\n",
+                                   "written (Permission denied). Right-click menus are "
+                                   "incomplete.\n\n",
                                    "{7}      {14}[!] Shortcut could not be written: Vantor "
-                                   "Home.lnk\n{7}\n") +
+                                   "Home.lnk (Permission denied)\n{7}\n") +
                       kCompleteBox));
 }
 

@@ -3,6 +3,7 @@
 #include "install/install_console.h"
 #include "install/workspace.h"
 #include "shell/paths.h"
+#include "shell/text.h"
 
 namespace vantor {
 namespace {
@@ -102,9 +103,11 @@ std::vector<ShellLink> StartMenuShortcuts(const InstallPaths& paths, const std::
 }
 
 bool CreateShellShortcut(Console& console, System& system, const ShellLink& link) {
-  if (system.CreateShellLink(link)) return true;
+  const std::error_code error = system.CreateShellLink(link);
+  if (!error) return true;
   PrintIndented(console, color::kYellow,
-                "[!] Shortcut could not be written: " + LastComponent(link.linkPath) + "\n");
+                "[!] Shortcut could not be written: " + LastComponent(link.linkPath) + " (" +
+                    ReasonText(error) + ")\n");
   return false;
 }
 

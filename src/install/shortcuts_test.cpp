@@ -84,7 +84,9 @@ TEST(Shortcuts, AFailedLinkIsNamed) {
   EXPECT_FALSE(CreateShellShortcut(world.console, world.system, link));
   EXPECT_EQ(world.console.spans(),
             (std::vector<Span>{{color::kGrey, "      "},
-                               {color::kYellow, "[!] Shortcut could not be written: Acme.lnk\n"}}));
+                               {color::kYellow,
+                                "[!] Shortcut could not be written: Acme.lnk "
+                                "(Permission denied)\n"}}));
   EXPECT_EQ(world.console.color(), color::kGrey);
   EXPECT_EQ(world.system.shellLinks, (std::vector<ShellLink>{link, link}));
 }

@@ -8,6 +8,7 @@
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/paths.h"
+#include "shell/text.h"
 
 namespace vantor {
 namespace {
@@ -28,11 +29,13 @@ void AskForElevation(Context& context) {
 void RemoveRightClickMenus(Context& context) {
   PrintInfoLine(context.console, "Scrubbing Right-Click menus from Registry...\n");
   // A key that is not there is already removed; one that stays is not.
-  if (RemoveExplorerMenus(context.system) == 0)
+  const RegistryFailures failed = RemoveExplorerMenus(context.system);
+  if (failed.count == 0)
     PrintIndented(context.console, color::kGreen, "[-] Registry keys completely removed.\n\n");
   else
     PrintIndented(context.console, color::kYellow,
-                  "[!] Some registry keys could not be removed (Right-click menus remain).\n\n");
+                  "[!] Some registry keys could not be removed (Right-click menus remain): " +
+                      ReasonText(failed.first) + ".\n\n");
 }
 
 // Deletes the link when it is there. A link that cannot be checked or

@@ -111,7 +111,7 @@ TEST(UninstallWithRights, RegistryFailuresAreReported) {
   RunUninstall(w.world.context);
   EXPECT_NE(w.Output().find(Canonical(
                 "      {14}[!] Some registry keys could not be removed (Right-click menus "
-                "remain).\n\n{7}  ")),
+                "remain): Permission denied.\n\n{7}  ")),
             std::string::npos)
       << w.Output();
   EXPECT_EQ(w.world.system.registryCalls.size(), 5u);  // every key was still tried

@@ -157,14 +157,17 @@ class System {
   virtual std::string DesktopFolder() = 0;
   virtual std::string ProgramsFolder() = 0;
   // A string value under HKEY_LOCAL_MACHINE; the key is created when
-  // missing, an empty `valueName` is the key's default value.
-  virtual bool SetRegistryString(const std::string& key, const std::string& valueName,
-                                 const std::string& data) = 0;
-  // Removes a key under HKEY_LOCAL_MACHINE with everything below it. True
-  // when the key is gone afterwards (a missing key is no error).
-  virtual bool DeleteRegistryTree(const std::string& key) = 0;
-  // Writes the shortcut file, replacing one of the same name.
-  virtual bool CreateShellLink(const ShellLink& link) = 0;
+  // missing, an empty `valueName` is the key's default value. The reason
+  // when it could not be written.
+  virtual std::error_code SetRegistryString(const std::string& key, const std::string& valueName,
+                                            const std::string& data) = 0;
+  // Removes a key under HKEY_LOCAL_MACHINE with everything below it. The
+  // reason when the key is still there afterwards (a missing key is no
+  // error).
+  virtual std::error_code DeleteRegistryTree(const std::string& key) = 0;
+  // Writes the shortcut file, replacing one of the same name; the reason
+  // when it could not be written.
+  virtual std::error_code CreateShellLink(const ShellLink& link) = 0;
 };
 
 // Mirroring a folder tree onto another: robocopy /MIR /XO /XF on Windows,

@@ -95,20 +95,26 @@ int FakeSystem::ShowMessageBox(const std::string& caption, const std::string& te
 
 void FakeSystem::EndProcess(int code) { throw ProcessEnded{code}; }
 
-bool FakeSystem::SetRegistryString(const std::string& key, const std::string& valueName,
-                                   const std::string& data) {
+namespace {
+std::error_code DeniedWhen(bool failing) {
+  return failing ? std::make_error_code(std::errc::permission_denied) : std::error_code();
+}
+}  // namespace
+
+std::error_code FakeSystem::SetRegistryString(const std::string& key, const std::string& valueName,
+                                              const std::string& data) {
   registryCalls.push_back({"set", key, valueName, data});
-  return !failingRegistryKeys.contains(key);
+  return DeniedWhen(failingRegistryKeys.contains(key));
 }
 
-bool FakeSystem::DeleteRegistryTree(const std::string& key) {
+std::error_code FakeSystem::DeleteRegistryTree(const std::string& key) {
   registryCalls.push_back({"delete", key, "", ""});
-  return !failingRegistryKeys.contains(key);
+  return DeniedWhen(failingRegistryKeys.contains(key));
 }
 
-bool FakeSystem::CreateShellLink(const ShellLink& link) {
+std::error_code FakeSystem::CreateShellLink(const ShellLink& link) {
   shellLinks.push_back(link);
-  return !failingLinkPaths.contains(link.linkPath);
+  return DeniedWhen(failingLinkPaths.contains(link.linkPath));
 }
 
 ScriptResult<std::string> FakeScriptHost::RunScript(const std::string& script,

@@ -80,7 +80,8 @@ class FakeSystem final : public System {
   std::string desktopFolder = "C:\\Users\\me\\Desktop";
   std::string programsFolder =
       "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
-  // Registry calls in order; calls on a key in `failingRegistryKeys` fail.
+  // Registry calls in order; calls on a key in `failingRegistryKeys` fail
+  // with permission denied.
   struct RegistryCall {
     std::string action;  // "delete" or "set"
     std::string key, valueName, data;
@@ -88,7 +89,8 @@ class FakeSystem final : public System {
   };
   std::vector<RegistryCall> registryCalls;
   std::set<std::string> failingRegistryKeys;
-  // Links asked for in order; those at a path in `failingLinkPaths` fail.
+  // Links asked for in order; those at a path in `failingLinkPaths` fail
+  // with permission denied.
   std::vector<ShellLink> shellLinks;
   std::set<std::string> failingLinkPaths;
 
@@ -126,10 +128,10 @@ class FakeSystem final : public System {
   bool IsAdministrator() override { return administrator; }
   std::string DesktopFolder() override { return desktopFolder; }
   std::string ProgramsFolder() override { return programsFolder; }
-  bool SetRegistryString(const std::string& key, const std::string& valueName,
-                         const std::string& data) override;
-  bool DeleteRegistryTree(const std::string& key) override;
-  bool CreateShellLink(const ShellLink& link) override;
+  std::error_code SetRegistryString(const std::string& key, const std::string& valueName,
+                                    const std::string& data) override;
+  std::error_code DeleteRegistryTree(const std::string& key) override;
+  std::error_code CreateShellLink(const ShellLink& link) override;
 
   // Keys for ReadKey, as typed.
   void Type(std::string_view text);

@@ -1,5 +1,6 @@
 #include "platform/posix/install_posix.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,16 +38,25 @@ bool InTree(const std::string& key, const std::string& tree) {
   return k == t || k.starts_with(t + "\\");
 }
 
-// Empty when the file is there but cannot be read, so that it is never
+std::error_code Invalid() { return std::make_error_code(std::errc::invalid_argument); }
+
+// The registry file, or $HOME's absence as the reason there is none.
+SystemResult<std::string> RegistryFile() {
+  const std::string path = PosixRegistryFile();
+  if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  return path;
+}
+
+// An error when the file is there but cannot be read, so that it is never
 // rewritten from an empty list.
-std::optional<std::vector<RegistryLine>> ReadRegistry(const std::string& path) {
+SystemResult<std::vector<RegistryLine>> ReadRegistry(const std::string& path) {
   std::vector<RegistryLine> lines;
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
-  if (ec) return std::nullopt;
+  if (ec) return ec;
   if (!exists) return lines;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in) return std::error_code(errno ? errno : EIO, std::generic_category());
   std::string line;
   while (std::getline(in, line)) {
     const auto first = line.find('\t');
@@ -56,14 +66,14 @@ std::optional<std::vector<RegistryLine>> ReadRegistry(const std::string& path) {
     lines.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1),
                      line.substr(second + 1)});
   }
-  if (in.bad()) return std::nullopt;
+  if (in.bad()) return std::make_error_code(std::errc::io_error);
   return lines;
 }
 
-bool WriteRegistry(const std::string& path, const std::vector<RegistryLine>& lines) {
+std::error_code WriteRegistry(const std::string& path, const std::vector<RegistryLine>& lines) {
   std::string text;
   for (const auto& line : lines) text += line.key + "\t" + line.name + "\t" + line.data + "\n";
-  return !ReplaceFileAtomically(path, text);
+  return ReplaceFileAtomically(path, text);
 }
 
 }  // namespace
@@ -83,15 +93,16 @@ std::string PosixRegistryFile() {
   return home.empty() ? home : home + "/.vantor-registry";
 }
 
-bool PosixSetRegistryString(const std::string& key, const std::string& valueName,
-                            const std::string& data) {
-  const std::string path = PosixRegistryFile();
-  if (path.empty() || key.empty()) return false;
+std::error_code PosixSetRegistryString(const std::string& key, const std::string& valueName,
+                                       const std::string& data) {
+  if (key.empty()) return Invalid();
   if (key.find('\t') != std::string::npos || valueName.find('\t') != std::string::npos)
-    return false;
-  if (!FitsOnOneLine(key) || !FitsOnOneLine(valueName) || !FitsOnOneLine(data)) return false;
-  auto lines = ReadRegistry(path);
-  if (!lines) return false;
+    return Invalid();
+  if (!FitsOnOneLine(key) || !FitsOnOneLine(valueName) || !FitsOnOneLine(data)) return Invalid();
+  const auto path = RegistryFile();
+  if (!path) return path.error();
+  auto lines = ReadRegistry(*path);
+  if (!lines) return lines.error();
   bool replaced = false;
   for (auto& line : *lines) {
     if (SameName(line.key, key) && SameName(line.name, valueName)) {
@@ -100,30 +111,31 @@ bool PosixSetRegistryString(const std::string& key, const std::string& valueName
     }
   }
   if (!replaced) lines->push_back({key, valueName, data});
-  return WriteRegistry(path, *lines);
+  return WriteRegistry(*path, *lines);
 }
 
-bool PosixDeleteRegistryTree(const std::string& key) {
-  const std::string path = PosixRegistryFile();
-  if (path.empty() || key.empty()) return false;
-  auto lines = ReadRegistry(path);
-  if (!lines) return false;
+std::error_code PosixDeleteRegistryTree(const std::string& key) {
+  if (key.empty()) return Invalid();
+  const auto path = RegistryFile();
+  if (!path) return path.error();
+  auto lines = ReadRegistry(*path);
+  if (!lines) return lines.error();
   const auto removed =
       std::erase_if(*lines, [&](const RegistryLine& line) { return InTree(line.key, key); });
-  if (removed == 0) return true;  // nothing there: nothing to rewrite
-  return WriteRegistry(path, *lines);
+  if (removed == 0) return {};  // nothing there: nothing to rewrite
+  return WriteRegistry(*path, *lines);
 }
 
-bool PosixCreateShellLink(const ShellLink& link) {
+std::error_code PosixCreateShellLink(const ShellLink& link) {
   for (const std::string* field :
        {&link.target, &link.arguments, &link.description, &link.iconFile, &link.workingFolder})
-    if (!FitsOnOneLine(*field)) return false;
+    if (!FitsOnOneLine(*field)) return Invalid();
   const std::string text = "target=" + link.target + "\n" + "arguments=" + link.arguments + "\n" +
                            "description=" + link.description + "\n" + "iconFile=" + link.iconFile +
                            "\n" + "iconIndex=" + std::to_string(link.iconIndex) + "\n" +
                            "workingFolder=" + link.workingFolder + "\n" +
                            "windowState=" + std::to_string(link.windowState) + "\n";
-  return !ReplaceFileAtomically(link.linkPath, text);
+  return ReplaceFileAtomically(link.linkPath, text);
 }
 
 }  // namespace vantor

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
 #include "platform/platform.h"
 
@@ -15,12 +16,12 @@ std::string PosixProgramsFolder();
 // The registry is the text file $HOME/.vantor-registry: one line per value,
 // key TAB name TAB data, replaced whole on every change.
 std::string PosixRegistryFile();
-bool PosixSetRegistryString(const std::string& key, const std::string& valueName,
-                            const std::string& data);
-bool PosixDeleteRegistryTree(const std::string& key);
+std::error_code PosixSetRegistryString(const std::string& key, const std::string& valueName,
+                                       const std::string& data);
+std::error_code PosixDeleteRegistryTree(const std::string& key);
 
 // A shell link is a small text file at the link path, one name=value line
 // per property.
-bool PosixCreateShellLink(const ShellLink& link);
+std::error_code PosixCreateShellLink(const ShellLink& link);
 
 }  // namespace vantor

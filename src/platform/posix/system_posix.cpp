@@ -170,12 +170,16 @@ class PosixSystem final : public System {
   bool IsAdministrator() override { return geteuid() == 0; }
   std::string DesktopFolder() override { return PosixDesktopFolder(); }
   std::string ProgramsFolder() override { return PosixProgramsFolder(); }
-  bool SetRegistryString(const std::string& key, const std::string& valueName,
-                         const std::string& data) override {
+  std::error_code SetRegistryString(const std::string& key, const std::string& valueName,
+                                    const std::string& data) override {
     return PosixSetRegistryString(key, valueName, data);
   }
-  bool DeleteRegistryTree(const std::string& key) override { return PosixDeleteRegistryTree(key); }
-  bool CreateShellLink(const ShellLink& link) override { return PosixCreateShellLink(link); }
+  std::error_code DeleteRegistryTree(const std::string& key) override {
+    return PosixDeleteRegistryTree(key);
+  }
+  std::error_code CreateShellLink(const ShellLink& link) override {
+    return PosixCreateShellLink(link);
+  }
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
 #include "platform/platform.h"
 
@@ -10,9 +11,9 @@ namespace vantor {
 bool Win32IsAdministrator();
 std::string Win32DesktopFolder();
 std::string Win32ProgramsFolder();
-bool Win32SetRegistryString(const std::string& key, const std::string& valueName,
-                            const std::string& data);
-bool Win32DeleteRegistryTree(const std::string& key);
-bool Win32CreateShellLink(const ShellLink& link);
+std::error_code Win32SetRegistryString(const std::string& key, const std::string& valueName,
+                                       const std::string& data);
+std::error_code Win32DeleteRegistryTree(const std::string& key);
+std::error_code Win32CreateShellLink(const ShellLink& link);
 
 }  // namespace vantor

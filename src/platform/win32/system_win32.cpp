@@ -156,12 +156,16 @@ class Win32System final : public System {
   bool IsAdministrator() override { return Win32IsAdministrator(); }
   std::string DesktopFolder() override { return Win32DesktopFolder(); }
   std::string ProgramsFolder() override { return Win32ProgramsFolder(); }
-  bool SetRegistryString(const std::string& key, const std::string& valueName,
-                         const std::string& data) override {
+  std::error_code SetRegistryString(const std::string& key, const std::string& valueName,
+                                    const std::string& data) override {
     return Win32SetRegistryString(key, valueName, data);
   }
-  bool DeleteRegistryTree(const std::string& key) override { return Win32DeleteRegistryTree(key); }
-  bool CreateShellLink(const ShellLink& link) override { return Win32CreateShellLink(link); }
+  std::error_code DeleteRegistryTree(const std::string& key) override {
+    return Win32DeleteRegistryTree(key);
+  }
+  std::error_code CreateShellLink(const ShellLink& link) override {
+    return Win32CreateShellLink(link);
+  }
 };
 
 }  // namespace
