@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # What the model probe costs beyond PowerShell's own start-up.
 #
-# Fills the probe template as the program does (target folder as base64,
-# UTF-8 with a byte-order mark, CR LF) and runs it with the program's
-# arguments on two folders: one of 5 models, and one of 5,000 files (models
-# of many sizes and ages among other files). Bare start-up
+# Fills the probe template as the program does (the prelude in front,
+# target folder as base64, UTF-8 with a byte-order mark, CR LF) and runs it
+# with the program's arguments on two folders: one of 5 models, and one of
+# 5,000 files (models of many sizes and ages among other files). Bare start-up
 # (pwsh -NoProfile -Command exit) runs interleaved with them, so all three
 # see the same machine load. Prints every run, the medians, and each folder's
 # own cost: its median minus the bare median.
@@ -14,6 +14,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 template="${PROBE_TEMPLATE:-$root/resources/scripts/model_probe.ps1}"
+prelude="$root/resources/scripts/prelude.ps1"
 runs="${1:-7}"
 [ "$runs" -ge 5 ] || { echo "use at least 5 runs" >&2; exit 1; }
 export PATH="$PATH:$HOME/.dotnet/tools"
@@ -66,7 +67,8 @@ payload() { # folder -> payload path
   local out="$work/payload_$(basename "$1").ps1"
   local encoded
   encoded=$(printf '%s' "$1" | base64 -w0)
-  { printf '\xEF\xBB\xBF'; sed "s|%TARGET_DIR%|$encoded|g; s/\$/\r/" "$template"; } >"$out"
+  # As the build embeds it: the prelude, then the template.
+  { printf '\xEF\xBB\xBF'; cat "$prelude" "$template" | sed "s|%TARGET_DIR%|$encoded|g; s/\$/\r/"; } >"$out"
   echo "$out"
 }
 small_payload=$(payload "$small")

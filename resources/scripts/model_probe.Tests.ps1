@@ -2,7 +2,10 @@
 # Pester tests for the model-version probe, on real temporary folders.
 
 BeforeAll {
-    $script:TemplatePath = Join-Path $PSScriptRoot 'model_probe.ps1'
+    # The probe as the program embeds it: the shared prelude, then the template.
+    $script:TemplatePath = Join-Path $TestDrive 'model_probe.ps1'
+    $parts = foreach ($name in 'prelude.ps1', 'model_probe.ps1') { [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot $name)) }
+    [System.IO.File]::WriteAllText($script:TemplatePath, -join $parts)
     $VantorNoWindow = $true
     . $script:TemplatePath
 

@@ -2,7 +2,8 @@
 # Samples the models of one folder for the Creo version that saved them and lists
 # the installed Creo versions, then prints one result line:
 #   X|<data version>|<roots text>|<latest version>|<data version installed 0/1>|<other versions>
-# Runs on Windows PowerShell 5.1 and PowerShell 7.
+# Runs on Windows PowerShell 5.1 and PowerShell 7. The build puts prelude.ps1
+# in front of this file; its text decoding is all the probe uses of it.
 
 Set-StrictMode -Version 3.0
 
@@ -395,10 +396,6 @@ function Invoke-ModelProbe {
     return Format-ProbeResult -DataVersion $dataVersion -Root $roots -Installation $installation
 }
 
-function ConvertFrom-VantorText([string]$Encoded) {
-    [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded))
-}
-
 # Writes the result line to standard output as UTF-8 bytes, so that paths in
 # it reach the program intact whatever code page the console has, or none.
 function Write-ResultLine {
@@ -410,7 +407,7 @@ function Write-ResultLine {
 }
 
 # --- entry ------------------------------------------------------------------
-# Tests set $VantorNoWindow and dot-source this file to get the functions only.
+# Tests set $VantorNoWindow and dot-source the prelude and this file to get the functions only.
 if ($ExecutionContext.SessionState.PSVariable.GetValue('VantorNoWindow')) { return }
 
 $targetDir = ConvertFrom-VantorText '%TARGET_DIR%'

@@ -47,11 +47,8 @@ function New-FilledScript {
     )
     $scripts = [System.IO.Path]::Combine($global:VantorRepo, 'resources', 'scripts')
     $script = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, $Template))
-    # As the build embeds them: every template but the model probe carries the prelude.
-    if ($Template -ne 'model_probe.ps1') {
-        $prelude = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, 'prelude.ps1'))
-        $script = $prelude + $script
-    }
+    # As the build embeds them: every template carries the prelude.
+    $script = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($scripts, 'prelude.ps1')) + $script
     foreach ($key in $Text.Keys) {
         $encoded = [System.Convert]::ToBase64String($global:VantorUtf8.GetBytes([string]$Text[$key]))
         $script = $script.Replace($key, $encoded)
