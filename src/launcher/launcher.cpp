@@ -17,6 +17,7 @@
 #include "shell/countdown.h"
 #include "shell/fatal_error.h"
 #include "shell/paths.h"
+#include "shell/text.h"
 
 namespace vantor {
 namespace {
@@ -78,6 +79,14 @@ StepResult CheckExecutable(Context& context, const LaunchState& state) {
   return StepResult::Ended;
 }
 
+// Said where the launch box ends: the box promised a Creo that did not come.
+void ReportStartFailure(Console& console, const std::error_code& error) {
+  console.Write("      ");
+  Print(console, color::kRed, "[!] CRITICAL: ");
+  Print(console, color::kYellow, "Creo could not be started (" + ReasonText(error) + ").\n");
+  console.SetColor(color::kGrey);
+}
+
 void RecordLaunch(Context& context, const LaunchState& state) {
   const PathStyle style = context.Style();
   CreateFolders(BinFolderOf(state.anchorFolder, style));
@@ -116,8 +125,13 @@ void RunSequence(Context& context, const std::string& targetArgument, const Laun
     SyncWithMaster(context, state.anchorFolder);
     ApplyUserEnvironment(context, state);
     PrintLaunchBox(context.console, state.modelToLoad, state.versionLabel);
-    context.system.ShellOpen(state.executable, state.modelToLoad, state.targetFolder);
-    RecordLaunch(context, state);
+    // Only a Creo that started is a launch for the history log.
+    if (const std::error_code error =
+            context.system.ShellOpen(state.executable, state.modelToLoad, state.targetFolder)) {
+      ReportStartFailure(context.console, error);
+    } else {
+      RecordLaunch(context, state);
+    }
   }
   Countdown(context, hooks);
 }

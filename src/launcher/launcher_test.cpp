@@ -186,6 +186,19 @@ TEST(RunLauncher, AMissingExecutableEndsTheLaunch) {
   EXPECT_FALSE(PathExists(l.anchor + "/Vantor_Sweep/Vantor_Sweep.log"));
 }
 
+TEST(RunLauncher, ACreoThatCannotStartIsSaidAndNotLogged) {
+  Launch l;
+  l.ProbeData(11);
+  l.world.system.shellOpenError = std::make_error_code(std::errc::permission_denied);
+  l.Run(l.project);
+  ASSERT_EQ(l.opens().size(), 1u);
+  EXPECT_EQ(l.Text(), l.Banner(l.project) + l.Box("", "11.0.1.0") +
+                          "      [!] CRITICAL: Creo could not be started (Permission denied).\n");
+  EXPECT_EQ(l.world.console.color(), 7);
+  EXPECT_EQ(l.calls.back(), "countdown 10");
+  EXPECT_FALSE(PathExists(l.anchor + "/Vantor_Sweep/Vantor_Sweep.log"));
+}
+
 TEST(RunLauncher, TheSweepSwitch) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"CP_Launch_Sweep=n\r\n", "off"},  {"CP_Launch_Sweep=FALSE\r\n", "off"},

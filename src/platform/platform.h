@@ -134,9 +134,10 @@ class System {
                                                  const std::vector<std::string>& arguments) = 0;
 
   // The shell's "open" verb: a document with its application, or an
-  // executable with `parameters` in `workingFolder`. Does not wait.
-  virtual bool ShellOpen(const std::string& file, const std::string& parameters,
-                         const std::string& workingFolder) = 0;
+  // executable with `parameters` in `workingFolder`. Does not wait. The
+  // system's reason when it could not be started.
+  virtual std::error_code ShellOpen(const std::string& file, const std::string& parameters,
+                                    const std::string& workingFolder) = 0;
   // Starts `file` again with administrator rights.
   virtual ElevationResult ShellRunElevated(const std::string& file,
                                            const std::string& parameters) = 0;

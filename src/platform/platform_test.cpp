@@ -65,5 +65,15 @@ TEST(RunProgram, AProgramThatCannotStartSaysWhy) {
   }
 }
 
+TEST(ShellOpen, AStartThatFailsSaysWhy) {
+  TempDir dir;
+  WriteFile(dir / "program", "#!/bin/sh\n");
+  std::filesystem::permissions(ToFsPath(dir / "program"), std::filesystem::perms::owner_all);
+  // Started in a folder that is not there: the reason comes back, not a start.
+  EXPECT_EQ(RealSystem().ShellOpen(dir / "program", "", dir / "missing"),
+            std::errc::no_such_file_or_directory);
+  EXPECT_FALSE(RealSystem().ShellOpen(dir / "program", "", dir.path()));
+}
+
 }  // namespace
 }  // namespace vantor

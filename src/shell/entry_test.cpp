@@ -193,5 +193,18 @@ TEST(Menu, HelpWritesTheManualEveryTimeAndOpensIt) {
             std::string::npos);
 }
 
+TEST(Menu, AManualThatCannotBeOpenedSaysWhy) {
+  TempDir anchor;
+  FakeWorld world;
+  world.UseRealFolders(anchor.path(), anchor.path());
+  world.system.shellOpenError = std::make_error_code(std::errc::no_such_file_or_directory);
+  world.system.Type("hq");
+  ShowMainMenu(world.context);
+  EXPECT_NE(world.console.Text().find("  [*] Opening Vantor Manual...\n"
+                                      "  [!] The manual could not be opened (No such file or "
+                                      "directory).\n"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace vantor

@@ -5,6 +5,7 @@
 #include "shell/console_text.h"
 #include "shell/entry.h"
 #include "shell/paths.h"
+#include "shell/text.h"
 
 namespace vantor {
 namespace {
@@ -55,7 +56,12 @@ void OpenUserManual(Context& context) {
   context.console.Write("  ");
   Print(context.console, color::kDarkGrey, "[*] Opening Vantor Manual...\n");
   context.console.SetColor(color::kGrey);
-  context.system.ShellOpen(manual, "", "");
+  if (const std::error_code error = context.system.ShellOpen(manual, "", "")) {
+    context.console.Write("  ");
+    Print(context.console, color::kRed,
+          "[!] The manual could not be opened (" + ReasonText(error) + ").\n");
+    context.console.SetColor(color::kGrey);
+  }
   context.system.Sleep(1000);
 }
 

@@ -82,10 +82,10 @@ SystemResult<ProcessOutput> FakeSystem::RunProgram(const std::string& program,
   return *programOutput;
 }
 
-bool FakeSystem::ShellOpen(const std::string& file, const std::string& parameters,
-                           const std::string& workingFolder) {
+std::error_code FakeSystem::ShellOpen(const std::string& file, const std::string& parameters,
+                                      const std::string& workingFolder) {
   shellOpens.push_back({file, parameters, workingFolder});
-  return true;
+  return shellOpenError;
 }
 
 int FakeSystem::ShowMessageBox(const std::string& caption, const std::string& text, unsigned) {

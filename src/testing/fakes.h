@@ -74,6 +74,7 @@ class FakeSystem final : public System {
     std::string file, parameters, folder;
   };
   std::vector<ShellOpenCall> shellOpens;
+  std::error_code shellOpenError;  // what every ShellOpen answers
   std::vector<std::pair<std::string, std::string>> messageBoxes;
   ElevationResult elevation = ElevationResult::Failed;
   bool administrator = false;
@@ -117,8 +118,8 @@ class FakeSystem final : public System {
                                            std::string_view input) override;
   SystemResult<ProcessOutput> RunProgram(const std::string& program,
                                          const std::vector<std::string>& arguments) override;
-  bool ShellOpen(const std::string& file, const std::string& parameters,
-                 const std::string& workingFolder) override;
+  std::error_code ShellOpen(const std::string& file, const std::string& parameters,
+                            const std::string& workingFolder) override;
   ElevationResult ShellRunElevated(const std::string&, const std::string&) override {
     return elevation;
   }

@@ -125,25 +125,30 @@ SystemResult<int> RunFeedingInput(const std::vector<std::string>& argv, std::str
   return code;
 }
 
-bool StartDetached(const std::vector<std::string>& argv, const std::string& folder) {
+std::error_code StartDetached(const std::vector<std::string>& argv, const std::string& folder) {
   int status[2];
-  if (pipe2(status, O_CLOEXEC) != 0) return false;
+  if (pipe2(status, O_CLOEXEC) != 0) return LastError();
   const pid_t pid = fork();
   if (pid == 0) {
     // A second fork so the started program is not left as our zombie.
     if (fork() != 0) _exit(0);
     setsid();
-    if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(127);
     close(status[0]);
+    if (!folder.empty() && chdir(folder.c_str()) != 0) {
+      const int error = errno;
+      (void)!write(status[1], &error, sizeof error);
+      _exit(127);
+    }
     ExecOrReport(argv, status[1]);
   }
+  const std::error_code forkError = pid < 0 ? LastError() : std::error_code();
   close(status[1]);
-  if (pid < 0) {
+  if (forkError) {
     close(status[0]);
-    return false;
+    return forkError;
   }
   WaitFor(pid);
-  return !ExecError(status[0]);
+  return ExecError(status[0]);
 }
 
 }  // namespace vantor

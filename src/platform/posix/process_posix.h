@@ -16,6 +16,6 @@ SystemResult<ProcessOutput> RunCaptured(const std::vector<std::string>& argv);
 // Runs argv[0] with `input` as its standard input and our own output.
 SystemResult<int> RunFeedingInput(const std::vector<std::string>& argv, std::string_view input);
 // Starts argv[0] in `folder` without waiting for it.
-bool StartDetached(const std::vector<std::string>& argv, const std::string& folder);
+std::error_code StartDetached(const std::vector<std::string>& argv, const std::string& folder);
 
 }  // namespace vantor

@@ -138,8 +138,8 @@ class PosixSystem final : public System {
     return RunCaptured(argv);
   }
 
-  bool ShellOpen(const std::string& file, const std::string& parameters,
-                 const std::string& workingFolder) override {
+  std::error_code ShellOpen(const std::string& file, const std::string& parameters,
+                            const std::string& workingFolder) override {
     if (access(file.c_str(), X_OK) == 0) {
       std::vector<std::string> argv{file};
       if (!parameters.empty()) argv.push_back(parameters);

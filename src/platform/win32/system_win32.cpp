@@ -116,14 +116,18 @@ class Win32System final : public System {
     return RunCaptured(BuildCommandLine(program, args), SW_HIDE);
   }
 
-  bool ShellOpen(const std::string& file, const std::string& parameters,
-                 const std::string& workingFolder) override {
+  std::error_code ShellOpen(const std::string& file, const std::string& parameters,
+                            const std::string& workingFolder) override {
     const std::wstring wfile = Widen(file), wparams = Widen(parameters),
                        wfolder = Widen(workingFolder);
     const auto result = ShellExecuteW(
         nullptr, L"open", wfile.c_str(), parameters.empty() ? nullptr : wparams.c_str(),
         workingFolder.empty() ? nullptr : wfolder.c_str(), SW_SHOWNORMAL);
-    return reinterpret_cast<INT_PTR>(result) > 32;
+    const INT_PTR code = reinterpret_cast<INT_PTR>(result);
+    if (code > 32) return {};
+    // Failure values up to 32; the thread's last error names the cause.
+    const DWORD last = GetLastError();
+    return {static_cast<int>(last != 0 ? last : static_cast<DWORD>(code)), std::system_category()};
   }
   ElevationResult ShellRunElevated(const std::string& file,
                                    const std::string& parameters) override {
