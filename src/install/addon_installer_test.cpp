@@ -236,7 +236,9 @@ TEST(InstallAddOnJob, AMasterThatCannotBeBackedUpStopsTheInstallBeforeExtraction
     EXPECT_GE(addOn.world.system.sleptMs, 10000) << c.name;         // the closing countdown ran
     EXPECT_TRUE(addOn.world.system.programRuns.empty()) << c.name;  // tar never ran
     EXPECT_EQ(addOn.HomeEntries(), std::vector<std::string>{"Settings"}) << c.name;
-    if (!IsDirectory(addOn.master)) EXPECT_EQ(ReadFile(addOn.master), "units mm\r\n") << c.name;
+    if (!IsDirectory(addOn.master)) {
+      EXPECT_EQ(ReadFile(addOn.master), "units mm\r\n") << c.name;
+    }
     EXPECT_FALSE(PathExists(addOn.mapkeys)) << c.name;
   }
 }
