@@ -24,6 +24,10 @@ bin="$work/Program Files/PTC/Creo 11.0.1.0/Parametric/bin"
 mkdir -p "$anchor/Vantor_Home/Settings" "$project" "$bin" "$work/shim" "$work/home"
 cp "$program" "$anchor/vantor"
 printf 'CP_Countdown=None\r\nCP_Launch_Sweep=%s\r\n' "${LAUNCH_SWEEP:-No}" >"$anchor/Vantor.ini"
+# The sweep runs only with all of its settings; without them it is skipped.
+printf 'CP_Keep_N=1\r\nCP_Max_Days=21\r\nCP_Clutter=*.log*,trail.txt.*\r\n' >>"$anchor/Vantor.ini"
+scripts_per_run=1
+[ "${LAUNCH_SWEEP:-No}" = Yes ] && scripts_per_run=2
 printf 'master config\r\n' >"$anchor/Vantor_Home/Settings/Vantor_Config.pro"
 for i in 1 2 3 4 5 6 7 8; do
   { printf '#-END_OF_UGC_HEADER\n#Creo  TM  11.0  (c) 2024\n'; head -c $((i * 40000)) /dev/zero; } >"$project/part$i.prt.$i"
@@ -57,6 +61,8 @@ for run in $(seq 1 "$runs"); do
     "$anchor/vantor" /L "$project" </dev/null >/dev/null 2>&1)
   for _ in $(seq 1 100); do [ -s "$work/creo.started" ] && break; sleep 0.05; done
   [ -s "$work/creo.started" ] || { echo "run $run: Creo was not started" >&2; exit 1; }
+  [ "$(wc -l <"$work/script.times")" -eq "$scripts_per_run" ] ||
+    { echo "run $run: expected $scripts_per_run script runs before Creo" >&2; exit 1; }
   total=$(( $(cat "$work/creo.started") - start ))
   scripts=$(awk '{ s += $1 } END { printf "%.0f", s }' "$work/script.times")
   rest=$(( total - scripts ))

@@ -5,6 +5,7 @@
 # front of this file.
 
 Set-StrictMode -Version 3.0
+Start-CompileProfile -Name 'ConfigEditor'
 
 # --- settings files ----------------------------------------------------------
 

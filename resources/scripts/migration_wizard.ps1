@@ -7,6 +7,7 @@
 # front of this file.
 
 Set-StrictMode -Version 3.0
+Start-CompileProfile -Name 'MigrationWizard'
 
 $script:ManagedHeader = '! --- Vantor Auto-Wired Customizations ---'
 $script:ManagedHeaderPattern = '(?i)^!\s*---\s*Vantor Auto-Wired'

@@ -6,6 +6,7 @@
 # in front of this file; its text decoding is all the probe uses of it.
 
 Set-StrictMode -Version 3.0
+Start-CompileProfile -Name 'ModelProbe'
 
 # --- model half -------------------------------------------------------------
 

@@ -82,3 +82,33 @@ Describe 'The history log lock' {
         $again.Dispose()
     }
 }
+
+Describe 'The compile profile of each script' {
+    It 'has a name of its own in every template' {
+        $templates = 'model_probe', 'sweep_engine', 'config_editor', 'migration_wizard', 'restore_window'
+        $names = foreach ($template in $templates) {
+            $text = [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot "$template.ps1"))
+            $calls = [regex]::Matches($text, "(?m)^Start-CompileProfile -Name '(\w+)'")
+            $calls.Count | Should -Be 1 -Because "$template starts its profile once"
+            $calls[0].Groups[1].Value
+        }
+        @($names | Sort-Object -Unique).Count | Should -Be $templates.Count
+    }
+
+    It 'is written by <Case>' -ForEach @(
+        @{ Case = 'a run'; NoWindow = '$false'; Written = $true }
+        @{ Case = 'no test'; NoWindow = '$true'; Written = $false }
+    ) {
+        $cache = New-TestFolder
+        $pwsh = (Get-Command -Name pwsh -CommandType Application | Select-Object -First 1).Source
+        $prelude = Join-Path $PSScriptRoot 'prelude.ps1'
+        $saved = $env:XDG_CACHE_HOME
+        try {
+            $env:XDG_CACHE_HOME = $cache
+            & $pwsh -NoProfile -NonInteractive -Command "`$VantorNoWindow = $NoWindow; . '$prelude'; Start-CompileProfile -Name Check"
+        } finally {
+            $env:XDG_CACHE_HOME = $saved
+        }
+        [System.IO.File]::Exists([System.IO.Path]::Combine($cache, 'powershell', 'Vantor-Check')) | Should -Be $Written
+    }
+}

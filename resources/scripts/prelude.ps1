@@ -12,6 +12,16 @@ function ConvertFrom-VantorText([string]$Encoded) {
     [System.Text.Encoding]::UTF8.GetString([System.Convert]::FromBase64String($Encoded))
 }
 
+# PowerShell records the methods a run compiles and, on the next run, compiles
+# them ahead on a spare core. Its record is one for all scripts, and a launch
+# runs the probe and then the sweep engine, so each would find the other's
+# methods. Each script keeps its own record beside PowerShell's from here on.
+# Tests (VantorNoWindow) keep theirs.
+function Start-CompileProfile([string]$Name) {
+    if ($ExecutionContext.SessionState.PSVariable.GetValue('VantorNoWindow')) { return }
+    [System.Runtime.ProfileOptimization]::StartProfile('Vantor-' + $Name)
+}
+
 function Test-WindowsPlatform {
     [CmdletBinding()]
     [OutputType([bool])]

@@ -10,6 +10,7 @@
 # front of this file.
 
 Set-StrictMode -Version 3.0
+Start-CompileProfile -Name 'RestoreWindow'
 
 $script:RestoreExitBase = 100
 # Below the base, so the program shows no count for it.

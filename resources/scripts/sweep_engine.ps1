@@ -10,6 +10,7 @@
 # dot-source the two files with $VantorNoWindow set.
 
 Set-StrictMode -Version 3.0
+Start-CompileProfile -Name 'SweepEngine'
 
 # Files moved per journal flush: a crash loses no record, and a big sweep does
 # not wait for the disk after every file.

@@ -1,5 +1,6 @@
 #include "maintenance/spinner.h"
 
+#include <chrono>
 #include <system_error>
 
 #include "shell/console_text.h"
@@ -7,7 +8,6 @@
 namespace vantor {
 namespace {
 
-constexpr int kFrameMs = 100;
 constexpr int kLineWidth = 70;
 constexpr char kCycle[] = {'|', '/', '-', '\\'};
 
@@ -32,15 +32,24 @@ std::error_code Spinner::Start() {
 }
 
 void Spinner::Stop() {
-  running_ = false;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    running_ = false;
+  }
+  stop_.notify_all();
   if (thread_.joinable()) thread_.join();
 }
 
+bool Spinner::WaitFrame() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return !stop_.wait_for(lock, std::chrono::milliseconds(frameMs_), [this] { return !running_; });
+}
+
 void Spinner::Run() {
-  for (int pass = 0; running_; ++pass) {
-    PrintSpinnerFrame(console_, pass);
-    sleep_(kFrameMs);
-  }
+  int pass = 0;
+  do {
+    PrintSpinnerFrame(console_, pass++);
+  } while (WaitFrame());
   ClearLine(console_, kLineWidth);
 }
 

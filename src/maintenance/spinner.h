@@ -2,8 +2,8 @@
 // only second thread; the main thread prints nothing while it lives.
 #pragma once
 
-#include <atomic>
-#include <functional>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -17,24 +17,30 @@ void PrintSpinnerFrame(Console& console, int pass);
 
 class Spinner {
  public:
-  using SleepFunction = std::function<void(int milliseconds)>;
+  static constexpr int kFrameMs = 100;
 
-  Spinner(Console& console, SleepFunction sleep) : console_(console), sleep_(std::move(sleep)) {}
+  explicit Spinner(Console& console, int frameMs = kFrameMs)
+      : console_(console), frameMs_(frameMs) {}
   ~Spinner() { Stop(); }
   Spinner(const Spinner&) = delete;
   Spinner& operator=(const Spinner&) = delete;
 
   // Starts the thread; the system's reason when it could not be started.
   std::error_code Start();
-  // Ends the loop, waits for the thread, which clears its line last.
+  // Ends the loop at once, even in the middle of a frame's wait, and waits
+  // for the thread, which clears its line last.
   void Stop();
 
  private:
   void Run();
+  // Waits one frame; false once Stop was called.
+  bool WaitFrame();
 
   Console& console_;
-  SleepFunction sleep_;
-  std::atomic<bool> running_{false};
+  const int frameMs_;
+  std::mutex mutex_;
+  std::condition_variable stop_;
+  bool running_ = false;
   std::thread thread_;
 };
 

@@ -19,7 +19,7 @@ ScriptResult<SweepResult> RunSweepEngine(Context& context, const SweepInputs& in
   const auto templateText = LoadScriptTemplate(kSweepScriptName);
   if (!templateText) return templateText.error();
   const std::string script = FillSweepScript(*templateText, inputs);
-  Spinner spinner(context.console, [&context](int ms) { context.system.Sleep(ms); });
+  Spinner spinner(context.console);
   if (const std::error_code error = spinner.Start()) return NotStarted(error, "the spinner thread");
   const auto run = context.scripts.RunScript(script, ScriptWindow::Hidden);
   spinner.Stop();
