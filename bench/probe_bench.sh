@@ -11,6 +11,9 @@
 #
 #   bench/probe_bench.sh [runs]          (at least 5; default 7)
 #   PROBE_TEMPLATE=path to measure another copy of the template
+#   AFTER_ENGINE=1 runs the sweep engine (untimed) before each probe run, in
+#   the order launches with the sweep on run the two scripts
+#   (ENGINE_TEMPLATE=path to use another copy of the engine template)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 template="${PROBE_TEMPLATE:-$root/resources/scripts/model_probe.ps1}"
@@ -74,6 +77,21 @@ payload() { # folder -> payload path
 small_payload=$(payload "$small")
 large_payload=$(payload "$large")
 
+b64() { printf '%s' "$1" | base64 -w0; }
+clean="$work/Clean"
+mkdir -p "$clean" "$work/bin"
+touch "$clean/bracket.prt.1" "$clean/notes.txt"
+engine_payload="$work/payload_engine.ps1"
+{ printf '\xEF\xBB\xBF'; cat "$prelude" "${ENGINE_TEMPLATE:-$root/resources/scripts/sweep_engine.ps1}" |
+  sed "s|%TARGET_DIR%|$(b64 "$clean")|; s|%RECYCLE_DIR%|$(b64 "$work/bin")|; s|%LOG_FILE%|$(b64 "$work/bin/Vantor_Sweep.log")|
+       s|%CP_CLUTTER%|$(b64 '*.log*')|; s|%CP_KEEP_N%|1|; s|%CP_MAX_DAYS%|21|; s/\$/\r/"; } >"$engine_payload"
+run_engine() {
+  [ -n "${AFTER_ENGINE:-}" ] || return 0
+  local out
+  out=$("$pwsh" -NoProfile -NonInteractive -ExecutionPolicy Bypass -File "$engine_payload")
+  case "$out" in X\|*) ;; *) echo "unexpected engine output: $out" >&2; exit 1 ;; esac
+}
+
 now() { date +%s%N; }
 run_probe() { # payload -> prints elapsed ns; checks the result line
   local start out
@@ -93,10 +111,11 @@ ms() { awk -v ns="$1" 'BEGIN { printf "%.1f", ns / 1000000 }'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+[ -z "${AFTER_ENGINE:-}" ] || echo "each probe run follows a sweep engine run, as in launches that sweep"
 printf '%-6s %12s %14s %16s\n' run "bare ms" "5 models ms" "5,000 files ms"
 : >"$work/bare"; : >"$work/small"; : >"$work/large"
 for run in $(seq 1 "$runs"); do
-  b=$(run_bare); s=$(run_probe "$small_payload"); l=$(run_probe "$large_payload")
+  b=$(run_bare); run_engine; s=$(run_probe "$small_payload"); run_engine; l=$(run_probe "$large_payload")
   echo "$b" >>"$work/bare"; echo "$s" >>"$work/small"; echo "$l" >>"$work/large"
   printf '%-6s %12s %14s %16s\n' "$run" "$(ms "$b")" "$(ms "$s")" "$(ms "$l")"
 done
