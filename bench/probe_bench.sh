@@ -7,7 +7,8 @@
 # 5,000 files (models of many sizes and ages among other files). Bare start-up
 # (pwsh -NoProfile -Command exit) runs interleaved with them, so all three
 # see the same machine load. Prints every run, the medians, and each folder's
-# own cost: its median minus the bare median.
+# own cost: its median minus the bare median. bench/probe_floor.ps1, the least
+# a probe can do, runs the same way, for scale.
 #
 #   bench/probe_bench.sh [runs]          (at least 5; default 7)
 #   PROBE_TEMPLATE=path to measure another copy of the template
@@ -66,16 +67,19 @@ for i in range(1, 2001):
 PY
 [ "$(ls "$large" | wc -l)" -eq 5000 ] || { echo "the large folder is not 5,000 files" >&2; exit 1; }
 
-payload() { # folder -> payload path
-  local out="$work/payload_$(basename "$1").ps1"
+payload() { # folder [template] -> payload path
+  local tpl="${2:-$template}"
+  local out="$work/payload_$(basename "$1")_$(basename "$tpl")"
   local encoded
   encoded=$(printf '%s' "$1" | base64 -w0)
   # As the build embeds it: the prelude, then the template.
-  { printf '\xEF\xBB\xBF'; cat "$prelude" "$template" | sed "s|%TARGET_DIR%|$encoded|g; s/\$/\r/"; } >"$out"
+  { printf '\xEF\xBB\xBF'; cat "$prelude" "$tpl" | sed "s|%TARGET_DIR%|$encoded|g; s/\$/\r/"; } >"$out"
   echo "$out"
 }
 small_payload=$(payload "$small")
 large_payload=$(payload "$large")
+small_floor=$(payload "$small" "$root/bench/probe_floor.ps1")
+large_floor=$(payload "$large" "$root/bench/probe_floor.ps1")
 
 b64() { printf '%s' "$1" | base64 -w0; }
 clean="$work/Clean"
@@ -112,16 +116,20 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 [ -z "${AFTER_ENGINE:-}" ] || echo "each probe run follows a sweep engine run, as in launches that sweep"
-printf '%-6s %12s %14s %16s\n' run "bare ms" "5 models ms" "5,000 files ms"
-: >"$work/bare"; : >"$work/small"; : >"$work/large"
+printf '%-6s %12s %14s %16s %14s %16s\n' run "bare ms" "5 models ms" "5,000 files ms" "floor 5 ms" "floor 5,000 ms"
+: >"$work/bare"; : >"$work/small"; : >"$work/large"; : >"$work/fsmall"; : >"$work/flarge"
 for run in $(seq 1 "$runs"); do
   b=$(run_bare); run_engine; s=$(run_probe "$small_payload"); run_engine; l=$(run_probe "$large_payload")
+  fs=$(run_probe "$small_floor"); fl=$(run_probe "$large_floor")
   echo "$b" >>"$work/bare"; echo "$s" >>"$work/small"; echo "$l" >>"$work/large"
-  printf '%-6s %12s %14s %16s\n' "$run" "$(ms "$b")" "$(ms "$s")" "$(ms "$l")"
+  echo "$fs" >>"$work/fsmall"; echo "$fl" >>"$work/flarge"
+  printf '%-6s %12s %14s %16s %14s %16s\n' "$run" "$(ms "$b")" "$(ms "$s")" "$(ms "$l")" "$(ms "$fs")" "$(ms "$fl")"
 done
 b=$(median <"$work/bare"); s=$(median <"$work/small"); l=$(median <"$work/large")
-printf '%-6s %12s %14s %16s\n' median "$(ms "$b")" "$(ms "$s")" "$(ms "$l")"
+fs=$(median <"$work/fsmall"); fl=$(median <"$work/flarge")
+printf '%-6s %12s %14s %16s %14s %16s\n' median "$(ms "$b")" "$(ms "$s")" "$(ms "$l")" "$(ms "$fs")" "$(ms "$fl")"
 echo "bare start-up subtracted: $(ms "$b") ms"
 echo "probe's own cost, 5 models: $(ms $((s - b))) ms (goal at most 150)"
 echo "probe's own cost, 5,000 files: $(ms $((l - b))) ms (goal at most 300)"
+echo "floor (bench/probe_floor.ps1, the least a probe does): $(ms $((fs - b))) ms and $(ms $((fl - b))) ms"
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -4,7 +4,9 @@
 # PowerShell start-up, `pwsh -NoProfile -Command exit`, measured in the same
 # run) with the same renames made by a loop of os.rename() in one Python
 # process. Runs are interleaved (bare, engine, rename loop, ...) so that all
-# see the same machine load; every figure is the median of the runs.
+# see the same machine load; every figure is the median of the runs. A
+# second Python loop makes, around each rename, the file-system calls the
+# engine must make (size, no-overwrite look, stamp): the floor of its work.
 # -Compare adds a shell loop of `mv` and the naive cmdlet pipeline
 # (Get-ChildItem | Move-Item), for scale.
 #
@@ -111,6 +113,32 @@ for n in open(l, encoding="utf-8").read().splitlines():
     if ($LASTEXITCODE -ne 0) { throw 'the rename loop failed' }
 }
 
+# The same renames with the file-system calls the engine must make for each
+# file around its rename: the size its log line records, a look at the target
+# so that no bin copy is overwritten, and the stamp retention counts from
+# (.NET reads the file's times before it sets one). This is the floor of the
+# engine's own work in any language.
+function Invoke-GuardedLoop {
+    param([string]$Project, [string]$Mirror, [System.Collections.Generic.List[string]]$Moves)
+
+    $list = [System.IO.Path]::Combine($WorkDir, 'moves.txt')
+    [System.IO.File]::WriteAllLines($list, $Moves)
+    $script = 'import os, sys, time
+p, m, l = sys.argv[1:4]
+os.makedirs(m, exist_ok=True)
+now = time.time_ns()
+size = 0
+for n in open(l, encoding="utf-8").read().splitlines():
+    s, t = os.path.join(p, n), os.path.join(m, n)
+    size += os.stat(s).st_size
+    if os.path.lexists(t):
+        raise SystemExit("target exists")
+    os.rename(s, t)
+    os.utime(t, ns=(os.lstat(t).st_atime_ns, now))'
+    & $pythonExe -c $script $Project $Mirror $list
+    if ($LASTEXITCODE -ne 0) { throw 'the guarded loop failed' }
+}
+
 function Invoke-BareStartup {
     & $pwshExe -NoProfile -Command exit
 }
@@ -147,8 +175,9 @@ function Get-Load { ([System.IO.File]::ReadAllText('/proc/loadavg').Split(' ')[0
 $ownBySize = @{}
 "Sweep engine benchmark: median of $Runs interleaved runs each, keep count $keepCount, fresh process per run"
 "machine: $([System.Environment]::ProcessorCount) cores, load average $(Get-Load)"
-$kinds = @('bare', 'engine', 'rename')
-$header = '{0,8} {1,8} {2,8} {3,9} {4,9} {5,9} {6,10}' -f 'files', 'moved', 'bare s', 'engine s', 'own s', 'rename s', 'own/rename'
+$kinds = @('bare', 'engine', 'rename', 'guarded')
+$header = '{0,8} {1,8} {2,8} {3,9} {4,9} {5,9} {6,10} {7,10} {8,14}' -f 'files', 'moved', 'bare s', 'engine s', 'own s',
+    'rename s', 'own/rename', 'guarded s', 'guarded/rename'
 if ($Compare) {
     $kinds += @('plain', 'naive')
     $header += ' {0,9} {1,9}' -f 'mv loop s', 'naive s'
@@ -178,6 +207,8 @@ foreach ($size in $Sizes) {
                 if ($moved -ne $moves.Count) { Write-Warning "engine moved $moved files, expected $($moves.Count)" }
             } elseif ($kind -eq 'rename') {
                 $times[$kind].Add((Measure-Seconds { Invoke-RenameLoop -Project $project -Mirror $mirror -Moves $moves }))
+            } elseif ($kind -eq 'guarded') {
+                $times[$kind].Add((Measure-Seconds { Invoke-GuardedLoop -Project $project -Mirror $mirror -Moves $moves }))
             } elseif ($kind -eq 'plain') {
                 $times[$kind].Add((Measure-Seconds { Invoke-PlainMoveLoop -Project $project -Mirror $mirror -Moves $moves }))
             } else {
@@ -191,12 +222,14 @@ foreach ($size in $Sizes) {
     foreach ($kind in $kinds) { $median[$kind] = Get-Median $times[$kind].ToArray() }
     $own = $median['engine'] - $median['bare']
     $ownBySize[$size] = $own
-    $line = '{0,8} {1,8} {2,8:F2} {3,9:F2} {4,9:F2} {5,9:F2} {6,9:F2}x' -f $size, $moved, $median['bare'], $median['engine'],
-        $own, $median['rename'], ($own / $median['rename'])
+    $line = '{0,8} {1,8} {2,8:F2} {3,9:F2} {4,9:F2} {5,9:F2} {6,9:F2}x {7,10:F2} {8,13:F2}x' -f $size, $moved, $median['bare'],
+        $median['engine'], $own, $median['rename'], ($own / $median['rename']), $median['guarded'],
+        ($median['guarded'] / $median['rename'])
     if ($Compare) { $line += ' {0,9:F2} {1,9:F2}' -f $median['plain'], $median['naive'] }
     $line
 }
 "own s: the engine's run time minus the bare start-up (bare s) of the same runs"
+"guarded s: the rename loop with the size, no-overwrite look and stamp the engine makes per file"
 for ($i = 1; $i -lt $Sizes.Length; $i++) {
     $small = $Sizes[$i - 1]
     $large = $Sizes[$i]
