@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What the model probe costs beyond PowerShell's own start-up.
 #
-# Fills the probe template as the program does (the prelude in front,
+# Fills the probe template as the program does (the prelude's head in front,
 # target folder as base64, UTF-8 with a byte-order mark, CR LF) and runs it
 # with the program's arguments on two folders: one of 5 models, and one of
 # 5,000 files (models of many sizes and ages among other files). Bare start-up
@@ -72,8 +72,11 @@ payload() { # folder [template] -> payload path
   local out="$work/payload_$(basename "$1")_$(basename "$tpl")"
   local encoded
   encoded=$(printf '%s' "$1" | base64 -w0)
-  # As the build embeds it: the prelude, then the template.
-  { printf '\xEF\xBB\xBF'; cat "$prelude" "$tpl" | sed "s|%TARGET_DIR%|$encoded|g; s/\$/\r/"; } >"$out"
+  # As the build embeds it: the head of the prelude (down to its marker
+  # line), then the template.
+  { printf '\xEF\xBB\xBF'
+    { sed '/^# ---- The probe carries the prelude down to here/,$d' "$prelude"; cat "$tpl"; } |
+      sed "s|%TARGET_DIR%|$encoded|g; s/\$/\r/"; } >"$out"
   echo "$out"
 }
 small_payload=$(payload "$small")

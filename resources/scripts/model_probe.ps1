@@ -2,8 +2,8 @@
 # Samples the models of one folder for the Creo version that saved them and lists
 # the installed Creo versions, then prints one result line:
 #   X|<data version>|<roots text>|<latest version>|<data version installed 0/1>|<other versions>
-# Runs on Windows PowerShell 5.1 and PowerShell 7. The build puts prelude.ps1
-# in front of this file; its text decoding is all the probe uses of it.
+# Runs on Windows PowerShell 5.1 and PowerShell 7. The build puts the head of
+# prelude.ps1 in front of this file: only its first few functions.
 
 Set-StrictMode -Version 3.0
 Start-CompileProfile -Name 'ModelProbe'
@@ -232,9 +232,10 @@ function Get-RegistryInstallLocation {
     # The registry API rather than the HKLM: drive: the provider's first use
     # costs more than the whole probe.
     $locations = [System.Collections.Generic.List[string]]::new()
+    # Elsewhere the registry API only throws, and a first exception is dear.
+    if (-not (Test-WindowsPlatform)) { return , $locations.ToArray() }
     $key = $null
     try {
-        # Systems without a registry have no hive at all.
         $hive = [Microsoft.Win32.Registry]::LocalMachine
         if ($null -eq $hive) { return , $locations.ToArray() }
         $key = $hive.OpenSubKey($KeyPath)
@@ -285,7 +286,9 @@ function Get-DefaultPtcRoot {
     [OutputType([string])]
     param()
     # ProgramFiles is set on every Windows system; the literal is the last resort.
-    if ($env:ProgramFiles) { return [System.IO.Path]::Combine($env:ProgramFiles, 'PTC') }
+    # The environment API, not the env: drive, whose provider costs a first use.
+    $programFiles = [System.Environment]::GetEnvironmentVariable('ProgramFiles')
+    if ($programFiles) { return [System.IO.Path]::Combine($programFiles, 'PTC') }
     return 'C:\Program Files\PTC'
 }
 

@@ -29,6 +29,10 @@ function Test-WindowsPlatform {
     return [System.IO.Path]::DirectorySeparatorChar -eq '\'
 }
 
+# ---- The probe carries the prelude down to here. ----
+# It runs before every launch, and every function PowerShell reads and defines
+# costs it start-up time; what the other scripts share follows.
+
 function ConvertTo-LongPath {
     # Windows PowerShell 5.1 stops at 260 characters unless a path carries the
     # \\?\ prefix; deep project folders mirrored below the bin easily pass that.
