@@ -22,7 +22,9 @@ prelude="$root/resources/scripts/prelude.ps1"
 runs="${1:-7}"
 [ "$runs" -ge 5 ] || { echo "use at least 5 runs" >&2; exit 1; }
 export PATH="$PATH:$HOME/.dotnet/tools"
-pwsh=$(command -v pwsh) || { echo "pwsh is missing" >&2; exit 1; }
+# PWSH="command" measures another PowerShell (bench/precompiled_pwsh.sh).
+read -r -a pwsh <<<"${PWSH:-$(command -v pwsh)}"
+[ "${#pwsh[@]}" -gt 0 ] || { echo "pwsh is missing" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
@@ -95,7 +97,7 @@ engine_payload="$work/payload_engine.ps1"
 run_engine() {
   [ -n "${AFTER_ENGINE:-}" ] || return 0
   local out
-  out=$("$pwsh" -NoProfile -NonInteractive -ExecutionPolicy Bypass -File "$engine_payload")
+  out=$("${pwsh[@]}" -NoProfile -NonInteractive -ExecutionPolicy Bypass -File "$engine_payload")
   case "$out" in X\|*) ;; *) echo "unexpected engine output: $out" >&2; exit 1 ;; esac
 }
 
@@ -103,14 +105,14 @@ now() { date +%s%N; }
 run_probe() { # payload -> prints elapsed ns; checks the result line
   local start out
   start=$(now)
-  out=$(cd "$work" && ProgramFiles="$work/pf" "$pwsh" -NoProfile -NonInteractive -ExecutionPolicy Bypass -File "$1")
+  out=$(cd "$work" && ProgramFiles="$work/pf" "${pwsh[@]}" -NoProfile -NonInteractive -ExecutionPolicy Bypass -File "$1")
   echo $(($(now) - start))
   case "$out" in X\|1[01]\|*) ;; *) echo "unexpected probe output: $out" >&2; exit 1 ;; esac
 }
 run_bare() {
   local start
   start=$(now)
-  (cd "$work" && "$pwsh" -NoProfile -Command exit)
+  (cd "$work" && "${pwsh[@]}" -NoProfile -Command exit)
   echo $(($(now) - start))
 }
 
@@ -118,6 +120,7 @@ ms() { awk -v ns="$1" 'BEGIN { printf "%.1f", ns / 1000000 }'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "PowerShell: ${pwsh[*]}"
 [ -z "${AFTER_ENGINE:-}" ] || echo "each probe run follows a sweep engine run, as in launches that sweep"
 printf '%-6s %12s %14s %16s %14s %16s\n' run "bare ms" "5 models ms" "5,000 files ms" "floor 5 ms" "floor 5,000 ms"
 : >"$work/bare"; : >"$work/small"; : >"$work/large"; : >"$work/fsmall"; : >"$work/flarge"

@@ -11,6 +11,7 @@
 # (Get-ChildItem | Move-Item), for scale.
 #
 #   pwsh -NoProfile -File bench/sweep_bench.ps1 [-Sizes 10000,20000,40000] [-Runs 5] [-Compare]
+#       [-PowerShell "command"]   another PowerShell (bench/precompiled_pwsh.sh)
 #
 # Prints figures only; it asserts nothing.
 
@@ -20,7 +21,8 @@ param(
     [string[]]$Sizes = @('10000', '20000', '40000'),
     [ValidateRange(5, 20)][int]$Runs = 5,
     [switch]$Compare,
-    [string]$WorkDir = ''
+    [string]$WorkDir = '',
+    [string]$PowerShell = ''
 )
 
 Set-StrictMode -Version 3.0
@@ -33,6 +35,13 @@ $enginePath = [System.IO.Path]::Combine($repo, 'resources', 'scripts', 'sweep_en
 $preludePath = [System.IO.Path]::Combine($repo, 'resources', 'scripts', 'prelude.ps1')
 if ($WorkDir -eq '') { $WorkDir = [System.IO.Path]::Combine([System.IO.Path]::GetTempPath(), 'vantor-bench-' + $PID) }
 $pwshExe = (Get-Command -Name pwsh, powershell -CommandType Application -ErrorAction SilentlyContinue | Select-Object -First 1).Source
+# A command of several words runs as its first word with the rest in front of the arguments.
+$pwshArgs = @()
+if ($PowerShell -ne '') {
+    $words = -split $PowerShell
+    $pwshExe = $words[0]
+    $pwshArgs = @($words | Select-Object -Skip 1)
+}
 $pythonExe = (Get-Command -Name python3 -CommandType Application -ErrorAction Stop | Select-Object -First 1).Source
 $keepCount = 1
 $clutterRules = '*.lst*,*.inf*,*.ger*,*.crc*,*.memb*,*.ers*,iges_stats.dat*,*.bde,*.bdi,*.bdm,*.m_p*,*.ptd,*.als,*.pls,s2d0*.sec*,mechevnt*,mmenglog*,*.log*,*_log.*,std.out,std.err,*.tst,*.xpr,trail.txt.*,*.err.*,mc_err.log,*.xas'
@@ -86,7 +95,7 @@ function Invoke-EngineRun {
     $text = $text.Replace('%LOG_FILE%', (ConvertTo-VantorText ([System.IO.Path]::Combine($Bin, 'Vantor_Sweep.log'))))
     $text = $text.Replace('%CP_CLUTTER%', (ConvertTo-VantorText $clutterRules)).Replace('%CP_KEEP_N%', [string]$keepCount).Replace('%CP_MAX_DAYS%', '21')
     [System.IO.File]::WriteAllText($payload, $text, [System.Text.UTF8Encoding]::new($true))
-    $line = & $pwshExe -NoProfile -NonInteractive -ExecutionPolicy Bypass -File $payload
+    $line = & $pwshExe @pwshArgs -NoProfile -NonInteractive -ExecutionPolicy Bypass -File $payload
     return ($line | Where-Object { $_ -like 'X|*' } | Select-Object -First 1)
 }
 
@@ -140,7 +149,7 @@ for n in open(l, encoding="utf-8").read().splitlines():
 }
 
 function Invoke-BareStartup {
-    & $pwshExe -NoProfile -Command exit
+    & $pwshExe @pwshArgs -NoProfile -Command exit
 }
 
 function Invoke-NaiveMove {
@@ -155,7 +164,7 @@ function Invoke-NaiveMove {
         $null = New-Item -ItemType Directory -Path $m -Force
         Get-ChildItem -LiteralPath $p -File | Where-Object { $names.ContainsKey($_.Name) } | Move-Item -Destination $m -Force
     }
-    & $pwshExe -NoProfile -NonInteractive -Command $script -args $Project, $Mirror, $list
+    & $pwshExe @pwshArgs -NoProfile -NonInteractive -Command $script -args $Project, $Mirror, $list
 }
 
 function Measure-Seconds([scriptblock]$Block) {
@@ -175,6 +184,7 @@ function Get-Load { ([System.IO.File]::ReadAllText('/proc/loadavg').Split(' ')[0
 $ownBySize = @{}
 "Sweep engine benchmark: median of $Runs interleaved runs each, keep count $keepCount, fresh process per run"
 "machine: $([System.Environment]::ProcessorCount) cores, load average $(Get-Load)"
+"PowerShell: $pwshExe $pwshArgs"
 $kinds = @('bare', 'engine', 'rename', 'guarded')
 $header = '{0,8} {1,8} {2,8} {3,9} {4,9} {5,9} {6,10} {7,10} {8,14}' -f 'files', 'moved', 'bare s', 'engine s', 'own s',
     'rename s', 'own/rename', 'guarded s', 'guarded/rename'
