@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh"
 printf 'CP_Countdown=None\r\n' > "$anchor/Vantor.ini"
 
 run_vantor /X
-[ "$rc" -eq 0 ] || fail "menu exit code $rc"
+[ "$rc" -eq 0 ] || fail "menu exit code $rc, output ending: $(tail -c 300 "$out" | od -c | tail -n 12)"
 grep -qa 'Interactive Options:' "$out" || fail "no menu shown"
 grep -qa "Vantor Anchor Dir  : $(printf '%s' "$anchor_win" | sed 's/\\/\\\\/g')" "$out" ||
   fail "anchor folder not shown"
