@@ -1,5 +1,5 @@
 # Vantor shared script code: the build puts this file in front of every script
-# template, so they decode their values, write files
+# template (the probe gets its head only), so they decode their values, write files
 # and keep the history log the same way. Only functions here: the template after
 # it decides what runs. Fed through standard input as well (the restore window),
 # so "} else {" and "} catch {" stay on one line.
