@@ -16,9 +16,13 @@ command -v pwsh >/dev/null || { echo "pwsh is missing" >&2; exit 1; }
 command -v dotnet >/dev/null || { echo "dotnet is missing" >&2; exit 1; }
 
 # Where the tool keeps its assemblies, and which runtime runs them.
-read -r tool runtime version < <(pwsh -NoProfile -NonInteractive -Command \
-  '[System.IO.Path]::GetDirectoryName([System.Management.Automation.PSObject].Assembly.Location) + " " +
-   [System.IO.Path]::GetDirectoryName([object].Assembly.Location) + " " + $PSVersionTable.PSVersion')
+# One line each, so that folders with spaces in their names come through whole.
+mapfile -t found < <(pwsh -NoProfile -NonInteractive -Command \
+  '[System.IO.Path]::GetDirectoryName([System.Management.Automation.PSObject].Assembly.Location)
+   [System.IO.Path]::GetDirectoryName([object].Assembly.Location)
+   [string]$PSVersionTable.PSVersion')
+[ "${#found[@]}" -eq 3 ] || { echo "PowerShell did not say where it lives" >&2; exit 1; }
+tool=${found[0]} runtime=${found[1]} version=${found[2]}
 dotnet_version=$(basename "$runtime")
 out="${XDG_CACHE_HOME:-$HOME/.cache}/vantor-bench/pwsh-$version-r2r"
 if [ -f "$out/.done" ]; then echo "dotnet $out/pwsh.dll"; exit 0; fi
