@@ -243,6 +243,26 @@ std::string UnpredictableName();
 // so the caller can copy with care.
 std::error_code RenameWithinVolume(const std::string& from, const std::string& to);
 
+// One entry of a folder as the system lists it. Links and junctions are
+// reported as links and never followed; hidden and system files are listed.
+enum class EntryKind { File, Folder, Link };
+struct FolderEntry {
+  std::string name;
+  EntryKind kind = EntryKind::File;
+  std::uint64_t size = 0;
+  std::int64_t lastWriteNs = 0;  // nanoseconds since 1970-01-01 UTC
+  // A cloud placeholder (OneDrive and the like) whose data is not on the
+  // disk: reading it would download the whole file.
+  bool dataOffline = false;
+  bool readOnly = false;
+  bool operator==(const FolderEntry&) const = default;
+};
+
+// The entries of `folder`, without "." and "..", in no particular order.
+// Paths of any length (Windows: the \\?\ form is used past 260 characters).
+// The system's reason when the folder cannot be listed.
+SystemResult<std::vector<FolderEntry>> ListFolder(const std::string& folder);
+
 // An exclusive lock on a lock file, released when the holder ends (or the
 // process dies). Opened without sharing on Windows, flock on Linux.
 class FileLock {

@@ -75,5 +75,26 @@ TEST(ShellOpen, AStartThatFailsSaysWhy) {
   EXPECT_FALSE(RealSystem().ShellOpen(dir / "program", "", dir.path()));
 }
 
+TEST(ListFolder, ListsEveryEntryWithItsKindAndFollowsNoLink) {
+  TempDir dir;
+  WriteFile(dir / ".hidden", "12345");
+  ASSERT_TRUE(CreateFolders(dir / "sub"));
+  WriteFile(dir / "sub/inner", "x");
+  std::filesystem::create_directory_symlink(ToFsPath(dir / "sub"), ToFsPath(dir / "link"));
+  auto entries = ListFolder(dir.path());
+  ASSERT_TRUE(entries);
+  std::sort(entries->begin(), entries->end(),
+            [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+  ASSERT_EQ(entries->size(), 3u);
+  EXPECT_EQ((*entries)[0].name, ".hidden");
+  EXPECT_EQ((*entries)[0].kind, EntryKind::File);
+  EXPECT_EQ((*entries)[0].size, 5u);
+  EXPECT_GT((*entries)[0].lastWriteNs, 1'600'000'000'000'000'000LL);
+  EXPECT_EQ((*entries)[1].name, "link");
+  EXPECT_EQ((*entries)[1].kind, EntryKind::Link);
+  EXPECT_EQ((*entries)[2].kind, EntryKind::Folder);
+  EXPECT_FALSE(ListFolder(dir / "missing"));
+}
+
 }  // namespace
 }  // namespace vantor

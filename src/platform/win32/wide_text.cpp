@@ -23,4 +23,15 @@ std::string Narrow(std::wstring_view wide) {
   return text;
 }
 
+std::wstring WidePath(std::string_view utf8) {
+  std::wstring path = Widen(utf8);
+  // CreateDirectoryW stops 12 characters short of MAX_PATH (room for 8.3).
+  if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  if (path.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  if (path.size() > 2 && path[1] == L':') return L"\\\\?\\" + path;
+  return path;
+}
+
 }  // namespace vantor

@@ -9,4 +9,9 @@ namespace vantor {
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view wide);
 
+// A path for the "W" file calls: past the classic 260-character limit an
+// absolute path gets the \\?\ form (\\?\UNC\ for a share), which those calls
+// take at any length. Shorter and relative paths stay as they are.
+std::wstring WidePath(std::string_view utf8);
+
 }  // namespace vantor
