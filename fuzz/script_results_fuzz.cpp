@@ -1,12 +1,8 @@
 // What a script printed, as the program reads it back: the result line,
-// the sweep engine's counts, the probe's versions, the editor's and the
-// migration wizard's answers and the restore window's result file.
-#include <algorithm>
+// the sweep engine's counts, the editor's and the migration wizard's answers and the restore window's result file.
 #include <climits>
 
 #include "fuzz_support.h"
-#include "launcher/legacy_decision.h"
-#include "launcher/model_probe.h"
 #include "maintenance/restore_utility.h"
 #include "maintenance/sweep_report.h"
 #include "shell/script_result.h"
@@ -57,21 +53,6 @@ void CheckSweep(const Line& line) {
   Expect(console.written > 0, "a report always says something");
 }
 
-void CheckProbe(const Line& line) {
-  const auto read = ReadProbeResult(line);
-  if (!read) CheckReason(read.error());
-  const ProbeResult probe = read ? *read : ProbeResult{};
-  Expect(!InstalledVersionsText(probe).empty(), "the installed list is never empty");
-  const LegacyOptions options = LegacyOptionsFor(probe.dataVersion, probe.latestVersion,
-                                                 probe.latestVersion, probe.otherVersionsText);
-  Expect(std::is_sorted(options.alternates.begin(), options.alternates.end()),
-         "alternates are ascending");
-  for (const int version : options.alternates) {
-    Expect(version > probe.dataVersion, "alternates are newer than the data");
-    Expect(version != probe.latestVersion, "the chosen version is no alternate");
-  }
-}
-
 void CheckAnswers(const Line& line) {
   const auto code = ReadEditorResult(line);
   if (!code) return CheckReason(code.error());
@@ -98,7 +79,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckResultLine(output, line);
   CheckSweep(line);
   CheckSweep(std::string(output));
-  CheckProbe(line);
   CheckAnswers(line);
   CheckRestoreFile(output);
   return 0;

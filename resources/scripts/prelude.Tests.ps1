@@ -85,7 +85,7 @@ Describe 'The history log lock' {
 
 Describe 'The compile profile of each script' {
     It 'has a name of its own in every template' {
-        $templates = 'model_probe', 'sweep_engine', 'config_editor', 'migration_wizard', 'restore_window'
+        $templates = 'sweep_engine', 'config_editor', 'migration_wizard', 'restore_window'
         $names = foreach ($template in $templates) {
             $text = [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot "$template.ps1"))
             $calls = [regex]::Matches($text, "(?m)^Start-CompileProfile -Name '(\w+)'")
@@ -110,23 +110,5 @@ Describe 'The compile profile of each script' {
             $env:XDG_CACHE_HOME = $saved
         }
         [System.IO.File]::Exists([System.IO.Path]::Combine($cache, 'powershell', 'Vantor-Check')) | Should -Be $Written
-    }
-}
-
-Describe 'The head the probe carries' {
-    It 'defines every prelude function the probe calls' {
-        $text = [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot 'prelude.ps1'))
-        $end = $text.IndexOf("`n# ---- The probe carries the prelude down to here.")
-        $end | Should -BeGreaterThan 0 -Because 'the marker line ends the head'
-        $defined = { param($Source) [System.Management.Automation.Language.Parser]::ParseInput($Source, [ref]$null, [ref]$null).
-            FindAll({ $args[0] -is [System.Management.Automation.Language.FunctionDefinitionAst] }, $true).Name }
-        $head = & $defined $text.Substring(0, $end)
-        $rest = & $defined $text.Substring($end)
-        $probe = [System.Management.Automation.Language.Parser]::ParseFile(
-            (Join-Path $PSScriptRoot 'model_probe.ps1'), [ref]$null, [ref]$null)
-        $called = $probe.FindAll({ $args[0] -is [System.Management.Automation.Language.CommandAst] }, $true) |
-            ForEach-Object { $_.GetCommandName() }
-        @($called | Where-Object { $_ -in $rest }) | Should -BeNullOrEmpty
-        @($called | Where-Object { $_ -in $head }).Count | Should -BeGreaterThan 0
     }
 }

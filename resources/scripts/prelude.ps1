@@ -1,6 +1,6 @@
 # Vantor shared script code: the build puts this file in front of every script
-# template (the probe gets its head only), so they decode their values, write files
-# and keep the history log the same way. Only functions here: the template after
+# template, so they decode their values, write files and keep the history log
+# the same way. Only functions here: the template after
 # it decides what runs. Fed through standard input as well (the restore window),
 # so "} else {" and "} catch {" stay on one line.
 
@@ -28,10 +28,6 @@ function Test-WindowsPlatform {
     param()
     return [System.IO.Path]::DirectorySeparatorChar -eq '\'
 }
-
-# ---- The probe carries the prelude down to here. ----
-# It runs before every launch, and every function PowerShell reads and defines
-# costs it start-up time; what the other scripts share follows.
 
 function ConvertTo-LongPath {
     # Windows PowerShell 5.1 stops at 260 characters unless a path carries the

@@ -18,9 +18,9 @@ struct Chosen {
   LaunchState state;
 };
 
-Chosen Choose(LaunchWorld& w, const std::string& probeLine) {
+Chosen Choose(LaunchWorld& w, const ProbeResult& probe) {
   LaunchState state = w.State();
-  state.probe = testing::ProbeOf(probeLine);
+  state.probe = probe;
   const StepResult result = ChooseCreoVersion(w.context(), state);
   return {result, state};
 }
@@ -29,7 +29,7 @@ TEST(ChooseCreoVersion, LatestWithoutAVersionLimit) {
   LaunchWorld w;
   const auto root = MakeCreoRoot(w.dir / "PTC", {"Creo 9.0.0.0", "Creo 11.0.1.0"});
   WriteFile(w.anchor + "/Vantor.ini", "CP_Version_Max=\r\n");
-  const auto chosen = Choose(w, "X|0|" + root + "|11|0|9");
+  const auto chosen = Choose(w, testing::ProbeOf(0, root, 11, "9"));
   EXPECT_EQ(chosen.result, StepResult::Continue);
   EXPECT_EQ(chosen.state.chosenVersion, 11);
   EXPECT_FALSE(chosen.state.lockedBySpecialProject);
@@ -40,7 +40,7 @@ TEST(ChooseCreoVersion, OverrideFromTheMasterFileIsAnnounced) {
   LaunchWorld w;
   const auto root = MakeCreoRoot(w.dir / "PTC", {"Creo 9.0.0.0", "Creo 11.0.1.0"});
   WriteFile(w.anchor + "/Vantor.ini", "CP_Version_Max= 9 \r\n");
-  const auto chosen = Choose(w, "X|0|" + root + "|11|0|9");
+  const auto chosen = Choose(w, testing::ProbeOf(0, root, 11, "9"));
   EXPECT_EQ(chosen.result, StepResult::Continue);
   EXPECT_EQ(chosen.state.chosenVersion, 9);
   EXPECT_FALSE(chosen.state.lockedBySpecialProject);
@@ -57,7 +57,7 @@ TEST(ChooseCreoVersion, ASpecialProjectLocksSilently) {
   const auto root = MakeCreoRoot(w.dir / "PTC", {"Creo 9.0.0.0", "Creo 11.0.1.0"});
   WriteFile(w.anchor + "/Vantor.ini", "CP_Version_Max=11\r\n");
   WriteFile(w.project + "/VantorSP.ini", "CP_Version_Max=9\r\n");
-  const auto chosen = Choose(w, "X|0|" + root + "|11|0|9");
+  const auto chosen = Choose(w, testing::ProbeOf(0, root, 11, "9"));
   EXPECT_EQ(chosen.state.chosenVersion, 9);
   EXPECT_TRUE(chosen.state.lockedBySpecialProject);
   EXPECT_EQ(w.Text(), "");
@@ -68,7 +68,7 @@ TEST(ChooseCreoVersion, AnEmptyProjectValueFallsBackToTheMaster) {
   const auto root = MakeCreoRoot(w.dir / "PTC", {"Creo 9.0.0.0", "Creo 11.0.1.0"});
   WriteFile(w.anchor + "/Vantor.ini", "CP_Version_Max=9\r\n");
   WriteFile(w.project + "/VantorSP.ini", "CP_Version_Max=\r\nCP_Version_Max=11\r\n");
-  const auto chosen = Choose(w, "X|0|" + root + "|11|0|9");
+  const auto chosen = Choose(w, testing::ProbeOf(0, root, 11, "9"));
   EXPECT_EQ(chosen.state.chosenVersion, 9);
   EXPECT_FALSE(chosen.state.lockedBySpecialProject);
 }
@@ -77,12 +77,12 @@ TEST(ChooseCreoVersion, AWordIsIgnoredButStillLocksAProject) {
   LaunchWorld w;
   const auto root = MakeCreoRoot(w.dir / "PTC", {"Creo 9.0.0.0", "Creo 11.0.1.0"});
   WriteFile(w.anchor + "/Vantor.ini", "CP_Version_Max=abc\r\n");
-  auto chosen = Choose(w, "X|0|" + root + "|11|0|9");
+  auto chosen = Choose(w, testing::ProbeOf(0, root, 11, "9"));
   EXPECT_EQ(chosen.state.chosenVersion, 11);
   EXPECT_FALSE(chosen.state.lockedBySpecialProject);
 
   WriteFile(w.project + "/VantorSP.ini", "CP_Version_Max=abc\r\n");
-  chosen = Choose(w, "X|0|" + root + "|11|0|9");
+  chosen = Choose(w, testing::ProbeOf(0, root, 11, "9"));
   EXPECT_EQ(chosen.state.chosenVersion, 11);
   EXPECT_TRUE(chosen.state.lockedBySpecialProject);
   EXPECT_EQ(w.Text(), "");
@@ -92,7 +92,7 @@ TEST(ChooseCreoVersion, AVersionThatIsNotInstalledEndsTheLaunch) {
   LaunchWorld w;
   const auto root = MakeCreoRoot(w.dir / "PTC", {"Creo 9.0.0.0", "Creo 11.0.1.0"});
   WriteFile(w.anchor + "/Vantor.ini", "CP_Version_Max=10\r\n");
-  EXPECT_EQ(Choose(w, "X|0|" + root + "|11|0|9").result, StepResult::Ended);
+  EXPECT_EQ(Choose(w, testing::ProbeOf(0, root, 11, "9")).result, StepResult::Ended);
   EXPECT_EQ(w.world.console.spans(),
             (std::vector<Span>{
                 {7, "\n  "},
@@ -103,7 +103,7 @@ TEST(ChooseCreoVersion, AVersionThatIsNotInstalledEndsTheLaunch) {
 
   w.world.console.Reset();
   WriteFile(w.project + "/VantorSP.ini", "CP_Version_Max=12\r\n");
-  EXPECT_EQ(Choose(w, "X|0|" + root + "|11|0|9").result, StepResult::Ended);
+  EXPECT_EQ(Choose(w, testing::ProbeOf(0, root, 11, "9")).result, StepResult::Ended);
   EXPECT_EQ(w.Text(),
             "\n  [!] CP VERSION UNAVAILABLE:  CP 12 was not found.\n"
             "      Check VantorSP.ini for typos or install the required software.\n\n");
@@ -112,7 +112,7 @@ TEST(ChooseCreoVersion, AVersionThatIsNotInstalledEndsTheLaunch) {
 TEST(ChooseCreoVersion, ALimitWithoutAProbeResultIsUnavailable) {
   LaunchWorld w;
   WriteFile(w.anchor + "/Vantor.ini", "CP_Version_Max=10\r\n");
-  EXPECT_EQ(Choose(w, "").result, StepResult::Ended);
+  EXPECT_EQ(Choose(w, ProbeResult{}).result, StepResult::Ended);
   EXPECT_NE(w.Text().find("[!] CP VERSION UNAVAILABLE: "), std::string::npos);
 }
 
@@ -122,7 +122,7 @@ TEST(ChooseCreoVersion, NothingInstalledNamesTheRootsOrNotFound) {
   LaunchState state;
   state.projectFile = "C:\\Work\\VantorSP.ini";
   state.masterFile = "C:\\Tools\\Vantor\\Vantor.ini";
-  state.probe = testing::ProbeOf("X|0|NONE|0|0|NONE");
+  state.probe = testing::ProbeOf(0, "NONE", 0, "NONE");
   EXPECT_EQ(ChooseCreoVersion(world.context, state), StepResult::Ended);
   EXPECT_EQ(world.console.spans(),
             (std::vector<Span>{{7, "\n  "},
@@ -134,7 +134,7 @@ TEST(ChooseCreoVersion, NothingInstalledNamesTheRootsOrNotFound) {
                                {7, "NONE\\Creo *\\Parametric\\bin\\parametric.exe\n"}}));
 
   world.console.Reset();
-  state.probe = testing::ProbeOf("");
+  state.probe = testing::ProbeOf(0, "", 0, "NONE");
   EXPECT_EQ(ChooseCreoVersion(world.context, state), StepResult::Ended);
   EXPECT_EQ(world.console.Text(),
             "\n  [!] CRITICAL ERROR: CP is not installed.\n"

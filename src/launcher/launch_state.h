@@ -5,6 +5,7 @@
 #include <string>
 
 #include "install/config_editor.h"
+#include "launcher/model_probe.h"
 #include "maintenance/folder_maintenance.h"
 #include "shell/context.h"
 

@@ -42,6 +42,14 @@ LaunchState StartState(Context& context, const std::string& targetArgument) {
   return state;
 }
 
+// Reading a cloud-only model would download it whole, so none was read.
+void PrintModelsOffline(Console& console) {
+  console.Write("      ");
+  Print(console, color::kYellow, "[INFO] ");
+  Print(console, color::kGrey,
+        "Every model here is online-only; none was downloaded to read its version.\n");
+}
+
 void RestoreMaster(Context& context, const LaunchState& state) {
   if (RestoreMasterFile(state.anchorFolder, context.Style()) != MasterFileState::Restored) return;
   context.console.Write("\n      ");
@@ -98,13 +106,10 @@ void RecordLaunch(Context& context, const LaunchState& state) {
 // Everything up to the start of Creo.
 StepResult PrepareLaunch(Context& context, LaunchState& state, const LauncherHooks& hooks,
                          bool shiftHeld) {
-  const auto probe = RunModelProbe(context, state.targetFolder);
-  if (probe) state.probe = *probe;
+  state.probe = RunModelProbe(context, state.targetFolder);
   state.installedVersions = InstalledVersionsText(state.probe);
   PrintLauncherBanner(context.console, state.targetFolder, context.Style());
-  // Without the probe the launch knows no models and no installed Creo:
-  // CP_Creo_Cmd still starts, the version choice reports what is missing.
-  if (!probe) PrintScriptError(context.console, "      ", "Model probe", probe.error());
+  if (state.probe.modelsOffline) PrintModelsOffline(context.console);
   if (shiftHeld) RunEditorShortcut(context, state, hooks);
   RestoreMaster(context, state);
   SweepBeforeLaunch(context, state, hooks);

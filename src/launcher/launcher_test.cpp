@@ -32,12 +32,18 @@ struct Launch : LaunchWorld {
     MakeCreoRoot(root, {"Creo 9.0.2.0", "Creo 10.0.0.0", "Creo 11.0.1.0"});
     CreateFolders(home);
     world.system.environment["USERPROFILE"] = home;
+    // No registry entries: the PTC folder under ProgramFiles is the root.
+    world.system.environment["ProgramFiles"] = dir.path();
     Master("CP_Launch_Sweep=Yes\r\n");
   }
   void Master(const std::string& text) { WriteFile(anchor + "/Vantor.ini", text); }
-  void Probe(const std::string& line) { world.scripts.results.push_back(line); }
+  // A model in the project saved by Creo `dataVersion` (none for 0).
   void ProbeData(int dataVersion) {
-    Probe("X|" + std::to_string(dataVersion) + "|" + root + "|11|0|9,10");
+    if (dataVersion == 0) return;
+    const std::string v = std::to_string(dataVersion);
+    WriteFile(project + "/model" + v + ".prt",
+              "#UGC:2 PART 1681 1500 2 1 0 26 2500\n#-END_OF_UGC_HEADER\n#Creo  TM  " + v +
+                  ".0  (c) 2024 by PTC Inc.\n");
   }
 
   LauncherHooks Hooks() {
@@ -118,39 +124,20 @@ TEST(RunLauncher, APathThatDoesNotExistLaunchesInTheCurrentDirectory) {
   EXPECT_EQ(l.calls.front(), "sweep " + l.dir.path() + " before-launch on");
 }
 
-// The probe runs before anything is printed, so the console stays blank.
-TEST(RunLauncher, TheProbeRunsBeforeTheBannerAndGetsTheTarget) {
+// The models and the installations are read by the program itself: a
+// launch starts no PowerShell, so a machine that restricts it launches all
+// the same.
+TEST(RunLauncher, ALaunchRunsNoScript) {
   Launch l;
-  struct WatchingHost final : ScriptHost {
-    testing::RecordingConsole* console = nullptr;
-    std::string printedBefore = "unset";
-    std::string script;
-    ScriptResult<std::string> RunScript(const std::string& text, ScriptWindow) override {
-      printedBefore = console->Text();
-      script = text;
-      return NotStarted();
-    }
-    ScriptResult<int> RunScriptFromStdin(const std::string&) override { return 0; }
-  } host;
-  host.console = &l.world.console;
-  Context context{l.world.console, l.world.system, host, l.anchor};
-  RunLauncher(context, l.project, l.Hooks());
-  EXPECT_EQ(host.printedBefore, "");
-  EXPECT_NE(host.script.find("'" + EncodeScriptText(l.project) + "'"), std::string::npos);
-}
-
-TEST(RunLauncher, NoProbeResultSaysWhyUnderTheBannerAndMeansNoCreo) {
-  Launch l;
+  l.ProbeData(9);
+  l.world.system.Type("U");
   l.Run(l.project);
-  EXPECT_TRUE(l.opens().empty());
-  EXPECT_EQ(l.Text().find(l.Banner(l.project) +
-                          "      [ERROR] Model probe failed: no result line (no output).\n"),
-            0u);
-  EXPECT_NE(l.Text().find("[!] CRITICAL ERROR: CP is not installed.\n"
-                          "      Scanned PTC Root: NOT FOUND\n"),
-            std::string::npos);
-  EXPECT_EQ(l.calls.back(), "countdown 10");
-  EXPECT_FALSE(PathExists(l.anchor + "/Vantor_Sweep"));
+  ASSERT_EQ(l.opens().size(), 1u);
+  EXPECT_EQ(l.opens()[0].file, ExecutableOf(l.root, "Creo 11.0.1.0"));
+  EXPECT_NE(l.Text().find("This folder contains CP 9 models."), std::string::npos);
+  EXPECT_TRUE(l.world.scripts.scripts.empty());
+  EXPECT_TRUE(l.world.scripts.stdinScripts.empty());
+  EXPECT_TRUE(l.world.system.powershellRuns.empty());
 }
 
 TEST(RunLauncher, CreoCmdSkipsDiscoveryAndTheDataChecks) {
@@ -158,7 +145,9 @@ TEST(RunLauncher, CreoCmdSkipsDiscoveryAndTheDataChecks) {
   const std::string cmd = l.dir / "Tools/Creo Start/bin/x/start.sh";
   WriteFile(cmd, "#!/bin/sh\n");
   l.Master("CP_Creo_Cmd=" + cmd + "\r\n");
-  l.Probe("X|12|NONE|0|0|NONE");  // newer data, nothing installed: no matter
+  // Newer data, nothing installed: no matter.
+  l.ProbeData(12);
+  l.world.system.environment["ProgramFiles"] = l.dir / "nothing here";
   l.Run(l.project);
   ASSERT_EQ(l.opens().size(), 1u);
   EXPECT_EQ(l.opens()[0].file, cmd);

@@ -17,10 +17,22 @@ inline void PrintTo(const RecordingConsole::Span& span, std::ostream* out) {
   *out << "{" << span.color << ", \"" << span.text << "\"}";
 }
 
-// What the launch knows from a probe that printed `output`.
-inline ProbeResult ProbeOf(std::string_view output) {
-  const auto probe = ReadProbeResult(ReadResultLine(output));
-  return probe ? *probe : ProbeResult{};
+inline constexpr int kUnknownData = -1;
+inline constexpr int kPredecessorData = -2;
+
+// A probe result: `data` above 0 is Creo data of that release, 0 no models,
+// kUnknownData models of unknown version, kPredecessorData pre-Creo data.
+inline ProbeResult ProbeOf(int data, std::string roots, int latest, std::string others) {
+  ProbeResult probe;
+  probe.data = data > 0                    ? ModelData::Creo
+               : data == 0                 ? ModelData::None
+               : data == kPredecessorData ? ModelData::Predecessor
+                                           : ModelData::Unknown;
+  probe.dataVersion = data > 0 ? data : 0;
+  probe.rootsText = std::move(roots);
+  probe.latestVersion = latest;
+  probe.otherVersionsText = std::move(others);
+  return probe;
 }
 
 // Expected console bytes: box characters as code page 437 bytes.

@@ -177,19 +177,23 @@ LegacyChoice LegacyDecision(Context& context, int dataVersion, int chosenVersion
 }
 
 StepResult CheckDataVersion(Context& context, LaunchState& state) {
-  const int data = state.probe.dataVersion;
+  const ProbeResult& probe = state.probe;
   const int chosen = state.chosenVersion;
-  if (chosen < data) {
-    PrintIncompatible(context.console, data, chosen);
+  const bool creoData = probe.data == ModelData::Creo;
+  if (creoData && chosen < probe.dataVersion) {
+    PrintIncompatible(context.console, probe.dataVersion, chosen);
     return StepResult::Ended;
   }
-  if (data == 0 || data == chosen || state.lockedBySpecialProject) return StepResult::Continue;
-  // Models whose version no mark tells may be old data all the same: the
-  // upgrade cannot be undone, so they are asked about rather than opened.
-  const int asked = std::max(data, 0);
+  if (probe.data == ModelData::None || (creoData && probe.dataVersion == chosen) ||
+      state.lockedBySpecialProject)
+    return StepResult::Continue;
+  // Predecessor data, and models whose version no mark tells, are asked
+  // about as "pre-Creo" data (version 0): every Creo opens them, but the
+  // upgrade cannot be undone.
+  const int asked = creoData ? probe.dataVersion : 0;
   const LegacyChoice choice =
-      LegacyDecision(context, asked, chosen, state.probe.latestVersion,
-                     state.probe.otherVersionsText, state.targetFolder == state.anchorFolder);
+      LegacyDecision(context, asked, chosen, probe.latestVersion, probe.otherVersionsText,
+                     state.targetFolder == state.anchorFolder);
   if (choice.result != StepResult::Continue) return choice.result;
   if (choice.generateProject) GenerateSpecialProject(context, state.targetFolder, choice.version);
   state.chosenVersion = choice.version;

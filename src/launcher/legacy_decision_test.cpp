@@ -141,9 +141,9 @@ TEST(LegacyDecision, QuitAndEndedInputAbortWithoutCountdown) {
   }
 }
 
-LaunchState StateWith(LaunchWorld& w, const std::string& probe, int chosen) {
+LaunchState StateWith(LaunchWorld& w, const ProbeResult& probe, int chosen) {
   LaunchState state = w.State();
-  state.probe = testing::ProbeOf(probe);
+  state.probe = probe;
   state.chosenVersion = chosen;
   return state;
 }
@@ -151,7 +151,7 @@ LaunchState StateWith(LaunchWorld& w, const std::string& probe, int chosen) {
 TEST(CheckDataVersion, NewerDataEndsTheLaunch) {
   testing::FakeWorld world;
   LaunchState state;
-  state.probe = testing::ProbeOf("X|12|C:\\PTC|11|0|NONE");
+  state.probe = testing::ProbeOf(12, "C:\\PTC", 11, "NONE");
   state.chosenVersion = 11;
   EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Ended);
   EXPECT_EQ(world.console.spans(),
@@ -170,16 +170,16 @@ TEST(CheckDataVersion, NewerDataEndsTheLaunch) {
 TEST(CheckDataVersion, AsksOnlyAboutOlderOrUnknownDataOfAnUnlockedFolder) {
   testing::FakeWorld world;
   LaunchState state;
-  for (const char* probe : {"X|11|R|11|1|9", "X|0|R|11|0|9"}) {
-    state.probe = testing::ProbeOf(probe);
+  for (const int data : {11, 0}) {
+    state.probe = testing::ProbeOf(data, "R", 11, "9");
     state.chosenVersion = 11;
-    EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue) << probe;
+    EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue) << data;
   }
-  for (const char* probe : {"X|9|R|11|1|9", "X|-1|R|11|0|9"}) {
-    state.probe = testing::ProbeOf(probe);
+  for (const int data : {9, testing::kUnknownData, testing::kPredecessorData}) {
+    state.probe = testing::ProbeOf(data, "R", 11, "9");
     state.lockedBySpecialProject = true;
     state.chosenVersion = 11;
-    EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue) << probe;
+    EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue) << data;
     EXPECT_EQ(state.chosenVersion, 11);
   }
   EXPECT_EQ(world.console.Text(), "");
@@ -191,7 +191,7 @@ TEST(CheckDataVersion, AsksOnlyAboutOlderOrUnknownDataOfAnUnlockedFolder) {
 TEST(CheckDataVersion, UnknownDataIsAskedAboutAsPreCreo) {
   LaunchWorld w;
   w.world.system.Type("P2");
-  LaunchState state = StateWith(w, "X|-1|R|11|0|9,10", 11);
+  LaunchState state = StateWith(w, testing::ProbeOf(testing::kUnknownData, "R", 11, "9,10"), 11);
   EXPECT_EQ(CheckDataVersion(w.context(), state), StepResult::Continue);
   EXPECT_EQ(state.chosenVersion, 10);
   EXPECT_NE(ReadFile(w.project + "/VantorSP.ini").find("CP_Version_Max=10\r\n"), std::string::npos);
@@ -211,10 +211,26 @@ TEST(CheckDataVersion, UnknownDataIsAskedAboutAsPreCreo) {
   EXPECT_NE(std::find(spans.begin(), spans.end(), Span{11, "pre-Creo"}), spans.end());
 }
 
+// Predecessor data is older than every Creo: even Creo 1 may open it after
+// the prompt, which names it as pre-Creo data.
+TEST(CheckDataVersion, PredecessorDataIsNeverRefused) {
+  testing::FakeWorld world;
+  LaunchState state;
+  state.probe = testing::ProbeOf(testing::kPredecessorData, "R", 1, "NONE");
+  state.chosenVersion = 1;
+  world.system.Type("U");
+  EXPECT_EQ(CheckDataVersion(world.context, state), StepResult::Continue);
+  EXPECT_EQ(state.chosenVersion, 1);
+  EXPECT_EQ(world.console.Text().find(
+                "\n      [!] LEGACY DATA DETECTED: This folder contains pre-Creo models.\n"),
+            0u);
+  EXPECT_EQ(world.console.Text().find("INCOMPATIBLE"), std::string::npos);
+}
+
 TEST(CheckDataVersion, PreserveMakesTheFolderASpecialProjectLockedToTheDataVersion) {
   LaunchWorld w;
   w.world.system.Type("P");
-  LaunchState state = StateWith(w, "X|9|R|11|1|9,10", 11);
+  LaunchState state = StateWith(w, testing::ProbeOf(9, "R", 11, "9,10"), 11);
   EXPECT_EQ(CheckDataVersion(w.context(), state), StepResult::Continue);
   EXPECT_EQ(state.chosenVersion, 9);
 
@@ -233,7 +249,7 @@ TEST(CheckDataVersion, PreserveMakesTheFolderASpecialProjectLockedToTheDataVersi
 TEST(CheckDataVersion, UpgradeWritesNothing) {
   LaunchWorld w;
   w.world.system.Type("U");
-  LaunchState state = StateWith(w, "X|9|R|11|1|9,10", 11);
+  LaunchState state = StateWith(w, testing::ProbeOf(9, "R", 11, "9,10"), 11);
   EXPECT_EQ(CheckDataVersion(w.context(), state), StepResult::Continue);
   EXPECT_EQ(state.chosenVersion, 11);
   EXPECT_FALSE(PathExists(w.project + "/VantorSP.ini"));
@@ -243,7 +259,7 @@ TEST(CheckDataVersion, UpgradeWritesNothing) {
 TEST(CheckDataVersion, TheAnchorFolderIsTheAnchorTarget) {
   LaunchWorld w;
   w.world.system.Type("U");
-  LaunchState state = StateWith(w, "X|9|R|11|1|9,10", 11);
+  LaunchState state = StateWith(w, testing::ProbeOf(9, "R", 11, "9,10"), 11);
   state.targetFolder = w.anchor;
   CheckDataVersion(w.context(), state);
   EXPECT_NE(w.Text().find("[-] Preserve - Disabled"), std::string::npos);

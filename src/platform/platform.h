@@ -4,6 +4,7 @@
 // src/testing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -169,6 +170,15 @@ class System {
   // Writes the shortcut file, replacing one of the same name; the reason
   // when it could not be written.
   virtual std::error_code CreateShellLink(const ShellLink& link) = 0;
+
+  // --- Reading the machine registry (Creo discovery) ---
+  // The names of the sub-keys of `key` under HKEY_LOCAL_MACHINE, in the
+  // registry's order; empty when the key is missing or cannot be read.
+  virtual std::vector<std::string> RegistrySubKeys(const std::string& key) = 0;
+  // A string value under HKEY_LOCAL_MACHINE; none when the key or the value
+  // is missing, cannot be read or holds no text.
+  virtual std::optional<std::string> ReadRegistryString(const std::string& key,
+                                                        const std::string& valueName) = 0;
 };
 
 // Mirroring a folder tree onto another: robocopy /MIR /XO /XF on Windows,
@@ -255,6 +265,8 @@ struct FolderEntry {
   // disk: reading it would download the whole file.
   bool dataOffline = false;
   bool readOnly = false;
+  // Hidden or system on Windows; a name beginning with "." on Linux.
+  bool hidden = false;
   bool operator==(const FolderEntry&) const = default;
 };
 
@@ -262,6 +274,12 @@ struct FolderEntry {
 // Paths of any length (Windows: the \\?\ form is used past 260 characters).
 // The system's reason when the folder cannot be listed.
 SystemResult<std::vector<FolderEntry>> ListFolder(const std::string& folder);
+
+// --- Reading the head of a file (the model probe) ---
+// At most `maxBytes` from the start of `file`, fewer when it is shorter.
+// Opened for reading while others may write or delete it. The system's
+// reason when it cannot be opened or read.
+SystemResult<std::string> ReadFileHead(const std::string& file, std::size_t maxBytes);
 
 // An exclusive lock on a lock file, released when the holder ends (or the
 // process dies). Opened without sharing on Windows, flock on Linux.

@@ -134,7 +134,9 @@ ScriptResult<std::string> PowerShellHost::RunScript(const std::string& script,
   const auto run = system_.RunPowerShell(args, window);
   std::error_code ignored;
   std::filesystem::remove(ToFsPath(payload), ignored);
-  if (!run) return NotStarted(run.error());
+  if (!run)
+    return window == ScriptWindow::Interactive ? WindowNeedsPowerShell(run.error())
+                                               : NotStarted(run.error());
   return ReadResultLine(run->output);
 }
 
@@ -143,7 +145,7 @@ ScriptResult<int> PowerShellHost::RunScriptFromStdin(const std::string& script) 
       system_.RunPowerShellWithInput({"-STA", "-NoProfile", "-ExecutionPolicy", "Bypass",
                                       "-WindowStyle", "Hidden", "-Command", "-"},
                                      script);
-  if (!exitCode) return NotStarted(exitCode.error());
+  if (!exitCode) return WindowNeedsPowerShell(exitCode.error());
   return *exitCode;
 }
 

@@ -70,8 +70,11 @@ TEST(PowerShellHost, RunsTheWindowsCommandLineThroughThePlatform) {
 
   system.powershellOutput.reset();
   const std::string notStarted = "PowerShell did not start (No such file or directory).";
+  const std::string noWindow =
+      "this window needs PowerShell, which did not start (No such file or directory).";
   EXPECT_EQ(host.RunScript("x", ScriptWindow::Hidden).error().reason, notStarted);
-  EXPECT_EQ(host.RunScriptFromStdin("x").error().reason, notStarted);
+  EXPECT_EQ(host.RunScript("x", ScriptWindow::Interactive).error().reason, noWindow);
+  EXPECT_EQ(host.RunScriptFromStdin("x").error().reason, noWindow);
   const std::vector<std::string> stdinArgs{
       "-STA",         "-NoProfile", "-ExecutionPolicy", "Bypass",
       "-WindowStyle", "Hidden",     "-Command",         "-"};

@@ -66,6 +66,12 @@ ScriptError NotStarted(const std::error_code& error, std::string_view what) {
   return {ScriptFailure::NotStarted, std::string(what) + " did not start" + why + "."};
 }
 
+ScriptError WindowNeedsPowerShell(const std::error_code& error) {
+  const std::string why = error ? " (" + ReasonText(error) + ")" : "";
+  return {ScriptFailure::NotStarted,
+          "this window needs PowerShell, which did not start" + why + "."};
+}
+
 ScriptError NoResultLine(std::string_view output) {
   const std::string said = ErrorLineOf(output);
   return {ScriptFailure::NoResultLine,
@@ -111,21 +117,6 @@ ScriptResult<SweepResult> ReadSweepResult(const ScriptResult<std::string>& run) 
   if (f.size() > 8) result.notMovedReason = f[8];
   if (f.size() > 9) result.logFailure = f[9];
   return result;
-}
-
-ScriptResult<ProbeResult> ReadProbeResult(const ScriptResult<std::string>& run) {
-  if (!run) return run.error();
-  const auto fields = ResultFields(*run, 6);
-  if (!fields) return Unreadable(*run);
-  const auto& f = *fields;
-  ProbeResult probe;
-  if (const auto data = LeadingNumber(f[1])) {
-    probe.dataVersion = *data;
-    probe.latestVersion = LeadingNumber(f[3]).value_or(0);
-  }
-  probe.rootsText = f[2];
-  probe.otherVersionsText = f[5];
-  return probe;
 }
 
 ScriptResult<int> ReadEditorResult(const ScriptResult<std::string>& run) {

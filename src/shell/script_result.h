@@ -32,6 +32,9 @@ ScriptError TemplateMissing(std::string_view templateName);
 ScriptError PayloadNotWritten(const std::error_code& error);
 // `what` did not start, with the system's reason when there is one.
 ScriptError NotStarted(const std::error_code& error = {}, std::string_view what = "PowerShell");
+// PowerShell did not start for a window (the settings editor, the wizard,
+// the restore picker): the one line every window says when there is none.
+ScriptError WindowNeedsPowerShell(const std::error_code& error = {});
 // `output` is what the script printed; its first line says what went wrong.
 ScriptError NoResultLine(std::string_view output);
 ScriptError Unreadable(std::string_view result);
@@ -82,17 +85,6 @@ struct SweepResult {
   std::string logFailure;
 };
 ScriptResult<SweepResult> ReadSweepResult(const ScriptResult<std::string>& run);
-
-// The model-version probe: X|data|roots|latest|installed|others. Its two
-// numbers read as the C library reads them; a data version that does not
-// read leaves both at 0. The start values stand when the probe gave nothing.
-struct ProbeResult {
-  int dataVersion = 0;  // 0 no models, -1 models of unknown version
-  std::string rootsText;
-  int latestVersion = 0;
-  std::string otherVersionsText = "NONE";
-};
-ScriptResult<ProbeResult> ReadProbeResult(const ScriptResult<std::string>& run);
 
 // The settings window: X|OK, X|Abort (Special Project removed), X|Cancel.
 inline constexpr int kEditorCancelled = 0;

@@ -23,13 +23,6 @@ std::string Sweep(std::string_view output) {
   });
 }
 
-std::string Probe(std::string_view output) {
-  return Shown(ReadProbeResult(ReadResultLine(output)), [](const ProbeResult& r) {
-    return std::to_string(r.dataVersion) + "/" + r.rootsText + "/" +
-           std::to_string(r.latestVersion) + "/" + r.otherVersionsText;
-  });
-}
-
 std::string Editor(std::string_view output) {
   return Shown(ReadEditorResult(ReadResultLine(output)),
                [](int code) { return "code " + std::to_string(code); });
@@ -70,15 +63,6 @@ TEST(ScriptResult, EveryResultConventionReadsInOnePlace) {
       {Sweep, "X|1|1.0 B|-2|0.0 B|1.0 B|0", "unreadable result (X|1|1.0 B|-2|0.0 B|1.0 B|0)."},
       {Sweep, "X|1|1.0 B|0|0.0 B|1.0 B|0|x", "unreadable result (X|1|1.0 B|0|0.0 B|1.0 B|0|x)."},
       {Sweep, "Y|1|1.0 B|0|0.0 B|1.0 B|0", "no result line (Y|1|1.0 B|0|0.0 B|1.0 B|0)."},
-      {Probe, "X|9|C:\\Program Files\\PTC*D:\\PTC|11|1|8,9,10",
-       "9/C:\\Program Files\\PTC*D:\\PTC/11/8,9,10"},
-      {Probe, "X|-1|NONE|0|0|NONE", "-1/NONE/0/NONE"},
-      // Numbers read as the C library reads them; a bad data version
-      // leaves both at 0, the texts are taken anyway.
-      {Probe, "X|abc|R|11|0|9", "0/R/0/9"},
-      {Probe, "X|10.0|R|x|0|NONE", "10/R/0/NONE"},
-      {Probe, "X|9|root|11|1", "unreadable result (X|9|root|11|1)."},
-      {Probe, "oops X|9|R|11|1|NONE", "9/R/11/NONE"},
       {Editor, "X|OK", "code 1"},
       {Editor, "X|Abort\r\n", "code 2"},
       {Editor, "X|Cancel", "code 0"},
@@ -123,7 +107,7 @@ TEST(ScriptResult, RestoreExitCodeCountsFilesAboveOneHundred) {
 
 TEST(ScriptResult, FailuresKeepTheirKindAndTheSystemsReason) {
   EXPECT_EQ(ReadSweepResult(NotStarted()).error().failure, ScriptFailure::NotStarted);
-  EXPECT_EQ(ReadProbeResult(ReadResultLine("")).error().failure, ScriptFailure::NoResultLine);
+  EXPECT_EQ(ReadEditorResult(ReadResultLine("")).error().failure, ScriptFailure::NoResultLine);
   EXPECT_EQ(ReadEditorResult(std::string("X|?")).error().failure, ScriptFailure::Unreadable);
   const auto missing = LoadScriptTemplate("no_such_script.ps1");
   ASSERT_FALSE(missing);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iostream>
@@ -110,6 +111,24 @@ std::error_code FakeSystem::SetRegistryString(const std::string& key, const std:
 std::error_code FakeSystem::DeleteRegistryTree(const std::string& key) {
   registryCalls.push_back({"delete", key, "", ""});
   return DeniedWhen(failingRegistryKeys.contains(key));
+}
+
+std::vector<std::string> FakeSystem::RegistrySubKeys(const std::string& key) {
+  std::vector<std::string> names;
+  for (const auto& value : registryValues) {
+    if (!value.key.starts_with(key + "\\")) continue;
+    const std::string rest = value.key.substr(key.size() + 1);
+    const std::string name = rest.substr(0, rest.find('\\'));
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+  }
+  return names;
+}
+
+std::optional<std::string> FakeSystem::ReadRegistryString(const std::string& key,
+                                                          const std::string& valueName) {
+  for (const auto& value : registryValues)
+    if (value.key == key && value.valueName == valueName) return value.data;
+  return std::nullopt;
 }
 
 std::error_code FakeSystem::CreateShellLink(const ShellLink& link) {

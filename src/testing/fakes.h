@@ -134,6 +134,15 @@ class FakeSystem final : public System {
   std::error_code DeleteRegistryTree(const std::string& key) override;
   std::error_code CreateShellLink(const ShellLink& link) override;
 
+  // --- Registry reads: the values a test has stored, in order ---
+  struct RegistryValue {
+    std::string key, valueName, data;
+  };
+  std::vector<RegistryValue> registryValues;
+  std::vector<std::string> RegistrySubKeys(const std::string& key) override;
+  std::optional<std::string> ReadRegistryString(const std::string& key,
+                                                const std::string& valueName) override;
+
   // Keys for ReadKey, as typed.
   void Type(std::string_view text);
 };

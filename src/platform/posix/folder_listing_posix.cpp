@@ -39,6 +39,8 @@ SystemResult<std::vector<FolderEntry>> ListFolder(const std::string& folder) {
     entry.size = entry.kind == EntryKind::File ? static_cast<std::uint64_t>(info.st_size) : 0;
     entry.lastWriteNs = Nanoseconds(info.st_mtim);
     entry.readOnly = (info.st_mode & S_IWUSR) == 0;
+    // Dot files are what Linux hides, as .NET reads them there.
+    entry.hidden = name.front() == '.';
     entries.push_back(std::move(entry));
     errno = 0;
   }

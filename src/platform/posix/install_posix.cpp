@@ -126,6 +126,35 @@ std::error_code PosixDeleteRegistryTree(const std::string& key) {
   return WriteRegistry(*path, *lines);
 }
 
+std::vector<std::string> PosixRegistrySubKeys(const std::string& key) {
+  std::vector<std::string> names;
+  const auto path = RegistryFile();
+  if (!path) return names;
+  const auto lines = ReadRegistry(*path);
+  if (!lines) return names;
+  const std::string prefix = Lower(key) + "\\";
+  for (const auto& line : *lines) {
+    if (!Lower(line.key).starts_with(prefix)) continue;
+    const std::string rest = line.key.substr(prefix.size());
+    const std::string name = rest.substr(0, rest.find('\\'));
+    bool seen = name.empty();
+    for (const auto& known : names) seen = seen || SameName(known, name);
+    if (!seen) names.push_back(name);
+  }
+  return names;
+}
+
+std::optional<std::string> PosixReadRegistryString(const std::string& key,
+                                                   const std::string& valueName) {
+  const auto path = RegistryFile();
+  if (!path) return std::nullopt;
+  const auto lines = ReadRegistry(*path);
+  if (!lines) return std::nullopt;
+  for (const auto& line : *lines)
+    if (SameName(line.key, key) && SameName(line.name, valueName)) return line.data;
+  return std::nullopt;
+}
+
 std::error_code PosixCreateShellLink(const ShellLink& link) {
   for (const std::string* field :
        {&link.target, &link.arguments, &link.description, &link.iconFile, &link.workingFolder})

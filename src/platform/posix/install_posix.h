@@ -2,8 +2,10 @@
 // links, so that Setup and Uninstall run end to end in tests.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -19,6 +21,10 @@ std::string PosixRegistryFile();
 std::error_code PosixSetRegistryString(const std::string& key, const std::string& valueName,
                                        const std::string& data);
 std::error_code PosixDeleteRegistryTree(const std::string& key);
+// Reading it back: sub-keys in the order the file first names them.
+std::vector<std::string> PosixRegistrySubKeys(const std::string& key);
+std::optional<std::string> PosixReadRegistryString(const std::string& key,
+                                                   const std::string& valueName);
 
 // A shell link is a small text file at the link path, one name=value line
 // per property.

@@ -180,6 +180,13 @@ class PosixSystem final : public System {
   std::error_code CreateShellLink(const ShellLink& link) override {
     return PosixCreateShellLink(link);
   }
+  std::vector<std::string> RegistrySubKeys(const std::string& key) override {
+    return PosixRegistrySubKeys(key);
+  }
+  std::optional<std::string> ReadRegistryString(const std::string& key,
+                                                const std::string& valueName) override {
+    return PosixReadRegistryString(key, valueName);
+  }
 };
 
 }  // namespace

@@ -37,6 +37,7 @@ FolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
   entry.dataOffline = (data.dwFileAttributes &
                        (FILE_ATTRIBUTE_OFFLINE | kRecallOnOpen | kRecallOnDataAccess)) != 0;
   entry.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  entry.hidden = (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
   return entry;
 }
 

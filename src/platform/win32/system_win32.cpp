@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/win32/install_win32.h"
 #include "platform/win32/process_win32.h"
+#include "platform/win32/registry_read_win32.h"
 #include "platform/win32/wide_text.h"
 
 namespace vantor {
@@ -169,6 +170,13 @@ class Win32System final : public System {
   }
   std::error_code CreateShellLink(const ShellLink& link) override {
     return Win32CreateShellLink(link);
+  }
+  std::vector<std::string> RegistrySubKeys(const std::string& key) override {
+    return Win32RegistrySubKeys(key);
+  }
+  std::optional<std::string> ReadRegistryString(const std::string& key,
+                                                const std::string& valueName) override {
+    return Win32ReadRegistryString(key, valueName);
   }
 };
 

@@ -46,7 +46,7 @@ setup_bytes() {  # first|again
   fi
   printf '      [+] Directories and templates initialized.\n\n'
   printf '  [INFO] Launching Migration Wizard...\n'
-  printf '      [ERROR] Migration wizard failed: PowerShell did not start (No such file or directory).\n'
+  printf '      [ERROR] Migration wizard failed: this window needs PowerShell, which did not start (No such file or directory).\n'
   printf '      [-] Migration skipped. Proceeding with clean environment.\n\n'
   printf '  [INFO] Generating Personal Desktop Shortcuts...\n'
   printf '      [+] Desktop Shortcuts created.\n\n'
