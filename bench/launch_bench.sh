@@ -1,75 +1,111 @@
 #!/usr/bin/env bash
-# How long /L takes before Creo starts, and how much of that is the
-# launcher's own work rather than its PowerShell runs.
+# How long a whole /L takes, next to a bare PowerShell start.
 #
-# Runs build/linux/vantor /L on a sample project with a stand-in Creo that
-# records when it was started, and with a pwsh shim in front of the real one
-# that records how long each script run took. Prints, per run and as the
-# median: total (vantor started -> Creo started), scripts, and the rest.
+# Runs build/linux/vantor /L with a PATH that holds no PowerShell, the
+# countdown and the sweep off and a stand-in Creo that only notes it was
+# started, on two folders: one of 5 models, and one of 5,000 files (3,000
+# models of many sizes and ages among 2,000 other files). A bare PowerShell
+# start (pwsh -NoProfile -Command exit) runs interleaved with them, so all
+# three see the same machine load. Prints every run, the medians and each
+# launch's median as a ratio of the bare start (goal: at most 0.10).
 #
-#   bench/launch_bench.sh [runs]        VANTOR_LINUX=path to use another build
-#                                       LAUNCH_SWEEP=Yes to sweep before each launch
+#   bench/launch_bench.sh [runs]      (at least 5; default 7)
+#   VANTOR_LINUX=path to measure another build
+#   PWSH="command" to compare with another PowerShell (bench/precompiled_pwsh.sh)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 program="${VANTOR_LINUX:-$root/build/linux/vantor}"
-runs="${1:-5}"
+runs="${1:-7}"
+[ "$runs" -ge 5 ] || { echo "use at least 5 runs" >&2; exit 1; }
 export PATH="$PATH:$HOME/.dotnet/tools"
-real_pwsh=$(command -v pwsh) || { echo "pwsh is missing" >&2; exit 1; }
+read -r -a pwsh <<<"${PWSH:-$(command -v pwsh)}"
+[ "${#pwsh[@]}" -gt 0 ] || { echo "pwsh is missing" >&2; exit 1; }
+[ -x "$program" ] || { echo "$program is missing: run scripts/build" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 anchor="$work/Tools/Vantor"
-project="$work/Projects/Bracket"
-bin="$work/Program Files/PTC/Creo 11.0.1.0/Parametric/bin"
-mkdir -p "$anchor/Vantor_Home/Settings" "$project" "$bin" "$work/shim" "$work/home"
+mkdir -p "$anchor/Vantor_Home/Settings" "$work/home" "$work/nopwsh"
 cp "$program" "$anchor/vantor"
-printf 'CP_Countdown=None\r\nCP_Launch_Sweep=%s\r\n' "${LAUNCH_SWEEP:-No}" >"$anchor/Vantor.ini"
-# The sweep runs only with all of its settings; without them it is skipped.
-printf 'CP_Keep_N=1\r\nCP_Max_Days=21\r\nCP_Clutter=*.log*,trail.txt.*\r\n' >>"$anchor/Vantor.ini"
-scripts_per_run=1
-[ "${LAUNCH_SWEEP:-No}" = Yes ] && scripts_per_run=2
+printf 'CP_Countdown=None\r\nCP_Launch_Sweep=No\r\n' >"$anchor/Vantor.ini"
 printf 'master config\r\n' >"$anchor/Vantor_Home/Settings/Vantor_Config.pro"
-for i in 1 2 3 4 5 6 7 8; do
-  { printf '#-END_OF_UGC_HEADER\n#Creo  TM  11.0  (c) 2024\n'; head -c $((i * 40000)) /dev/zero; } >"$project/part$i.prt.$i"
+for version in 10.0.2.0 11.0.1.0; do
+  bin="$work/pf/PTC/Creo $version/Parametric/bin"
+  mkdir -p "$bin"
+  printf '#!/bin/sh\n: >"%s/creo.started"\n' "$work" >"$bin/parametric.exe"
+  chmod +x "$bin/parametric.exe"
+done
+# The programs a launch may call, and no PowerShell among them.
+for tool in sh rsync; do
+  found=$(command -v "$tool") && ln -s "$found" "$work/nopwsh/$tool"
 done
 
-cat >"$bin/parametric.exe" <<SCRIPT
-#!/bin/sh
-date +%s%N >"$work/creo.started"
-SCRIPT
-chmod +x "$bin/parametric.exe"
+small="$work/Small"
+large="$work/Large"
+python3 - "$small" "$large" <<'PY'
+import os, sys
+def header():
+    tags = ["VERS", "HOST", "LINK", "DBID", "REVS", "RELL", "UOBJ_ID", "MACH"]
+    lines = ["#UGC:2 PART 1681 1500 2 1 0 26 4100 2024000 00000101 \\"]
+    lines += ["#- %s 0 0" % t for t in tags]
+    lines += ["#-END_OF_UGC_HEADER", "#Creo  TM  11.0  (c) 2024 by PTC Inc.  All Rights Reserved."]
+    return ("\n".join(lines) + "\n").encode()
+def model(path, size, stamp=None):
+    with open(path, "wb") as f:
+        f.write(header() + bytes(size))
+    if stamp is not None:
+        os.utime(path, (stamp, stamp))
+small, large = sys.argv[1], sys.argv[2]
+os.makedirs(small); os.makedirs(large)
+for i in range(1, 6):
+    model(os.path.join(small, "part%d.prt.%d" % (i, i)), i * 60000)
+n = 0
+for i in range(1, 201):
+    for ext in ("prt", "asm", "drw"):
+        for it in range(1, 6):
+            model(os.path.join(large, "model%d.%s.%d" % (i, ext, it)), (n * 7919) % 20000,
+                  1_600_000_000 + (n * 104729) % 10_000_000)
+            n += 1
+for i in range(1, 2001):
+    with open(os.path.join(large, "note%d.txt" % i), "wb") as f:
+        f.write(b"x")
+PY
+[ "$(ls "$large" | wc -l)" -eq 5000 ] || { echo "the large folder is not 5,000 files" >&2; exit 1; }
 
-cat >"$work/shim/pwsh" <<SCRIPT
-#!/bin/sh
-start=\$(date +%s%N)
-"$real_pwsh" "\$@"
-code=\$?
-echo \$(( \$(date +%s%N) - start )) >>"$work/script.times"
-exit \$code
-SCRIPT
-chmod +x "$work/shim/pwsh"
+now() { date +%s%N; }
+run_launch() { # folder -> prints elapsed ns; checks that Creo was started
+  local start elapsed
+  rm -f "$work/creo.started"
+  start=$(now)
+  (cd "$work" && env PATH="$work/nopwsh" HOME="$work/home" USERPROFILE="$work/home" \
+    ProgramFiles="$work/pf" "$anchor/vantor" /L "$1" </dev/null >"$work/out" 2>&1)
+  elapsed=$(($(now) - start))
+  for _ in $(seq 1 100); do [ -e "$work/creo.started" ] && break; sleep 0.02; done
+  [ -e "$work/creo.started" ] || { echo "Creo was not started:" >&2; cat "$work/out" >&2; exit 1; }
+  echo "$elapsed"
+}
+run_bare() {
+  local start
+  start=$(now)
+  (cd "$work" && "${pwsh[@]}" -NoProfile -Command exit)
+  echo $(($(now) - start))
+}
 
 ms() { awk -v ns="$1" 'BEGIN { printf "%.1f", ns / 1000000 }'; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 
-printf '%-5s %12s %12s %12s %8s\n' run "total ms" "scripts ms" "rest ms" "rest %"
-: >"$work/totals"; : >"$work/scripts"; : >"$work/rests"
+echo "machine: $(nproc) cores, $(uname -sr), load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "PowerShell: ${pwsh[*]}"
+printf '%-6s %12s %14s %16s\n' run "bare ms" "5 models ms" "5,000 files ms"
+: >"$work/bare"; : >"$work/small"; : >"$work/large"
 for run in $(seq 1 "$runs"); do
-  rm -f "$work/creo.started" "$work/script.times"
-  start=$(date +%s%N)
-  (cd "$work" && PATH="$work/shim:$PATH" ProgramFiles="$work/Program Files" USERPROFILE="$work/home" \
-    "$anchor/vantor" /L "$project" </dev/null >/dev/null 2>&1)
-  for _ in $(seq 1 100); do [ -s "$work/creo.started" ] && break; sleep 0.05; done
-  [ -s "$work/creo.started" ] || { echo "run $run: Creo was not started" >&2; exit 1; }
-  [ "$(wc -l <"$work/script.times")" -eq "$scripts_per_run" ] ||
-    { echo "run $run: expected $scripts_per_run script runs before Creo" >&2; exit 1; }
-  total=$(( $(cat "$work/creo.started") - start ))
-  scripts=$(awk '{ s += $1 } END { printf "%.0f", s }' "$work/script.times")
-  rest=$(( total - scripts ))
-  echo "$total" >>"$work/totals"; echo "$scripts" >>"$work/scripts"; echo "$rest" >>"$work/rests"
-  printf '%-5s %12s %12s %12s %8s\n' "$run" "$(ms "$total")" "$(ms "$scripts")" "$(ms "$rest")" \
-    "$(awk -v r="$rest" -v t="$total" 'BEGIN { printf "%.2f", 100 * r / t }')"
+  b=$(run_bare); s=$(run_launch "$small"); l=$(run_launch "$large")
+  echo "$b" >>"$work/bare"; echo "$s" >>"$work/small"; echo "$l" >>"$work/large"
+  printf '%-6s %12s %14s %16s\n' "$run" "$(ms "$b")" "$(ms "$s")" "$(ms "$l")"
 done
-total=$(median <"$work/totals"); scripts=$(median <"$work/scripts"); rest=$(median <"$work/rests")
-printf '%-5s %12s %12s %12s %8s\n' median "$(ms "$total")" "$(ms "$scripts")" "$(ms "$rest")" \
-  "$(awk -v r="$rest" -v t="$total" 'BEGIN { printf "%.2f", 100 * r / t }')"
+b=$(median <"$work/bare"); s=$(median <"$work/small"); l=$(median <"$work/large")
+printf '%-6s %12s %14s %16s\n' median "$(ms "$b")" "$(ms "$s")" "$(ms "$l")"
+echo "/L on 5 models: $(ratio "$s" "$b") of a bare PowerShell start (goal at most 0.100)"
+echo "/L on 5,000 files: $(ratio "$l" "$b") of a bare PowerShell start (goal at most 0.100)"
+echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -2,7 +2,7 @@
 # Builds a precompiled (ReadyToRun) copy of the installed PowerShell and prints
 # the command that starts it, for the benchmarks:
 #
-#   PWSH="$(bench/precompiled_pwsh.sh)" bench/probe_bench.sh
+#   PWSH="$(bench/precompiled_pwsh.sh)" bench/launch_bench.sh
 #   pwsh -File bench/sweep_bench.ps1 -PowerShell "$(bench/precompiled_pwsh.sh)"
 #
 # The PowerShell that the dotnet tool installs carries its own code as IL

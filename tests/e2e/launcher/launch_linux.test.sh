@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# End to end: build/linux/vantor /L on real folders, with a stand-in Creo
-# installation tree (found through ProgramFiles, as the probe's fallback
-# root) whose parametric.exe records how it was started.
+# End to end: build/linux/vantor /L on real folders, with stand-in Creo
+# installation trees (found through ProgramFiles, the fallback root, or
+# through the registry stand-in) whose parametric.exe records how it was
+# started.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)"
 program="${VANTOR_LINUX:-$root/build/linux/vantor}"
@@ -12,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 anchor="$work/Tools/Vantor"
 ptc="$work/Program Files/PTC"
 profile="$work/Users/me"
-mkdir -p "$anchor/Vantor_Home/Settings" "$profile"
+mkdir -p "$anchor/Vantor_Home/Settings" "$profile" "$work/home"
 cp "$program" "$anchor/vantor"
 failures=0
 
@@ -23,7 +24,7 @@ expect_contains() { grep -qF -- "$2" "$1" || fail "$3: [$2] not in $1"; }
 # A stand-in parametric.exe: writes where it runs, its arguments and the
 # three variables Creo reads into $work/started.<version>.
 make_creo() {
-  local bin="$ptc/Creo $1/Parametric/bin"
+  local bin="${2:-$ptc}/Creo $1/Parametric/bin"
   mkdir -p "$bin"
   cat >"$bin/parametric.exe" <<SCRIPT
 #!/bin/sh
@@ -46,7 +47,7 @@ launch() {
   local keys="$1"; shift
   rm -f "$work"/started.*
   printf '%s' "$keys" | (cd "$work" && ProgramFiles="$work/Program Files" USERPROFILE="$profile" \
-    "$anchor/vantor" /L "$@" >"$work/out" 2>&1) || fail "vantor /L $* exited with $?"
+    HOME="$work/home" "$anchor/vantor" /L "$@" >"$work/out" 2>&1) || fail "vantor /L $* exited with $?"
 }
 
 # Waits for the stand-in Creo of `version` to have written its record.
@@ -139,6 +140,39 @@ launch "Q" "$unknown"
 expect_contains "$work/out" "[!] LEGACY DATA DETECTED: This folder contains pre-Creo models." "pre-Creo data"
 sleep 0.5
 ls "$work"/started.* >/dev/null 2>&1 && fail "Creo started after Quit on pre-Creo data"
+
+echo "-- only predecessor data: every Creo may open it after the pre-Creo prompt"
+wildfire="$work/Projects/Wildfire"
+mkdir -p "$wildfire"
+printf '#UGC:2 PART 1179 710 4 1 1 15 3000 2008040 00000233\n#-END_OF_UGC_HEADER\n#P_OBJECT 6\n@P_object 1 0\n#Pro/ENGINEER  TM  Wildfire 4.0  (c) 2008 by PTC\n' \
+  >"$wildfire/frame.asm.4"
+launch "U" "$wildfire"
+expect_contains "$work/out" "[!] LEGACY DATA DETECTED: This folder contains pre-Creo models." "predecessor data"
+started 11.0.1.0 || { fail "Creo 11 was not started for predecessor data"; cat "$work/out"; }
+
+echo "-- no PowerShell on the path: the launch works completely"
+nopath=""
+IFS=: read -r -a dirs <<<"$PATH"
+for dir in "${dirs[@]}"; do [ -x "$dir/pwsh" ] || nopath="$nopath${nopath:+:}$dir"; done
+PATH="$nopath" command -v pwsh >/dev/null && fail "pwsh is still on the reduced path"
+rm -f "$work"/started.*
+(cd "$work" && PATH="$nopath" ProgramFiles="$work/Program Files" USERPROFILE="$profile" HOME="$work/home" \
+  "$anchor/vantor" /L "$project/bracket.prt.3" </dev/null >"$work/out" 2>&1) || fail "vantor /L without pwsh exited with $?"
+started 11.0.1.0 || { fail "no Creo started without PowerShell"; cat "$work/out"; }
+expect_eq "$(field 11.0.1.0 args)" "bracket.prt" "model to load without PowerShell"
+grep -qF "[ERROR]" "$work/out" && fail "a launch without PowerShell reported an error: $(cat "$work/out")"
+
+echo "-- the registry names the installations; the fallback root is not looked at"
+reg_ptc="$work/Reg PTC"
+make_creo 10.0.2.0 "$reg_ptc"
+printf 'SOFTWARE\\PTC\\PTC Creo Parametric\\10.0.2.0\tInstallLocation\t%s\n' \
+  "$reg_ptc/Creo 10.0.2.0/Parametric" >"$work/home/.vantor-registry"
+empty="$work/Projects/Empty"
+mkdir -p "$empty"
+launch "" "$empty"
+started 10.0.2.0 || { fail "Creo 10 from the registry was not started"; cat "$work/out"; }
+expect_contains "$work/out" "Launching Creo Parametric 10.0.2.0" "launch box for the registry's Creo"
+rm -f "$work/home/.vantor-registry"
 
 echo "-- master sync: added, changed and extra files"
 server="$work/Server/Vantor_Home master"
