@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Vantor.exe /L under Wine: a CP_Creo_Cmd batch file that records what it
-# was given; then a stand-in powershell.exe beside the program that answers
-# the probe, so discovery, the data check and the legacy prompt (through a
-# terminal) run on the real Windows build.
+# was given; then Creo installations named in the registry (wine reg add)
+# and model files with real heads, so discovery, the data check and the
+# legacy prompt (through a terminal) run on the real Windows build, with a
+# powershell.exe beside the program that notes any call.
 source "$(dirname "$0")/../wine/lib.sh"
 
 base="$drive_c/vantor-e2e/$test_name"
@@ -43,23 +44,18 @@ int main(int argc, char** argv) {
 }
 C
 cat >"$tools/powershell.c" <<'C'
-/* Stand-in powershell.exe: notes its command line and prints the probe
-   result line kept in probe_result.txt beside itself. */
+/* Stand-in powershell.exe: notes its command line. A launch must never
+   call it. */
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
 int main(void) {
-  char path[MAX_PATH], line[4096];
+  char path[MAX_PATH];
   GetModuleFileNameA(NULL, path, MAX_PATH);
-  char* name = strrchr(path, '\\') + 1;
-  strcpy(name, "powershell_calls.txt");
+  strcpy(strrchr(path, '\\') + 1, "powershell_calls.txt");
   FILE* calls = fopen(path, "a");
   fprintf(calls, "%s\n", GetCommandLineA());
   fclose(calls);
-  strcpy(name, "probe_result.txt");
-  FILE* result = fopen(path, "r");
-  if (result && fgets(line, sizeof line, result)) fputs(line, stdout);
-  if (result) fclose(result);
   return 0;
 }
 C
@@ -111,34 +107,44 @@ head -1 "$anchor/Vantor_Sweep/Vantor_Sweep.log" |
   grep -qE "^[0-9-]{10} [0-9:]{8} \| LAUNCH - CP 10\.0\.2\.0 {15} \| C:\\\\vantor-e2e\\\\$test_name\\\\Projects\\\\Bracket"$'\r$' ||
   fail "launch event: $(head -1 "$anchor/Vantor_Sweep/Vantor_Sweep.log")"
 
-echo "-- a stand-in powershell.exe answers the probe: discovery starts the latest Creo"
+# A model head as Creo writes it: the UGC line (release number 7th), the
+# end of the header, the version mark.
+model_head() { # file version release
+  printf '#UGC:2 PART 1681 1500 2 1 0 26 %s 2024000 00000101 \\\r\n#- VERS 0 0\r\n#-END_OF_UGC_HEADER\r\n#Creo  TM  %s.0  (c) 2024 by PTC Inc.\r\n#USER_ID 0 0\r\n' \
+    "$3" "$2" >"$1"
+  head -c 3000 /dev/zero >>"$1"
+}
+
+echo "-- installations from the registry: discovery starts the latest Creo, no PowerShell"
 for version in 9.0.2.0 11.0.1.0; do
   mkdir -p "$base/PTC/Creo $version/Parametric/bin"
   cp "$tools/recorder.exe" "$base/PTC/Creo $version/Parametric/bin/parametric.exe"
+  wine reg add "HKLM\\SOFTWARE\\PTC\\PTC Creo Parametric\\$version" /v InstallLocation /t REG_SZ \
+    /d "$base_win\\PTC\\Creo $version\\Parametric" /f >/dev/null 2>&1 || fail "wine reg add $version"
 done
+trap 'rm -rf "$tools"; wine reg delete "HKLM\\SOFTWARE\\PTC" /f >/dev/null 2>&1 || true' EXIT
 cp "$tools/powershell.exe" "$anchor/powershell.exe"
 printf 'CP_Countdown=None\r\nCP_Launch_Sweep=No\r\n' >"$anchor/Vantor.ini"
 started11="$base/PTC/Creo 11.0.1.0/Parametric/bin/started.txt"
 started9="$base/PTC/Creo 9.0.2.0/Parametric/bin/started.txt"
-printf 'X|11|%s\\PTC|11|1|9\r\n' "$base_win" >"$anchor/probe_result.txt"
+model_head "$project/bracket.prt.7" 11 4100
 run_vantor /L "$project_win"
 wait_for "$started11" || fail "Creo 11 was not started: $(tail -c 300 "$out")"
 expect_eq "$(field "$started11" cwd)" "$project_win" "Creo 11 working folder"
 expect_eq "$(field "$started11" args)" "" "Creo 11 arguments"
-grep -qF -- "-NoProfile -NonInteractive -ExecutionPolicy Bypass -File" "$anchor/powershell_calls.txt" ||
-  fail "probe command line: $(cat "$anchor/powershell_calls.txt")"
 grep -qaF 'Launching Creo Parametric 11.0.1.0' "$out" || fail "launch box for Creo 11"
+[ -e "$anchor/powershell_calls.txt" ] && fail "the launch called PowerShell: $(cat "$anchor/powershell_calls.txt")"
 
 echo "-- newer data stops the launch"
 rm -f "$started11" "$started9"
-printf 'X|12|%s\\PTC|11|0|9\r\n' "$base_win" >"$anchor/probe_result.txt"
+model_head "$project/bracket.prt.7" 12 4300
 run_vantor /L "$project_win"
 printf '\r\n  [!] INCOMPATIBLE DATA: This folder contains CP 12 models.\r\n          Your active max version is limited to CP 11.\r\n\r\n  [!] CP is not backwards compatible. You cannot open newer models.\r\n' >"$out.expected"
 tail -c "$(stat -c %s "$out.expected")" "$out" >"$out.tail"
 expect_same_bytes "$out.expected" "$out.tail" "incompatible data message"
 
 echo "-- legacy data without a terminal: no key can come, the launch is aborted"
-printf 'X|9|%s\\PTC|11|1|9\r\n' "$base_win" >"$anchor/probe_result.txt"
+model_head "$project/bracket.prt.7" 9 3900
 run_vantor /L "$project_win"
 grep -qaF '          Select [U, P, Q]: ' "$out" || fail "legacy prompt: $(tail -c 400 "$out")"
 grep -qaF '[!] Launch aborted to protect legacy data.' "$out" || fail "closed input did not abort"
