@@ -13,9 +13,8 @@ function ConvertFrom-VantorText([string]$Encoded) {
 }
 
 # PowerShell records the methods a run compiles and, on the next run, compiles
-# them ahead on a spare core. Its record is one for all scripts, and a launch
-# runs the probe and then the sweep engine, so each would find the other's
-# methods. Each script keeps its own record beside PowerShell's from here on.
+# them ahead on a spare core. Its record is one for all scripts, so each would
+# find the others' methods. Each script keeps its own record beside PowerShell's from here on.
 # Tests (VantorNoWindow) keep theirs.
 function Start-CompileProfile([string]$Name) {
     if ($ExecutionContext.SessionState.PSVariable.GetValue('VantorNoWindow')) { return }
