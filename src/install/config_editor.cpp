@@ -58,7 +58,7 @@ int OpenConfigurationEditor(Context& context, const std::string& targetFolder,
   if (answer) return *answer;
   // On a line of its own: the caller may have left its notice open.
   PrintScriptError(context.console, "\n      ", "Configuration editor", answer.error());
-  return kEditorCancelled;
+  return kEditorFailed;
 }
 
 }  // namespace vantor

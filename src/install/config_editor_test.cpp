@@ -124,7 +124,7 @@ TEST(OpenEditor, RunsTheFilledWindowInteractivelyAndMapsItsAnswer) {
             kEditorCancelled);
   EXPECT_EQ(OpenConfigurationEditor(world.context, folders.project, folders.anchor, "",
                                     EditorMode::Cleaner),
-            kEditorCancelled);
+            kEditorFailed);
 
   ASSERT_EQ(world.scripts.scripts.size(), 4u);
   const auto& [first, window] = world.scripts.scripts[0];

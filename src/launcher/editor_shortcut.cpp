@@ -78,8 +78,12 @@ void RunEditorShortcut(Context& context, const LaunchState& state, const Launche
     ChooseWhatToEdit(context, state);
   const int result = hooks.openEditor(context, state.targetFolder, state.anchorFolder,
                                       state.installedVersions, EditorMode::Launcher);
-  console.Clear();
-  PrintLauncherBanner(console, state.targetFolder, context.Style());
+  // A window that never showed has said why (no PowerShell, say): keep
+  // that line on the screen rather than clear it away.
+  if (result != kEditorFailed) {
+    console.Clear();
+    PrintLauncherBanner(console, state.targetFolder, context.Style());
+  }
   ClearLine(console, 70);
   console.Write("  ");
   PrintEditorOutcome(console, result);

@@ -339,6 +339,27 @@ TEST(RunLauncher, ShiftWithoutAnyInputTakesTheBaseline) {
   EXPECT_EQ(l.opens().size(), 1u);
 }
 
+// Without PowerShell the settings window cannot show: one line says so,
+// stays on the screen, and the launch goes on.
+TEST(RunLauncher, ShiftWithoutPowerShellSaysSoAndLaunches) {
+  Launch l;
+  l.world.system.shiftHeld = true;
+  l.world.system.Type("B");
+  l.world.scripts.failure =
+      WindowNeedsPowerShell(std::make_error_code(std::errc::no_such_file_or_directory));
+  LauncherHooks hooks = l.Hooks();
+  hooks.openEditor = OpenConfigurationEditor;
+  RunLauncher(l.context(), l.project, hooks);
+  const std::string said =
+      "      [*] Opening Baseline Editor...\n"
+      "\n      [ERROR] Configuration editor failed: this window needs PowerShell, which did not "
+      "start (No such file or directory).\n"
+      "\r" + std::string(70, ' ') + "\r      [-] Edit canceled. Resuming launch sequence...\n";
+  EXPECT_NE(l.Text().find(said), std::string::npos) << l.Text();
+  EXPECT_EQ(l.Text().find("<cls>"), std::string::npos);
+  EXPECT_EQ(l.opens().size(), 1u);
+}
+
 TEST(RunLauncher, QuitAtTheLegacyPromptEndsWithoutCountdown) {
   Launch l;
   l.world.system.Type("Q");

@@ -90,6 +90,8 @@ ScriptResult<SweepResult> ReadSweepResult(const ScriptResult<std::string>& run);
 inline constexpr int kEditorCancelled = 0;
 inline constexpr int kEditorSaved = 1;
 inline constexpr int kEditorProjectRemoved = 2;
+// The window did not show or gave no answer; its reason is already printed.
+inline constexpr int kEditorFailed = -1;
 ScriptResult<int> ReadEditorResult(const ScriptResult<std::string>& run);
 
 // The migration wizard: X|OK (migrated) or X|Cancel.
