@@ -37,8 +37,7 @@ bool Contains(const std::vector<std::string>& roots, const std::string& root) {
 
 std::string DefaultRoot(System& system) {
   const auto programFiles = system.GetEnv("ProgramFiles");
-  if (programFiles && !programFiles->empty())
-    return JoinPath(*programFiles, "PTC", system.Style());
+  if (programFiles && !programFiles->empty()) return JoinPath(*programFiles, "PTC", system.Style());
   return kDefaultPtcRoot;
 }
 

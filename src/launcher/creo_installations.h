@@ -17,8 +17,8 @@ inline constexpr const char* kCreoRegistryKey = "SOFTWARE\\PTC\\PTC Creo Paramet
 std::vector<std::string> FindPtcRoots(System& system);
 
 struct CreoInstallations {
-  int latest = 0;              // 0 when none
-  std::vector<int> others;     // ascending, without the latest
+  int latest = 0;           // 0 when none
+  std::vector<int> others;  // ascending, without the latest
 };
 
 // The major versions of the "Creo *" folders of the roots that hold

@@ -354,7 +354,8 @@ TEST(RunLauncher, ShiftWithoutPowerShellSaysSoAndLaunches) {
       "      [*] Opening Baseline Editor...\n"
       "\n      [ERROR] Configuration editor failed: this window needs PowerShell, which did not "
       "start (No such file or directory).\n"
-      "\r" + std::string(70, ' ') + "\r      [-] Edit canceled. Resuming launch sequence...\n";
+      "\r" +
+      std::string(70, ' ') + "\r      [-] Edit canceled. Resuming launch sequence...\n";
   EXPECT_NE(l.Text().find(said), std::string::npos) << l.Text();
   EXPECT_EQ(l.Text().find("<cls>"), std::string::npos);
   EXPECT_EQ(l.opens().size(), 1u);

@@ -24,10 +24,10 @@ inline constexpr int kPredecessorData = -2;
 // kUnknownData models of unknown version, kPredecessorData pre-Creo data.
 inline ProbeResult ProbeOf(int data, std::string roots, int latest, std::string others) {
   ProbeResult probe;
-  probe.data = data > 0                    ? ModelData::Creo
-               : data == 0                 ? ModelData::None
+  probe.data = data > 0                   ? ModelData::Creo
+               : data == 0                ? ModelData::None
                : data == kPredecessorData ? ModelData::Predecessor
-                                           : ModelData::Unknown;
+                                          : ModelData::Unknown;
   probe.dataVersion = data > 0 ? data : 0;
   probe.rootsText = std::move(roots);
   probe.latestVersion = latest;

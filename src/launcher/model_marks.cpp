@@ -73,8 +73,7 @@ std::optional<int> SmallNumber(std::string_view digits) {
 std::optional<std::string> BuildCodeOf(Cursor& cursor) {
   if (!cursor.Take("version") || !cursor.TakeBlanks()) return std::nullopt;
   const char letter = cursor.Peek();
-  if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')))
-    return std::nullopt;
+  if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z'))) return std::nullopt;
   cursor.Skip();
   if (!cursor.Take("-")) return std::nullopt;
   const std::string_view major = cursor.TakeDigits();
@@ -100,7 +99,8 @@ bool NamesPredecessor(std::string_view line) {
   for (const std::string_view name : {"wildfire", "pro/engineer", "pt/products"})
     if (lower.find(name) != std::string::npos) return true;
   // "Creo Elements/Pro" was Wildfire 5 renamed.
-  for (std::size_t at = lower.find("creo"); at != std::string::npos; at = lower.find("creo", at + 1)) {
+  for (std::size_t at = lower.find("creo"); at != std::string::npos;
+       at = lower.find("creo", at + 1)) {
     Cursor cursor(std::string_view(lower).substr(at + 4));
     if (cursor.TakeBlanks() && cursor.Take("elements/pro")) return true;
   }

@@ -94,7 +94,8 @@ ProbeResult SurveyModels(const std::string& folder, const std::vector<FolderEntr
   if (sample.models == 0) return probe;
   probe.modelsOffline = sample.offline == sample.models;
   std::vector<ModelMark> marks;
-  for (const auto& file : sample.files) marks.push_back(MarkOfFile(JoinPath(folder, file.name, style)));
+  for (const auto& file : sample.files)
+    marks.push_back(MarkOfFile(JoinPath(folder, file.name, style)));
   probe.data = DataOfMarks(marks, probe.dataVersion);
   return probe;
 }

@@ -39,8 +39,9 @@ std::string PredecessorHead(const std::string& mark, int line, const std::string
   std::vector<std::string> lines{"#UGC:2 PART 1179 710 4 1 1 15 " + release + " 2001040 00000233",
                                  "#- VERS 0 0", "#-END_OF_UGC_HEADER", "#P_OBJECT 6"};
   while (static_cast<int>(lines.size()) < line - 1)
-    for (const char* filler : {"@P_object 1 0", "0 1 ->",
-                               "@depend_on_list 2 0  -> 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20"})
+    for (const char* filler :
+         {"@P_object 1 0", "0 1 ->",
+          "@depend_on_list 2 0  -> 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20"})
       lines.emplace_back(filler);
   lines.resize(line - 1);
   lines.push_back(mark);
@@ -52,10 +53,14 @@ std::string PredecessorHead(const std::string& mark, int line, const std::string
 
 std::string Shown(ModelMark mark) {
   switch (mark.kind) {
-    case MarkKind::None: return "none";
-    case MarkKind::Creo: return "creo " + std::to_string(mark.version);
-    case MarkKind::UnknownCreo: return "unknown creo";
-    case MarkKind::Predecessor: return "predecessor";
+    case MarkKind::None:
+      return "none";
+    case MarkKind::Creo:
+      return "creo " + std::to_string(mark.version);
+    case MarkKind::UnknownCreo:
+      return "unknown creo";
+    case MarkKind::Predecessor:
+      return "predecessor";
   }
   return "?";
 }
@@ -88,11 +93,12 @@ TEST(VersionMarkOf, HeadsOfEveryRelease) {
       {"TM must end a word", "#Creo  TM11.0\n#Creo  TMX 11\n", "none"},
       {"Wildfire 4 on line 105",
        PredecessorHead("#Pro/ENGINEER  TM  Wildfire 4.0  (c) 2007 by PTC", 105), "predecessor"},
-      {"2001 on line 70, CR line ends", PredecessorHead("#Pro/ENGINEER  TM  2001", 70, "2201", "\r"),
-       "predecessor"},
+      {"2001 on line 70, CR line ends",
+       PredecessorHead("#Pro/ENGINEER  TM  2001", 70, "2201", "\r"), "predecessor"},
       {"PT/Products, CR LF line ends",
        PredecessorHead("#PT/Products  Version H-01-33", 40, "2201", "\r\n"), "predecessor"},
-      {"Creo Elements/Pro", PredecessorHead("#Creo Elements/Pro  TM  5.0", 9, "3100"), "predecessor"},
+      {"Creo Elements/Pro", PredecessorHead("#Creo Elements/Pro  TM  5.0", 9, "3100"),
+       "predecessor"},
       {"Pro/ENGINEER banner on a file Creo 1 saved",
        PredecessorHead("#Pro/ENGINEER  TM  1.0", 6, "3215"), "creo 1"},
       {"a line must begin with #", "#-END_OF_UGC_HEADER\nWildfire 4.0 model\n #Creo  TM  11.0\n",
@@ -106,10 +112,18 @@ TEST(VersionMarkOf, HeadsOfEveryRelease) {
 std::string Shown(const ProbeResult& probe) {
   std::string text;
   switch (probe.data) {
-    case ModelData::None: text = "none"; break;
-    case ModelData::Creo: text = "creo " + std::to_string(probe.dataVersion); break;
-    case ModelData::Predecessor: text = "predecessor"; break;
-    case ModelData::Unknown: text = "unknown"; break;
+    case ModelData::None:
+      text = "none";
+      break;
+    case ModelData::Creo:
+      text = "creo " + std::to_string(probe.dataVersion);
+      break;
+    case ModelData::Predecessor:
+      text = "predecessor";
+      break;
+    case ModelData::Unknown:
+      text = "unknown";
+      break;
   }
   return text + (probe.modelsOffline ? ", offline" : "");
 }
@@ -135,7 +149,8 @@ TEST(SurveyModels, FoldersOfModelFiles) {
     crowd.push_back({"c2_" + std::to_string(i) + ".prt", CreoHead(2), 6000u + i, 1 + i});
   }
   const Case cases[] = {
-      {"the highest Creo", {{"a.prt", CreoHead(9)}, {"b.asm", CreoHead(12)}, {"c.drw", CreoHead(10)}},
+      {"the highest Creo",
+       {{"a.prt", CreoHead(9)}, {"b.asm", CreoHead(12)}, {"c.drw", CreoHead(10)}},
        "creo 12"},
       {"a Creo file beside predecessor files",
        {{"a.prt", CreoHead(4)}, {"b.prt", PredecessorHead("#Pro/ENGINEER  TM  Wildfire 4.0", 30)}},
@@ -144,21 +159,27 @@ TEST(SurveyModels, FoldersOfModelFiles) {
        {{"a.prt", PredecessorHead("#Pro/ENGINEER  TM  Wildfire 4.0", 30)},
         {"b.prt", PredecessorHead("#Pro/ENGINEER  TM  2001", 8)}},
        "predecessor"},
-      {"unknown Creo and a Creo 9 file", {{"a.prt", BuildCodeHead("Q-01-07", "x")}, {"b.prt", CreoHead(9)}},
+      {"unknown Creo and a Creo 9 file",
+       {{"a.prt", BuildCodeHead("Q-01-07", "x")}, {"b.prt", CreoHead(9)}},
        "creo 9"},
-      {"Wildfire 3 on line 400", {{"a.prt", PredecessorHead("#Pro/ENGINEER  TM  Wildfire 3.0", 400)}},
+      {"Wildfire 3 on line 400",
+       {{"a.prt", PredecessorHead("#Pro/ENGINEER  TM  Wildfire 3.0", 400)}},
        "predecessor"},
       {"a mark beyond 64 KiB of text",
-       {{"a.prt", PredecessorHead("#Pro/ENGINEER  TM  Wildfire 3.0", 2400)}}, "unknown"},
+       {{"a.prt", PredecessorHead("#Pro/ENGINEER  TM  Wildfire 3.0", 2400)}},
+       "unknown"},
       {"a binary tail naming Wildfire",
        {{"a.prt", "#UGC:2 PART 1681\n#-END_OF_UGC_HEADER\n" + std::string(1, '\0') +
                       "\x8FWildfire 4.0\n#Pro/ENGINEER  TM  Wildfire 4.0\n"}},
        "unknown"},
-      {"a large model read at its head only", {{"solid.prt", "#Creo  TM  11.0\n", 3000000}}, "creo 11"},
+      {"a large model read at its head only",
+       {{"solid.prt", "#Creo  TM  11.0\n", 3000000}},
+       "creo 11"},
       {"models without a mark", {{"plain.drw", "#UGC:2 DRAWING\n#USER_ID 0\n", 5000}}, "unknown"},
       {"no model files", {{"notes.txt", CreoHead(11)}, {"bracket.prt.bak", CreoHead(11)}}, "none"},
       {"iterations and upper case; hidden files are not models",
-       {{"bracket.prt.7", CreoHead(9), 500}, {"FRAME.ASM", CreoHead(10), 400},
+       {{"bracket.prt.7", CreoHead(9), 500},
+        {"FRAME.ASM", CreoHead(10), 400},
         {".cache.prt", CreoHead(12), 600}},
        "creo 10"},
       {"the newest file is the smallest", crowd, "creo 4"},
@@ -167,10 +188,15 @@ TEST(SurveyModels, FoldersOfModelFiles) {
     TempDir dir;
     for (const auto& file : c.files) {
       const std::string path = dir / file.name;
-      WriteFile(path, file.head + std::string(file.size > file.head.size() ? file.size - file.head.size() : 0, '\x8F'));
+      WriteFile(
+          path,
+          file.head +
+              std::string(file.size > file.head.size() ? file.size - file.head.size() : 0, '\x8F'));
       std::error_code ec;
       std::filesystem::last_write_time(
-          path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * file.ageDays), ec);
+          path,
+          std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * file.ageDays),
+          ec);
     }
     const auto entries = ListFolder(dir.path());
     ASSERT_TRUE(entries) << c.what;
@@ -225,7 +251,8 @@ TEST(SelectModelSample, TheLargestAndTheNewestOnTheDiskEachOnce) {
         File("d.prt", 7, 1), File("f.prt", 7, 1)},
        "a.prt b.prt c.prt d.prt e.prt | 6/0"},
       {"the newest after the largest",
-       {File("old_big.asm", 900, 1), File("new_small.drw", 10, 99)}, "old_big.asm new_small.drw | 2/0"},
+       {File("old_big.asm", 900, 1), File("new_small.drw", 10, 99)},
+       "old_big.asm new_small.drw | 2/0"},
       {"only visible model files",
        {File("h.prt", 9, 9, false, true), File("dir.prt", 0, 9, false, false, EntryKind::Folder),
         File("link.prt", 0, 9, false, false, EntryKind::Link), File("x.txt", 9, 9),
@@ -244,9 +271,9 @@ TEST(SelectModelSample, TheLargestAndTheNewestOnTheDiskEachOnce) {
 
 TEST(IsModelFileName, PartsAssembliesAndDrawingsWithIterations) {
   const std::pair<const char*, bool> cases[] = {
-      {"a.prt", true},      {"A.PRT.12", true},  {"b.asm.1", true},   {"c.Drw", true},
-      {".prt", true},       {"a.prt.", false},   {"a.prt.7z", false}, {"a.prt.bak", false},
-      {"a.prtx", false},    {"a.pr", false},     {"prt", false},      {"a.drw.007", true},
+      {"a.prt", true},   {"A.PRT.12", true}, {"b.asm.1", true},   {"c.Drw", true},
+      {".prt", true},    {"a.prt.", false},  {"a.prt.7z", false}, {"a.prt.bak", false},
+      {"a.prtx", false}, {"a.pr", false},    {"prt", false},      {"a.drw.007", true},
   };
   for (const auto& [name, expected] : cases) EXPECT_EQ(IsModelFileName(name), expected) << name;
 }
@@ -264,18 +291,23 @@ TEST(RunModelProbe, FindsTheRootsAndTheInstalledVersions) {
       {"no registry: ProgramFiles\\PTC", {}, true, "{T}/pf/PTC", "10"},
       {"no registry and no ProgramFiles\\PTC", {}, false, "NONE", "0"},
       {"locations that lead nowhere fall back",
-       {{"1", "{T}/gone/Creo 9.0.0.0"}, {"2", "{T}/plain/folder"}, {"3", ""}}, true, "{T}/pf/PTC",
+       {{"1", "{T}/gone/Creo 9.0.0.0"}, {"2", "{T}/plain/folder"}, {"3", ""}},
+       true,
+       "{T}/pf/PTC",
        "10"},
       {"two sub-keys, one root; a PROE folder; each root once",
        {{"10.0.2.0", "{T}/regA/PTC/Creo 10.0.2.0/Parametric/bin"},
         {"11.0.0.0", "{T}/regB/creo 11.0.0.0"},
         {"wf5", "{T}/regA/PTC/PROE Wildfire 5.0"}},
-       true, "{T}/regA/PTC*{T}/regB", "11,8,9,10"},
+       true,
+       "{T}/regA/PTC*{T}/regB",
+       "11,8,9,10"},
   };
   for (const Case& c : cases) {
     TempDir dir;
     const auto at = [&](std::string text) {
-      for (std::size_t p; (p = text.find("{T}")) != std::string::npos;) text.replace(p, 3, dir.path());
+      for (std::size_t p; (p = text.find("{T}")) != std::string::npos;)
+        text.replace(p, 3, dir.path());
       return text;
     };
     testing::MakeCreoRoot(dir / "pf/PTC", {"Creo 10.0.0.0"});

@@ -10,10 +10,9 @@ namespace vantor {
 SystemResult<std::string> ReadFileHead(const std::string& file, std::size_t maxBytes) {
   // Shared for writing and deleting: Creo may be saving the model right now,
   // and a look at its head must not stand in the way.
-  const HANDLE handle =
-      CreateFileW(WidePath(file).c_str(), GENERIC_READ,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE handle = CreateFileW(
+      WidePath(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE)
     return std::error_code(static_cast<int>(GetLastError()), std::system_category());
   std::string head(maxBytes, '\0');

@@ -49,8 +49,7 @@ std::optional<std::string> Win32ReadRegistryString(const std::string& key,
   const std::wstring name = Widen(valueName);
   DWORD type = 0;
   DWORD bytes = 0;
-  if (RegQueryValueExW(open.handle, name.c_str(), nullptr, &type, nullptr, &bytes) !=
-      ERROR_SUCCESS)
+  if (RegQueryValueExW(open.handle, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
     return std::nullopt;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
   std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
