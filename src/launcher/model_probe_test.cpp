@@ -186,15 +186,6 @@ TEST(SurveyModels, FoldersOfModelFiles) {
   }
 }
 
-// Cloud-only models are never read, whatever they hold.
-TEST(SurveyModels, ModelsThatAreAllCloudOnlyAreUnknownData) {
-  const std::vector<FolderEntry> entries{
-      {"a.prt", EntryKind::File, 900, 1, true, false, false},
-      {"b.asm", EntryKind::File, 800, 2, true, false, false},
-      {"notes.txt", EntryKind::File, 10, 3, false, false, false}};
-  EXPECT_EQ(Shown(SurveyModels("/nowhere", entries, PathStyle::Posix)), "unknown, offline");
-}
-
 FolderEntry File(const std::string& name, std::uint64_t size, std::int64_t time,
                  bool offline = false, bool hidden = false, EntryKind kind = EntryKind::File) {
   FolderEntry entry;
@@ -205,6 +196,13 @@ FolderEntry File(const std::string& name, std::uint64_t size, std::int64_t time,
   entry.dataOffline = offline;
   entry.hidden = hidden;
   return entry;
+}
+
+// Cloud-only models are never read, whatever they hold.
+TEST(SurveyModels, ModelsThatAreAllCloudOnlyAreUnknownData) {
+  const std::vector<FolderEntry> entries{File("a.prt", 900, 1, true), File("b.asm", 800, 2, true),
+                                         File("notes.txt", 10, 3)};
+  EXPECT_EQ(Shown(SurveyModels("/nowhere", entries, PathStyle::Posix)), "unknown, offline");
 }
 
 TEST(SelectModelSample, TheLargestAndTheNewestOnTheDiskEachOnce) {
