@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How long a whole /L takes, next to a bare PowerShell start.
 #
-# Runs build/linux/vantor /L with a PATH that holds no PowerShell, the
+# Runs vantor /L (the Linux build) with a PATH that holds no PowerShell, the
 # countdown and the sweep off and a stand-in Creo that only notes it was
 # started, on two folders: one of 5 models, and one of 5,000 files (3,000
 # models of many sizes and ages among 2,000 other files). A bare PowerShell
@@ -10,16 +10,24 @@
 # launch's median as a ratio of the bare start (goal: at most 0.10).
 #
 #   bench/launch_bench.sh [runs]      (at least 5; default 7)
-#   VANTOR_LINUX=path to measure another build
+#   VANTOR_LINUX=path to measure another build (default: a Release build made
+#   in build/release)
 #   PWSH="command" to compare with another PowerShell (bench/precompiled_pwsh.sh)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-program="${VANTOR_LINUX:-$root/build/linux/vantor}"
+program="${VANTOR_LINUX:-}"
 runs="${1:-7}"
 [ "$runs" -ge 5 ] || { echo "use at least 5 runs" >&2; exit 1; }
 export PATH="$PATH:$HOME/.dotnet/tools"
 read -r -a pwsh <<<"${PWSH:-$(command -v pwsh)}"
 [ "${#pwsh[@]}" -gt 0 ] || { echo "pwsh is missing" >&2; exit 1; }
+if [ -z "$program" ]; then
+  # Users run an optimised build; the test build (Debug) is not what they time.
+  cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DVANTOR_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$root/build/release" --target vantor >/dev/null
+  program="$root/build/release/vantor"
+fi
 [ -x "$program" ] || { echo "$program is missing: run scripts/build" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -96,6 +104,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 
 echo "machine: $(nproc) cores, $(uname -sr), load average $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "program: $program"
 echo "PowerShell: ${pwsh[*]}"
 printf '%-6s %12s %14s %16s\n' run "bare ms" "5 models ms" "5,000 files ms"
 : >"$work/bare"; : >"$work/small"; : >"$work/large"
