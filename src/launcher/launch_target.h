@@ -15,9 +15,7 @@ struct LaunchTarget {
 // "bracket.prt.7" gives "bracket.prt": a trailing "." and digits are cut.
 std::string ModelNameOf(const std::string& fileName);
 
-// A folder is the target as given; a file gives its folder and its model
-// name (a file at a drive root gives C:\, never the drive-relative C:);
-// an empty or missing argument gives `currentDirectory`.
+// The target folder (ResolveTargetFolder) and, for a file, its model name.
 LaunchTarget ResolveLaunchTarget(const std::string& argument, const std::string& currentDirectory,
                                  PathStyle style);
 

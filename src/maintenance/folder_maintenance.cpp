@@ -11,6 +11,7 @@
 #include "shell/countdown.h"
 #include "shell/paths.h"
 #include "shell/shared_constants.h"
+#include "shell/target_folder.h"
 #include "shell/whole_number.h"
 
 namespace vantor {
@@ -140,17 +141,6 @@ void RunSweep(Context& context, const std::string& target, const PurgeSettings& 
 
 }  // namespace
 
-std::string ResolveTargetFolder(System& system, const std::string& targetArgument) {
-  if (targetArgument.empty()) return system.CurrentDirectory();
-  std::error_code ec;
-  const auto status = std::filesystem::status(ToFsPath(targetArgument), ec);
-  if (ec || !std::filesystem::exists(status)) return system.CurrentDirectory();
-  if (std::filesystem::is_directory(status)) return targetArgument;
-  const std::string parent = FolderOf(targetArgument, system.Style());
-  // A bare name lies in the current directory.
-  return parent.empty() ? system.CurrentDirectory() : parent;
-}
-
 PurgeSettings LoadSweepSettings(const std::string& targetFolder, const std::string& anchorFolder,
                                 PathStyle style) {
   PurgeSettings settings;
@@ -164,7 +154,9 @@ PurgeSettings LoadSweepSettings(const std::string& targetFolder, const std::stri
 
 void RunFolderMaintenance(Context& context, const std::string& targetArgument, MaintenanceMode mode,
                           SweepSwitch sweep) {
-  const std::string target = ResolveTargetFolder(context.system, targetArgument);
+  const std::string target =
+      ResolveTargetFolder(targetArgument, context.system.CurrentDirectory(), context.Style())
+          .folder;
   const bool standalone = mode == MaintenanceMode::Standalone;
   if (standalone) {
     PrintBanner(context, target);

@@ -14,11 +14,6 @@ enum class SweepSwitch { Off, On };
 void RunFolderMaintenance(Context& context, const std::string& targetArgument, MaintenanceMode mode,
                           SweepSwitch sweep);
 
-// The folder a sweep works on: the argument when it is a folder, its
-// parent when it is a file, the current directory when it is empty or
-// names nothing.
-std::string ResolveTargetFolder(System& system, const std::string& targetArgument);
-
 // The purge settings for `targetFolder`: the master file, then the
 // folder's VantorSP.ini; in the anchor folder that file is swept as well.
 PurgeSettings LoadSweepSettings(const std::string& targetFolder, const std::string& anchorFolder,

@@ -355,17 +355,5 @@ TEST_F(FolderMaintenance, StandaloneModeEndsWithTheTwelveSecondCountdown) {
   EXPECT_EQ(world.system.sleptMs, 12000);
 }
 
-TEST(ResolveTargetFolder, FolderAsGivenFileToItsParentAnythingElseToTheCurrentDirectory) {
-  TempDir dir;
-  testing::FakeSystem system;
-  system.style = kPosix;
-  system.currentDirectory = "/current";
-  WriteFile(dir / "Proj/a.prt.1", "x");
-  EXPECT_EQ(ResolveTargetFolder(system, dir / "Proj"), dir / "Proj");
-  EXPECT_EQ(ResolveTargetFolder(system, dir / "Proj/a.prt.1"), dir / "Proj");
-  EXPECT_EQ(ResolveTargetFolder(system, dir / "Proj/missing"), "/current");
-  EXPECT_EQ(ResolveTargetFolder(system, ""), "/current");
-}
-
 }  // namespace
 }  // namespace vantor

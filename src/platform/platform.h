@@ -281,6 +281,16 @@ SystemResult<std::vector<FolderEntry>> ListFolder(const std::string& folder);
 // reason when it cannot be opened or read.
 SystemResult<std::string> ReadFileHead(const std::string& file, std::size_t maxBytes);
 
+// The path the system reaches through `path`: absolute, every link and
+// junction followed, "." and ".." resolved, names spelled as they are stored
+// (Windows: the drive or UNC form, without a \\?\ prefix). The system's
+// reason when `path` names nothing.
+SystemResult<std::string> RealPath(const std::string& path);
+
+// Whether a process with this id runs now. One the system will not tell
+// about (another user's) counts as running.
+bool IsProcessRunning(unsigned processId);
+
 // An exclusive lock on a lock file, released when the holder ends (or the
 // process dies). Opened without sharing on Windows, flock on Linux.
 class FileLock {

@@ -10,6 +10,7 @@
 #include "shell/countdown.h"
 #include "shell/fatal_error.h"
 #include "shell/paths.h"
+#include "shell/script_host.h"
 #include "shell/text.h"
 
 namespace vantor {
@@ -53,12 +54,15 @@ int RunFromArguments(Context& context, const std::vector<std::string>& arguments
     // A relative folder is guarded, and later used, as the full path it names.
     const std::string current = context.system.CurrentDirectory();
     if (!folder.empty()) folder = AbsolutePath(folder, current, context.Style());
-    const std::string target = folder.empty() ? current : folder;
-    if (IsInfrastructureTarget(target, context.anchorFolder, context.Style())) {
-      ShowBlockedScreen(context, target);
+    if (const auto refused =
+            RefusedTarget(folder, current, context.anchorFolder, context.Style())) {
+      ShowBlockedScreen(context, *refused);
       RunClosingCountdown(context, kGuardCountdown);
       return 1;
     }
+    // A folder that names nothing now must not name something by the time
+    // the job looks: the job works where the guard looked.
+    if (!PathExists(folder)) folder.clear();
   }
   if (!DispatchFlag(context, flag, folder)) ShowMainMenu(context);
   return 0;
@@ -115,6 +119,7 @@ int RunVantor(Context& context, const std::vector<std::string>& arguments) {
       ShowArchiveStop(context);
       return 1;
     }
+    RemoveOrphanedPayloads(context.system);
     if (arguments.empty()) {
       ShowMainMenu(context);
       return 0;

@@ -1,6 +1,7 @@
 // The program's entry: start-up guards, flag dispatch and the menu.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ bool IsRunningFromArchive(const std::string& modulePath, const std::string& temp
 // sweep bin or a Special Project's user environment.
 bool IsInfrastructureTarget(const std::string& target, const std::string& anchorFolder,
                             PathStyle style);
+// The spelling of a /L or /C target the guard refuses, or none. It judges
+// the argument as typed (the current directory when empty), the folder the
+// job will really work on and where that folder's links lead, against the
+// anchor folder as spelled and as it really is.
+std::optional<std::string> RefusedTarget(const std::string& argument,
+                                         const std::string& currentDirectory,
+                                         const std::string& anchorFolder, PathStyle style);
 
 void PrintBanner(Console& console);
 void ShowBlockedScreen(Context& context, const std::string& target);

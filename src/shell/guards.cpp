@@ -1,6 +1,7 @@
 #include "shell/entry.h"
 #include "shell/paths.h"
 #include "shell/shared_constants.h"
+#include "shell/target_folder.h"
 #include "shell/text.h"
 
 namespace vantor {
@@ -45,6 +46,21 @@ bool IsInfrastructureTarget(const std::string& target, const std::string& anchor
   return StartsWith(folder, anchor) ||
          folder.find(ToLowerAscii(kBinFolderName)) != std::string::npos ||
          folder.find("vantorsp_userenv") != std::string::npos;
+}
+
+std::optional<std::string> RefusedTarget(const std::string& argument,
+                                         const std::string& currentDirectory,
+                                         const std::string& anchorFolder, PathStyle style) {
+  const std::string folder = ResolveTargetFolder(argument, currentDirectory, style).folder;
+  std::vector<std::string> targets{argument.empty() ? currentDirectory : argument, folder};
+  std::vector<std::string> anchors{anchorFolder};
+  // A link or junction reaches the same folders under another name.
+  if (const auto real = RealPath(folder)) targets.push_back(*real);
+  if (const auto real = RealPath(anchorFolder)) anchors.push_back(*real);
+  for (const auto& target : targets)
+    for (const auto& anchor : anchors)
+      if (IsInfrastructureTarget(target, anchor, style)) return target;
+  return std::nullopt;
 }
 
 }  // namespace vantor

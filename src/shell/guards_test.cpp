@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "shell/entry.h"
+#include "shell/paths.h"
+#include "testing/fakes.h"
 
 namespace vantor {
 namespace {
@@ -21,6 +25,46 @@ TEST(InfrastructureGuard, BlocksSweepBinsAndProjectEnvironmentsAnywhere) {
   EXPECT_TRUE(IsInfrastructureTarget("D:\\Work\\Old_Vantor_Sweep_Copy", anchor, kWin));
   EXPECT_TRUE(IsInfrastructureTarget("E:\\Jobs\\P1\\vantorSP_userENV\\x", anchor, kWin));
   EXPECT_FALSE(IsInfrastructureTarget("E:\\Jobs\\P1\\VantorSP", anchor, kWin));
+}
+
+// The folder the job will really use is judged: after the fall-back to the
+// current folder, and through links, as the anchor is too.
+TEST(InfrastructureGuard, JudgesTheFolderTheJobWillReallyUse) {
+  testing::TempDir temp;
+  const std::string dir = FromFsPath(std::filesystem::canonical(ToFsPath(temp.path())));
+  const std::string anchor = dir + "/Tools/Vantor";
+  const std::string project = dir + "/Work/Project";
+  const std::string mirror = anchor + "/Vantor_Sweep/C/Work/Project";
+  testing::WriteFile(project + "/part.prt.1", "p");
+  ASSERT_TRUE(CreateFolders(mirror) && CreateFolders(anchor + "/Vantor_Home") &&
+              CreateFolders(dir + "/Tools/VantorData"));
+  const std::pair<const char*, std::string> links[] = {{"/anchor-link", anchor},
+                                                       {"/home-link", anchor + "/Vantor_Home"},
+                                                       {"/Work/bin-link", mirror},
+                                                       {"/project-link", project}};
+  for (const auto& [name, to] : links)
+    std::filesystem::create_directory_symlink(ToFsPath(to), ToFsPath(dir + name));
+  struct Case {
+    std::string argument, current, anchor, refused;
+  };
+  const std::string missing = dir + "/no/such/folder";
+  const Case cases[] = {
+      {"", anchor + "/Vantor_Home", anchor, anchor + "/Vantor_Home"},
+      {missing, anchor, anchor, anchor},
+      {missing, anchor + "/Vantor_Home", anchor, anchor + "/Vantor_Home"},
+      {missing, project, anchor, ""},
+      {dir + "/anchor-link", project, anchor, anchor},
+      {dir + "/home-link", project, anchor, anchor + "/Vantor_Home"},
+      {dir + "/Work/bin-link", project, anchor, mirror},
+      {dir + "/project-link", anchor, anchor, ""},
+      {project + "/part.prt.1", anchor, anchor, ""},
+      {anchor + "/Vantor_Home", project, dir + "/anchor-link", anchor + "/Vantor_Home"},
+      {dir + "/Tools/VantorData", project, dir + "/anchor-link", ""},
+  };
+  for (const auto& c : cases) {
+    const auto refused = RefusedTarget(c.argument, c.current, c.anchor, PathStyle::Posix);
+    EXPECT_EQ(refused.value_or(""), c.refused) << c.argument << " from " << c.current;
+  }
 }
 
 TEST(ArchiveGuard, FiresOnlyForArchiveMarkersInsideTheTempFolder) {

@@ -1,10 +1,13 @@
 #include "shell/script_host.h"
 
 #include <filesystem>
+#include <limits>
+#include <optional>
 
 #include "shell/console_text.h"
 #include "shell/paths.h"
 #include "shell/text.h"
+#include "shell/whole_number.h"
 
 namespace vantor {
 namespace {
@@ -28,6 +31,19 @@ std::error_code WritePayload(const std::string& path, std::string_view script) {
   std::error_code ec;
   std::filesystem::remove(ToFsPath(path), ec);
   return CreateNewFile(path, PayloadBytes(script));
+}
+
+constexpr std::string_view kPayloadPrefix = "Vantor_Payload_";
+constexpr std::string_view kPayloadSuffix = ".ps1";
+
+// The process id in a payload file's name; none for any other name.
+std::optional<unsigned> PayloadOwner(std::string_view name) {
+  if (!name.starts_with(kPayloadPrefix) || !name.ends_with(kPayloadSuffix)) return std::nullopt;
+  const std::string_view digits = name.substr(
+      kPayloadPrefix.size(), name.size() - kPayloadPrefix.size() - kPayloadSuffix.size());
+  const auto id = ParseWholeNumber(digits, std::numeric_limits<unsigned>::max());
+  if (!id) return std::nullopt;
+  return static_cast<unsigned>(*id);
 }
 
 }  // namespace
@@ -120,7 +136,22 @@ std::string PayloadBytes(std::string_view script) {
 }
 
 std::string PowerShellHost::PayloadPath() const {
-  return system_.TempFolder() + "Vantor_Payload_" + std::to_string(system_.ProcessId()) + ".ps1";
+  return system_.TempFolder() + std::string(kPayloadPrefix) + std::to_string(system_.ProcessId()) +
+         std::string(kPayloadSuffix);
+}
+
+void RemoveOrphanedPayloads(System& system) {
+  const std::string temp = system.TempFolder();
+  if (temp.empty()) return;
+  const auto entries = ListFolder(temp);
+  if (!entries) return;
+  for (const FolderEntry& entry : *entries) {
+    if (entry.kind == EntryKind::Folder) continue;
+    const auto owner = PayloadOwner(entry.name);
+    if (!owner || IsProcessRunning(*owner)) continue;
+    std::error_code ignored;  // another start may have removed it first
+    std::filesystem::remove(ToFsPath(temp + entry.name), ignored);
+  }
 }
 
 ScriptResult<std::string> PowerShellHost::RunScript(const std::string& script,

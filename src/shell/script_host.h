@@ -52,6 +52,11 @@ class PowerShellHost final : public ScriptHost {
   System& system_;
 };
 
+// Removes the payload files that runs of processes no longer running left
+// in the temporary folder (a killed run cannot delete its own); the file of
+// a process that still runs stays.
+void RemoveOrphanedPayloads(System& system);
+
 // The payload bytes: UTF-8 byte-order mark (Windows PowerShell 5.1 would
 // otherwise read the file in the legacy code page), "\n" as CR LF.
 std::string PayloadBytes(std::string_view script);

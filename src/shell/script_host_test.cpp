@@ -51,6 +51,31 @@ TEST(Payload, HasAByteOrderMarkAndCrLfLineEnds) {
             "a\r\nb\r\n");
 }
 
+// A killed run leaves its payload behind: the next start removes it, but
+// never the payload of a process that still runs.
+TEST(Payload, LeftoversOfEndedProcessesGoAtTheNextStart) {
+  testing::TempDir temp;
+  testing::FakeSystem system;
+  system.tempFolder = temp.path() + "/";
+  const auto shell = RealSystem().RunProgram("sh", {"-c", "echo $$"});  // ended and reaped
+  ASSERT_TRUE(shell && shell->exitCode == 0);
+  const std::string ended = Trim(shell->output);
+  const std::string live = std::to_string(RealSystem().ProcessId());
+  const std::pair<std::string, bool> files[] = {
+      {"Vantor_Payload_" + ended + ".ps1", false},
+      {"Vantor_Payload_0.ps1", false},
+      {"Vantor_Payload_" + live + ".ps1", true},
+      {"Vantor_Payload_4294967296.ps1", true},  // no process id is that large
+      {"Vantor_Payload_" + ended + ".ps1.txt", true},
+      {"Vantor_Payload_.ps1", true},
+      {"Vantor_Payload_+1.ps1", true},
+      {"notes.ps1", true},
+  };
+  for (const auto& [name, kept] : files) testing::WriteFile(temp / name, "x");
+  RemoveOrphanedPayloads(system);
+  for (const auto& [name, kept] : files) EXPECT_EQ(PathExists(temp / name), kept) << name;
+}
+
 TEST(PowerShellHost, RunsTheWindowsCommandLineThroughThePlatform) {
   testing::TempDir temp;
   testing::FakeSystem system;
