@@ -243,7 +243,7 @@ function Copy-MigrationAsset {
 # Options that Creo reads every time they appear instead of letting a later line
 # replace an earlier one.
 $script:RepeatableOptions = @('search_path', 'search_path_file', 'def_layer', 'mapkey',
-    'toolkit_registry_file', 'protkdat', 'creotkdat')
+    'toolkit_registry_file', 'protkdat', 'creotkdat', 'preferred_save_as_type')
 $script:OptionBlanks = [char[]]@(' ', "`t")
 $script:BlankRun = [regex]::new('[ \t]+')
 
@@ -474,11 +474,13 @@ function Test-SingleOption {
 
 function Merge-OptionLine {
     # Merges the incoming lines into the master's by identity: a mapkey block by
-    # its key sequence (replaced whole or appended); a repeatable option appended
-    # unless the same line is there; any other option replacing the first line
-    # naming it, or appended; a comment appended unless the master held it; blank
-    # lines only in front of an appended line. An entry already there as it is
-    # changes nothing, so merging a file twice gives what merging it once gave.
+    # its key sequence, like an option named by it; a repeatable option, and
+    # every line of a name the incoming file itself repeats, appended unless the
+    # same line is there; any other option replacing the last line naming it
+    # (the one Creo reads), earlier ones dropped, or appended; a comment
+    # appended unless the master held it; blank lines only in front of an
+    # appended line. An entry already there as it is changes nothing, so
+    # merging a file twice gives what merging it once gave.
     [CmdletBinding()]
     [OutputType([string[]])]
     param(
@@ -487,51 +489,87 @@ function Merge-OptionLine {
     )
     $entries = Get-OptionEntry -Line $Master
     $comments = [System.Collections.Generic.HashSet[string]]::new([System.StringComparer]::Ordinal)
-    $firstOf = [System.Collections.Generic.Dictionary[string, int]]::new([System.StringComparer]::Ordinal)
+    $lastOf = [System.Collections.Generic.Dictionary[string, int]]::new([System.StringComparer]::Ordinal)
     $present = [System.Collections.Generic.Dictionary[string, int]]::new([System.StringComparer]::Ordinal)
     for ($i = 0; $i -lt $entries.Count; $i++) {
         $entry = $entries[$i]
         if ($entry.Kind -eq 'Comment') { $null = $comments.Add($entry.Normalized) }
         if ($entry.Kind -eq 'Comment' -or $entry.Kind -eq 'Blank') { continue }
         Add-OptionCount -Count $present -Key $entry.Normalized -By 1
-        $first = $entry.Kind -eq 'Replaceable' -and -not $firstOf.ContainsKey($entry.Identity)
-        if ($first) { $firstOf[$entry.Identity] = $i }
+        if ($entry.Kind -eq 'Replaceable') { $lastOf[$entry.Identity] = $i }
     }
     $pending = [System.Collections.Generic.List[pscustomobject]]::new()
-    foreach ($entry in (Get-OptionEntry -Line $Incoming)) {
+    foreach ($entry in (Set-RepeatedEntryKind -Entry (Get-OptionEntry -Line $Incoming))) {
         if ($entry.Kind -eq 'Blank') { $pending.Add($entry); continue }
+        if ($entry.Kind -eq 'Replaceable' -and $lastOf.ContainsKey($entry.Identity)) {
+            # Creo reads the last line of a name: that one is matched or replaced.
+            $index = $lastOf[$entry.Identity]
+            $pending.Clear()
+            if ($entries[$index].Normalized -ceq $entry.Normalized) { continue }
+            Remove-EarlierCopy -Entry $entries -Before $index -Identity $entry.Identity -Count $present
+            Add-OptionCount -Count $present -Key $entries[$index].Normalized -By -1
+            Add-OptionCount -Count $present -Key $entry.Normalized -By 1
+            $entries[$index] = $entry
+            continue
+        }
         $isOption = $entry.Kind -ne 'Comment'
         $there = ($isOption -and $present.ContainsKey($entry.Normalized) -and $present[$entry.Normalized] -gt 0) -or
             (-not $isOption -and $comments.Contains($entry.Normalized))
         # Blank lines belong to the line after them: with it skipped they go too.
         if ($there) { $pending.Clear(); continue }
-        if ($entry.Kind -eq 'Replaceable' -and $firstOf.ContainsKey($entry.Identity)) {
-            $index = $firstOf[$entry.Identity]
-            Add-OptionCount -Count $present -Key $entries[$index].Normalized -By -1
-            Add-OptionCount -Count $present -Key $entry.Normalized -By 1
-            $entries[$index] = $entry
-            $pending.Clear()
-            continue
-        }
         $entries.AddRange($pending)
         $pending.Clear()
         if ($isOption) { Add-OptionCount -Count $present -Key $entry.Normalized -By 1 }
-        if ($entry.Kind -eq 'Replaceable') { $firstOf[$entry.Identity] = $entries.Count }
+        if ($entry.Kind -eq 'Replaceable') { $lastOf[$entry.Identity] = $entries.Count }
         $entries.Add($entry)
     }
     $lines = [System.Collections.Generic.List[string]]::new()
     $previous = $null
     foreach ($entry in $entries) {
+        if ($entry.Kind -eq 'Dropped') { continue }
         # Right under a mapkey block a stray continuation line would be read
         # as the block's last line: a blank line keeps it apart.
         $stray = $entry.Kind -eq 'Repeatable' -and $entry.Identity -ceq 'mapkey(continued)'
-        $underBlock = $null -ne $previous -and $previous.Kind -eq 'Replaceable' -and
+        $underBlock = $null -ne $previous -and $previous.Kind -ne 'Comment' -and
             $previous.Identity.StartsWith('mapkey ', [System.StringComparison]::Ordinal)
         if ($stray -and $underBlock) { $lines.Add('') }
         $lines.AddRange($entry.Lines)
         $previous = $entry
     }
     return , $lines.ToArray()
+}
+
+function Set-RepeatedEntryKind {
+    # A name (or mapkey sequence) that one file sets more than once is meant
+    # more than once: Creo wrote preferred_save_as_type five times itself, and a
+    # mapkey file may define a key twice. Such lines come as they stand.
+    [CmdletBinding()]
+    param([Parameter(Mandatory)][AllowEmptyCollection()][System.Collections.Generic.List[pscustomobject]]$Entry)
+    $count = [System.Collections.Generic.Dictionary[string, int]]::new([System.StringComparer]::Ordinal)
+    foreach ($item in $Entry) {
+        if ($item.Kind -eq 'Replaceable') { Add-OptionCount -Count $count -Key $item.Identity -By 1 }
+    }
+    foreach ($item in $Entry) {
+        if ($item.Kind -eq 'Replaceable' -and $count[$item.Identity] -gt 1) { $item.Kind = 'Repeatable' }
+    }
+    return , $Entry
+}
+
+function Remove-EarlierCopy {
+    # Earlier lines of a single-valued option are dead lines that would only mislead.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)][System.Collections.Generic.List[pscustomobject]]$Entry,
+        [Parameter(Mandatory)][int]$Before,
+        [Parameter(Mandatory)][string]$Identity,
+        [Parameter(Mandatory)][System.Collections.Generic.Dictionary[string, int]]$Count
+    )
+    for ($i = 0; $i -lt $Before; $i++) {
+        $copy = $Entry[$i]
+        if ($copy.Kind -ne 'Replaceable' -or $copy.Identity -cne $Identity) { continue }
+        Add-OptionCount -Count $Count -Key $copy.Normalized -By -1
+        $copy.Kind = 'Dropped'
+    }
 }
 
 function Add-OptionCount {

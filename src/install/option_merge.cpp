@@ -103,7 +103,7 @@ class EntryMerge {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       const Entry& entry = entries_[i];
       if (entry.kind == EntryKind::Comment) masterComments_.insert(entry.normalized);
-      if (entry.kind == EntryKind::Replaceable) firstOf_.emplace(entry.identity, i);
+      if (entry.kind == EntryKind::Replaceable) lastOf_[entry.identity] = i;
       if (IsOption(entry)) ++present_[entry.normalized];
     }
     masterCount_ = entries_.size();
@@ -121,22 +121,29 @@ class EntryMerge {
         if (present_[entry.normalized] > 0) return Skip();
         return Append(std::move(entry));
       case EntryKind::Replaceable:
-        if (present_[entry.normalized] > 0) return Skip();
-        if (const auto first = firstOf_.find(entry.identity); first != firstOf_.end())
-          return Replace(first->second, std::move(entry));
+        // Creo reads the last line of a name: that one is the one to match
+        // or to replace.
+        if (const auto last = lastOf_.find(entry.identity); last != lastOf_.end()) {
+          if (entries_[last->second].normalized == entry.normalized) return Skip();
+          return Replace(last->second, std::move(entry));
+        }
         return Append(std::move(entry));
     }
   }
 
   MergedOptions Lines() const {
     MergedOptions merged;
+    const Entry* previous = nullptr;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       if (i == masterCount_) merged.appendedFrom = merged.lines.size();
+      const Entry& entry = entries_[i];
+      if (entry.lines.empty()) continue;  // an earlier copy that was dropped
       // Right under a mapkey block a stray continuation line would be read
       // as the block's last line: a blank line keeps it apart.
-      if (i > 0 && IsStrayContinuation(entries_[i]) && IsMapkeyBlock(entries_[i - 1]))
+      if (previous && IsStrayContinuation(entry) && IsMapkeyBlock(*previous))
         merged.lines.push_back("");
-      merged.lines.insert(merged.lines.end(), entries_[i].lines.begin(), entries_[i].lines.end());
+      merged.lines.insert(merged.lines.end(), entry.lines.begin(), entry.lines.end());
+      previous = &entry;
     }
     if (masterCount_ == entries_.size()) merged.appendedFrom = merged.lines.size();
     return merged;
@@ -148,7 +155,7 @@ class EntryMerge {
   }
 
   static bool IsMapkeyBlock(const Entry& entry) {
-    return entry.kind == EntryKind::Replaceable && entry.identity.starts_with("mapkey ");
+    return IsOption(entry) && entry.identity.starts_with("mapkey ");
   }
 
   static bool IsStrayContinuation(const Entry& entry) {
@@ -158,10 +165,18 @@ class EntryMerge {
   // Blank lines belong to the line after them: with it skipped they go too.
   void Skip() { pendingBlanks_.clear(); }
 
-  void Replace(std::size_t index, Entry entry) {
-    --present_[entries_[index].normalized];
+  // The replaced line takes the place of the last copy; earlier copies of
+  // a single-valued option are dead lines that would only mislead.
+  void Replace(std::size_t last, Entry entry) {
+    for (std::size_t i = 0; i < last; ++i) {
+      Entry& copy = entries_[i];
+      if (copy.kind != EntryKind::Replaceable || copy.identity != entry.identity) continue;
+      --present_[copy.normalized];
+      copy.lines.clear();
+    }
+    --present_[entries_[last].normalized];
     ++present_[entry.normalized];
-    entries_[index] = std::move(entry);
+    entries_[last] = std::move(entry);
     pendingBlanks_.clear();
   }
 
@@ -169,7 +184,7 @@ class EntryMerge {
     for (auto& blank : pendingBlanks_) entries_.push_back(std::move(blank));
     pendingBlanks_.clear();
     if (IsOption(entry)) ++present_[entry.normalized];
-    if (entry.kind == EntryKind::Replaceable) firstOf_.emplace(entry.identity, entries_.size());
+    if (entry.kind == EntryKind::Replaceable) lastOf_[entry.identity] = entries_.size();
     entries_.push_back(std::move(entry));
   }
 
@@ -177,17 +192,30 @@ class EntryMerge {
   std::size_t masterCount_ = 0;
   std::vector<Entry> pendingBlanks_;
   std::unordered_set<std::string> masterComments_;
-  std::unordered_map<std::string, std::size_t> firstOf_;
+  std::unordered_map<std::string, std::size_t> lastOf_;
   std::unordered_map<std::string, int> present_;
 };
+
+// A name (or mapkey sequence) that one file sets more than once is meant
+// more than once: Creo wrote preferred_save_as_type five times itself, and
+// a mapkey file may define a key twice. Such lines come as they stand.
+void KeepRepeatsOfOneFile(std::vector<Entry>& entries) {
+  std::unordered_map<std::string, int> count;
+  for (const Entry& entry : entries)
+    if (entry.kind == EntryKind::Replaceable) ++count[entry.identity];
+  for (Entry& entry : entries)
+    if (entry.kind == EntryKind::Replaceable && count[entry.identity] > 1)
+      entry.kind = EntryKind::Repeatable;
+}
 
 }  // namespace
 
 bool IsRepeatableOption(std::string_view lowerName) {
   // Toolkit registry files too: two add-ons that each register one must both
   // stay registered.
-  for (const char* name : {"search_path", "search_path_file", "def_layer", "mapkey",
-                           "toolkit_registry_file", "protkdat", "creotkdat"})
+  for (const char* name :
+       {"search_path", "search_path_file", "def_layer", "mapkey", "toolkit_registry_file",
+        "protkdat", "creotkdat", "preferred_save_as_type"})
     if (lowerName == name) return true;
   return false;
 }
@@ -195,7 +223,9 @@ bool IsRepeatableOption(std::string_view lowerName) {
 MergedOptions MergeOptionFile(std::vector<std::string> master,
                               const std::vector<std::string>& incoming) {
   EntryMerge merge(ParseEntries(master));
-  for (Entry& entry : ParseEntries(incoming)) merge.Add(std::move(entry));
+  std::vector<Entry> entries = ParseEntries(incoming);
+  KeepRepeatsOfOneFile(entries);
+  for (Entry& entry : entries) merge.Add(std::move(entry));
   return merge.Lines();
 }
 

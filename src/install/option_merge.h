@@ -23,11 +23,14 @@ struct MergedOptions {
 
 // Merges the incoming lines into the master's by identity:
 // - a mapkey block (the "mapkey" line and the "mapkey(continued)" lines after
-//   it) is identified by its key sequence and replaces the block of the same
-//   sequence, or is appended;
+//   it) is identified by its key sequence and merged as an option named by
+//   it (Creo too uses the last definition of a key);
 // - a repeatable option is appended unless the same line is already there;
-// - any other option replaces the first line naming the same option (the name
-//   compared in lower case), or is appended; a line without a value counts;
+//   so is every line of a name (or key sequence) the incoming file itself
+//   repeats;
+// - any other option replaces the last line naming the same option (the one
+//   Creo reads; the name compared in lower case) and earlier lines naming it
+//   go, or is appended; a line without a value counts;
 // - a comment line is appended unless the master already held it, and blank
 //   lines only come along in front of an appended line.
 // An entry that is already there as it is changes nothing, so merging the
