@@ -4,7 +4,15 @@
 source "$(dirname "$0")/lib.sh"
 printf 'CP_Countdown=None\r\n' > "$anchor/Vantor.ini"
 
+# A payload that a killed run left in the temporary folder goes at the next
+# start; no process has an id that large.
+temp_win=$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
+temp_unix=$(winepath -u "$temp_win" 2>/dev/null)
+mkdir -p "$temp_unix"
+printf 'x' > "$temp_unix/Vantor_Payload_40000000.ps1"
+
 run_vantor /X
+[ ! -e "$temp_unix/Vantor_Payload_40000000.ps1" ] || fail "a dead run's payload stayed"
 [ "$rc" -eq 0 ] || fail "menu exit code $rc, output ending: $(tail -c 300 "$out" | od -c | tail -n 12)"
 grep -qa 'Interactive Options:' "$out" || fail "no menu shown"
 grep -qa "Vantor Anchor Dir  : $(printf '%s' "$anchor_win" | sed 's/\\/\\\\/g')" "$out" ||
@@ -14,8 +22,6 @@ tail -c 46 "$out" | grep -qa 'Press a key to proceed \[S, M, A, U, H, Q\]: Q' ||
 
 # The same program inside the Wine user's temporary folder, as 7-Zip
 # unpacks it when opened from an archive.
-temp_win=$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')
-temp_unix=$(winepath -u "$temp_win" 2>/dev/null)
 mkdir -p "$temp_unix/7zO123"
 cp "$exe" "$temp_unix/7zO123/Vantor.exe"
 printf 'CP_Countdown=None\r\n' > "$temp_unix/7zO123/Vantor.ini"
