@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <vector>
+
 namespace vantor {
 namespace {
 
@@ -13,34 +16,104 @@ TEST(PackageListing, EntryNamesMustStayInsideTheirFolder) {
     EXPECT_FALSE(IsContainedEntryName(name)) << name;
 }
 
-TEST(PackageListing, TheFirstRefusedEntryIsNamedAndSizesAddUp) {
-  const std::string dir = "drwxr-xr-x  0 0      0           0 Dec  8 20:52 ";
-  const std::string file = "-rw-r--r--  0 root   root     1000 Dec  8 20:52 ";
+// Zip records written field by field, little-endian.
+std::string Le(std::uint64_t value, int width) {
+  std::string bytes;
+  for (int i = 0; i < width; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+  return bytes;
+}
+
+struct ZipEntry {
+  std::string name;
+  std::uint64_t size = 0;    // uncompressed, as the directory says
+  std::uint64_t method = 0;  // 0 stored, 8 deflated
+  std::uint64_t mode = 0;    // Unix mode in the upper attribute half
+  std::uint64_t flags = 0;
+  bool zip64 = false;          // the size in a zip64 extra field
+  std::uint64_t claimed = 0;   // compressed size the directory claims, if not the real one
+  std::string localName = {};  // when the local header names another
+};
+
+// A zip archive of `entries`: local headers with `data` bytes each (stored
+// entries hold `size` bytes), the central directory and the end record.
+std::string Zip(const std::vector<ZipEntry>& entries, std::uint64_t data = 4) {
+  std::string zip, directory;
+  for (const ZipEntry& e : entries) {
+    const std::uint64_t stored = e.method == 0 ? e.size : data;
+    const std::uint64_t offset = zip.size();
+    const std::string local = e.localName.empty() ? e.name : e.localName;
+    zip += Le(0x04034b50, 4) + Le(20, 2) + Le(e.flags, 2) + Le(e.method, 2) + Le(0, 8) +
+           Le(stored, 4) + Le(e.size, 4) + Le(local.size(), 2) + Le(0, 2) + local +
+           std::string(stored, 'x');
+    const std::string extra = e.zip64 ? Le(1, 2) + Le(8, 2) + Le(e.size, 8) : "";
+    directory += Le(0x02014b50, 4) + Le(0x0314, 2) + Le(20, 2) + Le(e.flags, 2) + Le(e.method, 2) +
+                 Le(0, 8) + Le(e.claimed ? e.claimed : stored, 4) +
+                 Le(e.zip64 ? 0xFFFFFFFF : e.size, 4) + Le(e.name.size(), 2) + Le(extra.size(), 2) +
+                 Le(0, 6) + Le(e.mode << 16, 4) + Le(offset, 4) + e.name + extra;
+  }
+  return zip + directory + Le(0x06054b50, 4) + Le(0, 4) + Le(entries.size(), 2) +
+         Le(entries.size(), 2) + Le(directory.size(), 4) + Le(zip.size(), 4) + Le(0, 2);
+}
+
+ArchiveReader ReaderOf(const std::string& bytes) {
+  return [bytes](std::uint64_t offset, std::size_t length) {
+    return offset >= bytes.size() ? std::string() : bytes.substr(offset, length);
+  };
+}
+
+// A zip whose first block is also a valid tar header: tar would read it as
+// tar. The checksum goes into the entry name, where tar keeps it.
+std::string TarLookalike() {
+  const std::string spaces(8, ' ');
+  ZipEntry entry{std::string(118, 'n') + spaces + std::string(400, 'n'), 0};
+  std::string zip = Zip({entry});
+  unsigned sum = 0;
+  for (std::size_t i = 0; i < 512; ++i) sum += static_cast<unsigned char>(zip[i]);
+  char digits[9];
+  std::snprintf(digits, sizeof digits, "%07o ", sum);
+  entry.name.replace(118, 8, digits);
+  return Zip({entry});
+}
+
+TEST(PackageListing, TheZipDirectoryIsReadBeforeTarRuns) {
+  const std::uint64_t GiB = 1024ull * 1024 * 1024;
   struct Case {
-    std::string names, details;
+    const char* what;
+    std::string archive;
     EntryProblem problem;
     std::string entry;
     std::uint64_t bytes;
   };
   const Case cases[] = {
-      {"./\r\n./a.pro\r\n./b.pro\r\n", dir + "./\r\n" + file + "./a.pro\r\n" + file + "./b.pro\r\n",
-       EntryProblem::None, "", 2000},
-      {"./l\n", "lrwxrwxrwx  0 0 0 0 Dec  8 20:52 ./l -> /etc\n", EntryProblem::LinkOrDevice, "./l",
-       0},
-      {"a\nh\n", file + "a\nhrw-r--r--  0 0 0 0 Dec  8 20:52 h link to a\n",
-       EntryProblem::LinkOrDevice, "h", 0},
-      {"dev\n", "crw-r--r--  0 0 0 0 Dec  8 20:52 dev\n", EntryProblem::LinkOrDevice, "dev", 0},
-      {"../x\n", file + "../x\n", EntryProblem::OutsideFolder, "../x", 0},
-      {"a\nb\n", file + "a\n", EntryProblem::Unreadable, "", 0},  // lines do not pair
-      {"a\n", "-rw-r--r-- 0 my user grp 12 Dec 8 a\n", EntryProblem::Unreadable, "a", 0},
+      {"folders and files add up",
+       Zip({{"./", 0}, {"./Integration/", 0}, {"./a.pro", 1000}, {"./b.pro", 5000, 8}}),
+       EntryProblem::None, "", 6000},
+      {"an empty archive", Zip({}), EntryProblem::None, "", 0},
+      {"a zip64 size past 4 GiB", Zip({{"big", 5 * GiB, 8, 0, 0, true}}), EntryProblem::None, "",
+       5 * GiB},
+      {"a link", Zip({{"a", 1}, {"./l", 0, 0, 0120777}}), EntryProblem::LinkOrDevice, "./l", 0},
+      {"a device", Zip({{"dev", 0, 0, 0020644}}), EntryProblem::LinkOrDevice, "dev", 0},
+      {"a plain Unix file and folder", Zip({{"d/", 0, 0, 040755}, {"d/f", 3, 0, 0100644}}),
+       EntryProblem::None, "", 3},
+      {"a '..' entry", Zip({{"../x", 1}}), EntryProblem::OutsideFolder, "../x", 0},
+      {"a drive entry", Zip({{"C:/x", 1}}), EntryProblem::OutsideFolder, "C:/x", 0},
+      {"an encrypted entry", Zip({{"s", 4, 8, 0, 1}}), EntryProblem::Unreadable, "s", 0},
+      {"bzip2", Zip({{"b", 4, 12}}), EntryProblem::Unreadable, "b", 0},
+      {"a local header naming another entry", Zip({{"a", 1, 0, 0, 0, false, 0, "b"}}),
+       EntryProblem::Unreadable, "a", 0},
+      {"an entry's data running over the next entry",
+       Zip({{"a", 9, 8, 0, 0, false, 420}, {"b", 9, 8}}, 400), EntryProblem::Unreadable, "", 0},
+      {"a gzip file", "\x1f\x8b\x08\x00" + std::string(60, '\0'), EntryProblem::NotZip, "", 0},
+      {"bytes in front of the zip", "MZ" + Zip({{"a", 1}}), EntryProblem::NotZip, "", 0},
+      {"a cut end record", Zip({{"a", 1}}).substr(0, 40), EntryProblem::NotZip, "", 0},
+      {"a zip that tar reads as tar", TarLookalike(), EntryProblem::NotZip, "", 0},
+      {"nothing at all", "", EntryProblem::NotZip, "", 0},
   };
   for (const auto& c : cases) {
-    const ListingVerdict verdict = CheckListing(c.names, c.details);
-    EXPECT_EQ(verdict.problem, c.problem) << c.names;
-    EXPECT_EQ(verdict.entry, c.entry) << c.names;
-    if (c.problem == EntryProblem::None) {
-      EXPECT_EQ(verdict.expandedBytes, c.bytes);
-    }
+    const ListingVerdict verdict = CheckZipDirectory(c.archive.size(), ReaderOf(c.archive));
+    EXPECT_EQ(verdict.problem, c.problem) << c.what;
+    EXPECT_EQ(verdict.entry, c.entry) << c.what;
+    EXPECT_EQ(verdict.expandedBytes, c.bytes) << c.what;
   }
 }
 

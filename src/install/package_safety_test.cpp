@@ -112,6 +112,15 @@ TEST(HostilePackage, IsRefusedWholeAndChangesNothingOutsideTheAnchor) {
          w.PackRenamed(",^,C:/,");
        },
        refused + "C:/x.txt' points outside its folder. Nothing was installed.\n"},
+      {"a tar.gz named .zip",
+       [](HostileWorld& w) {
+         WriteFile(w.source + "/Library/part.prt", "p");
+         const auto packed =
+             RealSystem().RunProgram("bsdtar", {"-czf", w.package, "-C", w.source, "."});
+         ASSERT_TRUE(packed && packed->exitCode == 0);
+         w.packed_ = true;
+       },
+       "  {12}[!] Extraction failed (Corrupt ZIP?). Aborting.\n"},
       {"a small zip bomb",
        [](HostileWorld& w) { WriteFile(w.source + "/Library/zeros", std::string(40 << 20, '\0')); },
        "  {12}[!] Package refused: it would expand past 16.00 MB. Nothing was installed.\n"},

@@ -1,6 +1,8 @@
 #include "install/package_staging.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "install/package_listing.h"
@@ -13,19 +15,11 @@ namespace fs = std::filesystem;
 namespace vantor {
 namespace {
 
-struct Listed {
+struct TarRun {
   StageOutcome outcome = StageOutcome::Staged;
   std::string output;
   std::string reason = {};
 };
-
-Listed RunListing(System& system, const std::string& archive, ArchiveListing kind) {
-  const ProgramCall call = ListArchiveCommand(archive, kind);
-  const auto finished = system.RunProgram(call.program, call.arguments);
-  if (!finished) return {StageOutcome::TarMissing, {}, ReasonText(finished.error())};
-  if (finished->exitCode != 0) return {StageOutcome::Corrupt, {}};
-  return {StageOutcome::Staged, finished->output};
-}
 
 StageOutcome OutcomeOf(EntryProblem problem) {
   switch (problem) {
@@ -33,6 +27,7 @@ StageOutcome OutcomeOf(EntryProblem problem) {
       return StageOutcome::OutsideFolder;
     case EntryProblem::LinkOrDevice:
       return StageOutcome::LinkOrDevice;
+    case EntryProblem::NotZip:
     case EntryProblem::Unreadable:
       return StageOutcome::Corrupt;
     case EntryProblem::None:
@@ -41,13 +36,21 @@ StageOutcome OutcomeOf(EntryProblem problem) {
   return StageOutcome::Staged;
 }
 
-StagedPackage CheckArchiveListing(System& system, const std::string& archive, std::uint64_t limit) {
-  const Listed names = RunListing(system, archive, ArchiveListing::Names);
-  if (names.outcome != StageOutcome::Staged) return {names.outcome, {}, {}, limit, names.reason};
-  const Listed details = RunListing(system, archive, ArchiveListing::Details);
-  if (details.outcome != StageOutcome::Staged)
-    return {details.outcome, {}, {}, limit, details.reason};
-  const ListingVerdict verdict = CheckListing(names.output, details.output);
+// The package's own zip directory, read before tar ever sees the file: tar
+// would unpack any format it knows, whatever the file is called.
+StagedPackage CheckArchiveDirectory(const std::string& archive, std::uint64_t packageBytes,
+                                    std::uint64_t limit) {
+  std::ifstream in(ToFsPath(archive), std::ios::binary);
+  if (!in) return {StageOutcome::Corrupt, {}, {}, limit};
+  const ArchiveReader read = [&in](std::uint64_t offset, std::size_t length) {
+    std::string bytes(length, '\0');
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(bytes.data(), static_cast<std::streamsize>(length));
+    bytes.resize(in ? length : static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return bytes;
+  };
+  const ListingVerdict verdict = CheckZipDirectory(packageBytes, read);
   if (verdict.problem != EntryProblem::None)
     return {OutcomeOf(verdict.problem), {}, verdict.entry, limit};
   if (verdict.expandedBytes > limit) return {StageOutcome::TooLarge, {}, {}, limit};
@@ -89,7 +92,7 @@ StagedPackage CheckStagedTree(const std::string& folder, std::uint64_t limit) {
   return {StageOutcome::Staged, folder, {}, limit};
 }
 
-Listed Extract(Context& context, const std::string& archive, const std::string& folder) {
+TarRun Extract(Context& context, const std::string& archive, const std::string& folder) {
   const ProgramCall call = ExtractArchiveCommand(archive, folder);
   const auto finished = context.system.RunProgram(call.program, call.arguments);
   if (!finished) return {StageOutcome::TarMissing, {}, ReasonText(finished.error())};
@@ -104,12 +107,12 @@ StagedPackage StagePackage(Context& context, const std::string& archive, const s
   const auto packageBytes = fs::file_size(ToFsPath(archive), ec);
   if (ec) return {StageOutcome::Corrupt, {}, {}, 0};
   const std::uint64_t limit = ExpansionLimit(packageBytes);
-  StagedPackage listed = CheckArchiveListing(context.system, archive, limit);
+  StagedPackage listed = CheckArchiveDirectory(archive, packageBytes, limit);
   if (listed.outcome != StageOutcome::Staged) return listed;
 
   const auto folder = CreateStagingFolder(home, context.Style());
   if (!folder) return {StageOutcome::NoStagingFolder, {}, {}, limit, ReasonText(folder.error())};
-  const Listed extracted = Extract(context, archive, *folder);
+  const TarRun extracted = Extract(context, archive, *folder);
   StagedPackage staged = extracted.outcome == StageOutcome::Staged
                              ? CheckStagedTree(*folder, limit)
                              : StagedPackage{extracted.outcome, {}, {}, limit, extracted.reason};

@@ -1,5 +1,5 @@
-// Unpacking an add-on package where it cannot harm anything: its listing is
-// checked first, then it is unpacked into a fresh folder of its own inside
+// Unpacking an add-on package where it cannot harm anything: its own zip
+// directory is checked first, then it is unpacked into a fresh folder of its own inside
 // Vantor_Home and the unpacked tree is checked again without following
 // links. Only a package that passes both leaves a staging folder behind.
 #pragma once
@@ -14,7 +14,7 @@ namespace vantor {
 enum class StageOutcome {
   Staged,
   TarMissing,     // tar could not be started
-  Corrupt,        // tar could not read the archive
+  Corrupt,        // not a zip archive, or tar could not read it
   OutsideFolder,  // an absolute, drive or ".." entry
   LinkOrDevice,   // a link, hard link, device, pipe or socket
   TooLarge,       // expands past ExpansionLimit

@@ -200,10 +200,6 @@ int MirrorStatus(const ProcessOutput& finished, MirrorRun run);
 // Unpacking a zip archive into a folder: Windows' own tar.exe, bsdtar on
 // Linux. The command is run with System::RunProgram.
 ProgramCall ExtractArchiveCommand(const std::string& archive, const std::string& destination);
-// Listing an archive without unpacking it: entry names one per line, or
-// "ls -l"-style lines (kind and mode, links, owner, group, size, ...).
-enum class ArchiveListing { Names, Details };
-ProgramCall ListArchiveCommand(const std::string& archive, ArchiveListing listing);
 
 // Bytes of an embedded resource by number (templates 107-111, manual 112).
 std::optional<std::string_view> EmbeddedResource(int number);

@@ -7,8 +7,4 @@ ProgramCall ExtractArchiveCommand(const std::string& archive, const std::string&
   return {"bsdtar", {"-xf", archive, "-C", destination}};
 }
 
-ProgramCall ListArchiveCommand(const std::string& archive, ArchiveListing listing) {
-  return {"bsdtar", {listing == ArchiveListing::Names ? "-tf" : "-tvf", archive}};
-}
-
 }  // namespace vantor

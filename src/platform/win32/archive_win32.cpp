@@ -21,8 +21,4 @@ ProgramCall ExtractArchiveCommand(const std::string& archive, const std::string&
   return {SystemTar(), {"-xf", archive, "-C", destination}};
 }
 
-ProgramCall ListArchiveCommand(const std::string& archive, ArchiveListing listing) {
-  return {SystemTar(), {listing == ArchiveListing::Names ? "-tf" : "-tvf", archive}};
-}
-
 }  // namespace vantor
