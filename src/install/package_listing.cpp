@@ -98,26 +98,29 @@ struct CentralEntry {
   std::uint64_t compressed = 0, uncompressed = 0, localAt = 0;
 };
 
-// The zip64 extra field holds, in this order, each of the three figures
-// whose header field is saturated.
+// The data of the extra field `id`, or nothing.
+std::optional<std::string_view> ExtraField(std::string_view extra, std::uint64_t id) {
+  for (std::size_t at = 0; at + 4 <= extra.size();) {
+    const std::size_t length = static_cast<std::size_t>(Field(extra, at + 2, 2));
+    if (Field(extra, at, 2) == id) return extra.substr(at + 4, length);
+    at += 4 + length;
+  }
+  return std::nullopt;
+}
+
+// The zip64 extra field of a directory entry holds, in this order, each of
+// the three figures whose header field is saturated.
 bool ApplyZip64Extra(std::string_view extra, CentralEntry& entry) {
   std::uint64_t* figures[] = {&entry.uncompressed, &entry.compressed, &entry.localAt};
-  for (std::size_t at = 0; at + 4 <= extra.size();) {
-    const std::uint64_t id = Field(extra, at, 2);
-    const std::size_t length = static_cast<std::size_t>(Field(extra, at + 2, 2));
-    const std::string_view data = extra.substr(at + 4, length);
-    at += 4 + length;
-    if (id != 1) continue;
-    std::size_t used = 0;
-    for (std::uint64_t* figure : figures) {
-      if (!Saturated(*figure, 4)) continue;
-      if (used + 8 > data.size()) return false;
-      *figure = Field(data, used, 8);
-      used += 8;
-    }
+  const std::string_view data = ExtraField(extra, 1).value_or(std::string_view{});
+  std::size_t used = 0;
+  for (std::uint64_t* figure : figures) {
+    if (!Saturated(*figure, 4)) continue;
+    if (used + 8 > data.size()) return false;
+    *figure = Field(data, used, 8);
+    used += 8;
   }
-  return std::none_of(std::begin(figures), std::end(figures),
-                      [](const std::uint64_t* figure) { return Saturated(*figure, 4); });
+  return true;
 }
 
 std::optional<CentralEntry> ParseCentralEntry(std::string_view directory, std::size_t& at) {
@@ -148,15 +151,28 @@ bool IsLinkOrDevice(const CentralEntry& entry) {
   return kind != 0 && kind != 0x8000 && kind != 0x4000;
 }
 
-// Tar unpacks what the local header names: it must name the same entry.
+// Tar unpacks what the local header names, and as much as it says: name
+// and size must be the directory's. (A header that leaves the sizes to a
+// data descriptor gets the directory's size, and tar writes no more.)
 // Returns where the entry's data ends, or nothing.
 std::optional<std::uint64_t> LocalDataEnd(const CentralEntry& entry, const ArchiveReader& read) {
-  const std::string header = read(entry.localAt, kLocalSize + entry.name.size());
-  if (header.size() != kLocalSize + entry.name.size() || Field(header, 0, 4) != kLocalSignature ||
+  const std::size_t headerSize = kLocalSize + entry.name.size();
+  const std::string header = read(entry.localAt, headerSize);
+  if (header.size() != headerSize || Field(header, 0, 4) != kLocalSignature ||
       Field(header, 26, 2) != entry.name.size() ||
       std::string_view(header).substr(kLocalSize) != entry.name)
     return std::nullopt;
-  return entry.localAt + kLocalSize + entry.name.size() + Field(header, 28, 2) + entry.compressed;
+  const std::uint64_t extraLength = Field(header, 28, 2);
+  std::uint64_t size = Field(header, 22, 4);
+  if (Saturated(size, 4)) {
+    const std::string extra = read(entry.localAt + headerSize, extraLength);
+    const auto zip64 = ExtraField(extra, 1);
+    if (!zip64 || zip64->size() < 8) return std::nullopt;
+    size = Field(*zip64, 0, 8);
+  }
+  const bool deferred = (Field(header, 6, 2) & 8) != 0 && size == 0;
+  if (!deferred && size != entry.uncompressed) return std::nullopt;
+  return entry.localAt + headerSize + extraLength + entry.compressed;
 }
 
 // Encrypted entries would make tar ask for a password; other methods than

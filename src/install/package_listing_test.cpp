@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace vantor {
@@ -32,6 +33,7 @@ struct ZipEntry {
   bool zip64 = false;          // the size in a zip64 extra field
   std::uint64_t claimed = 0;   // compressed size the directory claims, if not the real one
   std::string localName = {};  // when the local header names another
+  std::optional<std::uint64_t> localSize = {};  // when it gives another size
 };
 
 // A zip archive of `entries`: local headers with `data` bytes each (stored
@@ -42,9 +44,12 @@ std::string Zip(const std::vector<ZipEntry>& entries, std::uint64_t data = 4) {
     const std::uint64_t stored = e.method == 0 ? e.size : data;
     const std::uint64_t offset = zip.size();
     const std::string local = e.localName.empty() ? e.name : e.localName;
+    const std::string localExtra =
+        e.zip64 ? Le(1, 2) + Le(16, 2) + Le(e.size, 8) + Le(stored, 8) : "";
+    const std::uint64_t localSize = e.zip64 ? 0xFFFFFFFF : e.localSize.value_or(e.size);
     zip += Le(0x04034b50, 4) + Le(20, 2) + Le(e.flags, 2) + Le(e.method, 2) + Le(0, 8) +
-           Le(stored, 4) + Le(e.size, 4) + Le(local.size(), 2) + Le(0, 2) + local +
-           std::string(stored, 'x');
+           Le(stored, 4) + Le(localSize, 4) + Le(local.size(), 2) + Le(localExtra.size(), 2) +
+           local + localExtra + std::string(stored, 'x');
     const std::string extra = e.zip64 ? Le(1, 2) + Le(8, 2) + Le(e.size, 8) : "";
     directory += Le(0x02014b50, 4) + Le(0x0314, 2) + Le(20, 2) + Le(e.flags, 2) + Le(e.method, 2) +
                  Le(0, 8) + Le(e.claimed ? e.claimed : stored, 4) +
@@ -101,6 +106,10 @@ TEST(PackageListing, TheZipDirectoryIsReadBeforeTarRuns) {
       {"bzip2", Zip({{"b", 4, 12}}), EntryProblem::Unreadable, "b", 0},
       {"a local header naming another entry", Zip({{"a", 1, 0, 0, 0, false, 0, "b"}}),
        EntryProblem::Unreadable, "a", 0},
+      {"a local header giving another size, which tar would write",
+       Zip({{"a", 10, 8, 0, 0, false, 0, "", 40 << 20}}), EntryProblem::Unreadable, "a", 0},
+      {"a local header leaving the size to a data descriptor",
+       Zip({{"a", 10, 8, 0, 8, false, 0, "", 0}}), EntryProblem::None, "", 10},
       {"an entry's data running over the next entry",
        Zip({{"a", 9, 8, 0, 0, false, 420}, {"b", 9, 8}}, 400), EntryProblem::Unreadable, "", 0},
       {"a gzip file", "\x1f\x8b\x08\x00" + std::string(60, '\0'), EntryProblem::NotZip, "", 0},
