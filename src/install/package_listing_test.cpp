@@ -69,9 +69,8 @@ ArchiveReader ReaderOf(const std::string& bytes) {
 // A zip whose first block is also a valid tar header: tar would read it as
 // tar. The checksum goes into the entry name, where tar keeps it.
 std::string TarLookalike() {
-  const std::string spaces(8, ' ');
-  ZipEntry entry{std::string(118, 'n') + spaces + std::string(400, 'n'), 0};
-  std::string zip = Zip({entry});
+  ZipEntry entry{std::string(118, 'n') + std::string(8, ' ') + std::string(400, 'n')};
+  const std::string zip = Zip({entry});
   unsigned sum = 0;
   for (std::size_t i = 0; i < 512; ++i) sum += static_cast<unsigned char>(zip[i]);
   char digits[9];
@@ -98,10 +97,7 @@ TEST(PackageListing, TheZipDirectoryIsReadBeforeTarRuns) {
        5 * GiB},
       {"a link", Zip({{"a", 1}, {"./l", 0, 0, 0120777}}), EntryProblem::LinkOrDevice, "./l", 0},
       {"a device", Zip({{"dev", 0, 0, 0020644}}), EntryProblem::LinkOrDevice, "dev", 0},
-      {"a plain Unix file and folder", Zip({{"d/", 0, 0, 040755}, {"d/f", 3, 0, 0100644}}),
-       EntryProblem::None, "", 3},
       {"a '..' entry", Zip({{"../x", 1}}), EntryProblem::OutsideFolder, "../x", 0},
-      {"a drive entry", Zip({{"C:/x", 1}}), EntryProblem::OutsideFolder, "C:/x", 0},
       {"an encrypted entry", Zip({{"s", 4, 8, 0, 1}}), EntryProblem::Unreadable, "s", 0},
       {"bzip2", Zip({{"b", 4, 12}}), EntryProblem::Unreadable, "b", 0},
       {"a local header naming another entry", Zip({{"a", 1, 0, 0, 0, false, 0, "b"}}),

@@ -283,6 +283,11 @@ SystemResult<std::string> ReadFileHead(const std::string& file, std::size_t maxB
 // reason when `path` names nothing.
 SystemResult<std::string> RealPath(const std::string& path);
 
+// The names in `folder` that begin with `prefix`, read without looking at
+// each entry: cheap in a folder of thousands. Files, folders and links
+// alike; empty when the folder cannot be listed.
+std::vector<std::string> ListNamesStartingWith(const std::string& folder, std::string_view prefix);
+
 // Whether a process with this id runs now. One the system will not tell
 // about (another user's) counts as running.
 bool IsProcessRunning(unsigned processId);

@@ -143,14 +143,13 @@ std::string PowerShellHost::PayloadPath() const {
 void RemoveOrphanedPayloads(System& system) {
   const std::string temp = system.TempFolder();
   if (temp.empty()) return;
-  const auto entries = ListFolder(temp);
-  if (!entries) return;
-  for (const FolderEntry& entry : *entries) {
-    if (entry.kind == EntryKind::Folder) continue;
-    const auto owner = PayloadOwner(entry.name);
+  for (const std::string& name : ListNamesStartingWith(temp, kPayloadPrefix)) {
+    const auto owner = PayloadOwner(name);
     if (!owner || IsProcessRunning(*owner)) continue;
-    std::error_code ignored;  // another start may have removed it first
-    std::filesystem::remove(ToFsPath(temp + entry.name), ignored);
+    const std::filesystem::path path = ToFsPath(temp + name);
+    std::error_code ec;  // another start may have removed it first
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, ec)))
+      std::filesystem::remove(path, ec);
   }
 }
 

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/wide_text.h"
@@ -47,6 +48,23 @@ SystemResult<std::string> RealPath(const std::string& path) {
   if (length >= buffer.size()) return std::make_error_code(std::errc::filename_too_long);
   buffer.resize(length);
   return Narrow(WithoutLongPrefix(buffer));
+}
+
+std::vector<std::string> ListNamesStartingWith(const std::string& folder, std::string_view prefix) {
+  std::wstring pattern = WidePath(folder);
+  if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+  pattern += Widen(prefix) + L'*';
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  // The system matches the pattern; the basic level skips the 8.3 names.
+  const HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data,
+                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(Narrow(data.cFileName));
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return names;
 }
 
 bool IsProcessRunning(unsigned processId) {
