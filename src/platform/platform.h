@@ -271,12 +271,6 @@ struct FolderEntry {
 // The system's reason when the folder cannot be listed.
 SystemResult<std::vector<FolderEntry>> ListFolder(const std::string& folder);
 
-// --- Reading the head of a file (the model probe) ---
-// At most `maxBytes` from the start of `file`, fewer when it is shorter.
-// Opened for reading while others may write or delete it. The system's
-// reason when it cannot be opened or read.
-SystemResult<std::string> ReadFileHead(const std::string& file, std::size_t maxBytes);
-
 // The path the system reaches through `path`: absolute, every link and
 // junction followed, "." and ".." resolved, names spelled as they are stored
 // (Windows: the drive or UNC form, without a \\?\ prefix). The system's
@@ -291,6 +285,12 @@ std::vector<std::string> ListNamesStartingWith(const std::string& folder, std::s
 // Whether a process with this id runs now. One the system will not tell
 // about (another user's) counts as running.
 bool IsProcessRunning(unsigned processId);
+
+// --- Reading the head of a file (the model probe) ---
+// At most `maxBytes` from the start of `file`, fewer when it is shorter.
+// Opened for reading while others may write or delete it. The system's
+// reason when it cannot be opened or read.
+SystemResult<std::string> ReadFileHead(const std::string& file, std::size_t maxBytes);
 
 // An exclusive lock on a lock file, released when the holder ends (or the
 // process dies). Opened without sharing on Windows, flock on Linux.
