@@ -108,6 +108,17 @@ Describe 'Reading a file as the program does' {
         foreach ($key in $Expected.Keys) { $values[$key] | Should -BeExactly $Expected[$key] -Because $key }
     }
 
+    It 'keeps a yes/no word the program cannot read for the window (SP <SP>)' -ForEach @(
+        @{ SP = $true }, @{ SP = $false }
+    ) {
+        $lines = @('CP_Reset_Config=perhaps', 'CP_Reset_UI=TRUE', 'CP_Launch_Sweep=perhaps')
+        $values = Get-ProgramValue -Line $lines -SpecialProject $SP -KeepUnreadable
+        $values['CP_Reset_Config'] | Should -BeExactly 'perhaps'
+        $values['CP_Reset_UI'] | Should -BeExactly 'Yes'
+        # The sweep switch reads every word: all but its "no" words mean yes.
+        $values['CP_Launch_Sweep'] | Should -BeExactly 'Yes'
+    }
+
     It 'gives the hints the master values as booleans for yes/no keys' {
         $master = Get-MasterReferenceValue -Line @('CP_Reset_UI=TRUE', 'CP_Launch_Sweep=off', 'CP_Reset_Mapkeys=no')
         $master['CP_Reset_UI'] | Should -BeTrue
@@ -504,6 +515,20 @@ Describe 'Inputs and hints' {
         $script:Combo = New-EditorRow -Kind Combo -Key 'CP_Keep_N' -Label 'l' -Items @('1', '2')
         $script:Check = New-EditorRow -Kind Check -Key 'CP_Reset_UI' -Label 'l'
         $script:Text = New-EditorRow -Kind Text -Key 'CP_Creo_Cmd' -Label 'l'
+        $versions = Add-LockedVersion -VersionList @('', '11') -Value '12'
+        $script:Versions = New-EditorRow -Kind List -Key 'CP_Version_Max' -Label 'l' -Items $versions
+    }
+
+    It 'adds a version lock "<Value>" no Creo has as "<Added>"' -ForEach @(
+        @{ Value = '12'; Added = '12 (not installed)'; Saved = '12' }
+        @{ Value = '11'; Added = ''; Saved = '11' }
+        @{ Value = ''; Added = ''; Saved = '11' }
+        @{ Value = 'eleven'; Added = ''; Saved = '11' }
+    ) {
+        $list = Add-LockedVersion -VersionList @('', '11') -Value $Value
+        @($list | Select-Object -Skip 2) -join '' | Should -BeExactly $Added
+        # What the last item saves as.
+        ConvertFrom-ListItem -Item @($list)[-1] | Should -BeExactly $Saved
     }
 
     It 'starts <Kind> at "<Expected>" for "<Value>" (SP <SP>)' -ForEach @(
@@ -520,6 +545,10 @@ Describe 'Inputs and hints' {
         @{ Kind = 'Check'; Value = $null; SP = $true; Expected = 'Indeterminate' }
         @{ Kind = 'Check'; Value = 'Yes'; SP = $false; Expected = 'Checked' }
         @{ Kind = 'Check'; Value = $null; SP = $false; Expected = 'Unchecked' }
+        @{ Kind = 'Check'; Value = 'perhaps'; SP = $false; Expected = 'Indeterminate' }
+        @{ Kind = 'Check'; Value = 'perhaps'; SP = $true; Expected = 'Indeterminate' }
+        @{ Kind = 'Versions'; Value = '12'; SP = $true; Expected = '12 (not installed)' }
+        @{ Kind = 'Versions'; Value = '11'; SP = $true; Expected = '11' }
     ) {
         $row = (Get-Variable -Name $Kind -Scope Script).Value
         Get-InitialInputValue -Row $row -FileValue $Value -SpecialProject $SP | Should -BeExactly $Expected
@@ -700,6 +729,7 @@ namespace System.Windows.Forms {
         public ControlCollection Controls { get; private set; }
         public event EventHandler TextChanged;
         public event EventHandler Click;
+        public int Height { get { return Size.Height; } set { Size = new Size(Size.Width, value); } }
         public virtual string Text { get { return text; } set { if (text != value) { text = value ?? ""; if (TextChanged != null) TextChanged(this, EventArgs.Empty); } } }
         public Form FindForm() { Control c = Parent; while (c != null && !(c is Form)) c = c.Parent; return c as Form; }
         public void PerformClick() { if (Click != null) Click(this, EventArgs.Empty); }
@@ -768,6 +798,10 @@ namespace System.Windows.Forms {
     BeforeEach {
         # System.Drawing.Font needs GDI+, which this machine may lack.
         Mock New-WindowFont { [pscustomobject]@{ Size = $Size; Style = $Style } }
+        # Measuring text and fitting the screen need a desktop: the window tests
+        # under Wine check both.
+        Mock Measure-TextHeight { $Least }
+        Mock Set-WindowFit { }
         [System.Windows.Forms.MessageBox]::Shown.Clear()
         $script:Anchor = New-TestFolder 'anchor'
         $script:Project = New-TestFolder 'project'
@@ -784,14 +818,14 @@ namespace System.Windows.Forms {
         $form.ClientSize.Height | Should -Be (Get-EditorLayout -Row $form.Tag.Rows).ClientHeight
         $labels = @($form.Controls | Where-Object { $_ -is [System.Windows.Forms.Label] })
         $labels[0].Text | Should -BeExactly 'Vantor Configuration - Mode'
-        $labels[1].Text | Should -BeExactly ("Editing: VantorSP.ini`r`nPath: " + $script:Special)
+        $labels[1].Text | Should -BeExactly ("Editing: VantorSP.ini`nPath: " + $script:Special)
         @($labels | Where-Object { -not $_.UseMnemonic }).Count | Should -Be $labels.Count
         $names = @($form.Controls | Where-Object { $_.Name } | ForEach-Object { $_.Name })
         $names | Should -Be @('CP_Version_Max', 'CP_Creo_Cmd', 'CP_Countdown', 'CP_Launch_Sweep', 'CP_Reset_Config', 'CP_Reset_UI', 'CP_Reset_Mapkeys', 'CP_Keep_N', 'CP_Clutter')
         @($form.Controls | Where-Object { $_ -is [System.Windows.Forms.Button] } | ForEach-Object { $_.Text }) | Should -Be @('Cancel', 'Save && Exit', 'Remove Special Project')
         (Get-Button $form 'Remove Special Project').Location.X | Should -Be 20
         $keep = Get-Control $form 'CP_Keep_N'
-        $keep.Location.X | Should -Be 275
+        $keep.Location.X | Should -Be 290
         $keep.Location.Y | Should -Be ((Get-EditorLayout -Row $form.Tag.Rows).RowY[10] - 2)
         $keep.DropDownStyle | Should -Be 'DropDown'
         (Get-Control $form 'CP_Countdown').DropDownStyle | Should -Be 'DropDownList'
@@ -835,7 +869,8 @@ namespace System.Windows.Forms {
     }
 
     It 'saves a file nobody changed byte for byte as it was, in every mode' {
-        $text = "CP_Creo_Cmd=a.bat`nCP_Creo_Cmd=b.bat`nCP_Launch_Sweep=off`nCP_Reset_UI=True`nCP_Countdown=soon`n"
+        $text = "CP_Creo_Cmd=a.bat`nCP_Creo_Cmd=b.bat`nCP_Launch_Sweep=off`nCP_Reset_UI=True`nCP_Countdown=soon`n" +
+            "CP_Version_Max=12`nCP_Reset_Config=perhaps`n"
         foreach ($path in @($script:Master, $script:Special)) {
             foreach ($cleaner in @($false, $true)) {
                 [System.IO.File]::WriteAllText($path, $text)
@@ -856,21 +891,6 @@ namespace System.Windows.Forms {
         $form.DialogResult | Should -Be 'None'
         [System.IO.File]::ReadAllBytes($script:Special) | Should -Be $before
         [System.Windows.Forms.MessageBox]::Shown[0] | Should -BeLike '*disk full*'
-    }
-
-    It 'removes the Special Project only after Yes' {
-        $userEnv = [System.IO.Directory]::CreateDirectory((Join-Path $script:Project 'VantorSP_UserEnv')).FullName
-        $form = New-TestForm -IniPath $script:Special -MasterIni $script:Master
-        [System.Windows.Forms.MessageBox]::Answer = [System.Windows.Forms.DialogResult]::No
-        (Get-Button $form 'Remove Special Project').PerformClick()
-        $form.DialogResult | Should -Be 'None'
-        [System.IO.File]::Exists($script:Special) | Should -BeTrue
-        [System.Windows.Forms.MessageBox]::Shown[0] | Should -BeExactly ('Confirm Removal|' + (Get-RemovalConfirmationText))
-        [System.Windows.Forms.MessageBox]::Answer = [System.Windows.Forms.DialogResult]::Yes
-        (Get-Button $form 'Remove Special Project').PerformClick()
-        $form.DialogResult | Should -Be 'Abort'
-        [System.IO.File]::Exists($script:Special) | Should -BeFalse
-        [System.IO.Directory]::Exists($userEnv) | Should -BeFalse
     }
 
     It 'offers no removal in cleaner mode and keeps the master two-state boxes' {

@@ -186,7 +186,10 @@ function Get-ProgramValue {
     [OutputType([hashtable])]
     param(
         [Parameter(Mandatory)][AllowNull()][AllowEmptyCollection()][AllowEmptyString()][string[]]$Line,
-        [Parameter(Mandatory)][bool]$SpecialProject
+        [Parameter(Mandatory)][bool]$SpecialProject,
+        # A yes/no word the program cannot read stays as it is written, so the
+        # window can show it as undecided instead of guessing.
+        [switch]$KeepUnreadable
     )
     $lines = [string[]]@($Line | Where-Object { $null -ne $_ })
     $values = New-OrdinalTable
@@ -205,6 +208,10 @@ function Get-ProgramValue {
         $values[$key] = ''
         $known = $value -ne '' -or -not $SpecialProject
         if ($known) { $values[$key] = ConvertTo-YesNoChoice -Value $value -Fallback $script:YesNoFallback[$key] }
+        $readable = $script:YesWords -ccontains $value -or $script:NoWords -ccontains $value
+        if ($KeepUnreadable -and $value -ne '' -and $key -ne 'CP_Launch_Sweep' -and -not $readable) {
+            $values[$key] = $value
+        }
     }
     return $values
 }
@@ -432,6 +439,33 @@ function Get-VersionList {
     return $list.ToArray()
 }
 
+# A version lock no installed Creo matches is shown as itself with this mark.
+$script:NotInstalledMark = ' (not installed)'
+
+function Add-LockedVersion {
+    # The version choices, with the file's own version added, marked, when no
+    # installed Creo has it: the window shows the lock the file holds.
+    [CmdletBinding()]
+    [OutputType([string[]])]
+    param(
+        [Parameter(Mandatory)][AllowEmptyString()][string[]]$VersionList,
+        [Parameter(Mandatory)][AllowEmptyString()][string]$Value
+    )
+    $number = 0
+    if ($VersionList -ccontains $Value -or -not [int]::TryParse($Value, [ref]$number)) { return , $VersionList }
+    return , ([string[]]($VersionList + @($Value + $script:NotInstalledMark)))
+}
+
+function ConvertFrom-ListItem {
+    # The value a list item stands for.
+    [CmdletBinding()]
+    [OutputType([string])]
+    param([Parameter(Mandatory)][AllowEmptyString()][string]$Item)
+    $mark = $script:NotInstalledMark
+    if ($Item.EndsWith($mark)) { return $Item.Substring(0, $Item.Length - $mark.Length) }
+    return $Item
+}
+
 function New-EditorRow {
     [CmdletBinding()]
     [OutputType([pscustomobject])]
@@ -497,8 +531,10 @@ function Get-LaunchRow {
         Hint    = 'Delay duration before automatically proceeding with launch.'
         ToolTip = "Choose 'Hold' to pause indefinitely, or 'None' for instant execution."
     }
+    $versionWidth = 65
+    if (@($VersionList | Where-Object { $_.EndsWith($script:NotInstalledMark) }).Count -gt 0) { $versionWidth = 150 }
     New-EditorRow -Kind Caption -Label 'Environment & Launch'
-    New-EditorRow -Kind List -Key 'CP_Version_Max' -Width 65 -Items $VersionList @version
+    New-EditorRow -Kind List -Key 'CP_Version_Max' -Width $versionWidth -Items $VersionList @version
     New-EditorRow -Kind Text -Key 'CP_Creo_Cmd' -Width 180 @command
     if (-not $SpecialProject) { New-EditorRow -Kind Text -Key 'Vantor_Setup_Master' -Width 180 @syncTarget }
     New-EditorRow -Kind List -Key 'CP_Countdown' -Width 120 -Items $Countdown @timer
@@ -623,6 +659,8 @@ function Get-InitialInputValue {
     switch ($Row.Kind) {
         'List' {
             if (@($Row.Items) -ccontains $value) { return $value }
+            $marked = $value + $script:NotInstalledMark
+            if ($value -ne '' -and @($Row.Items) -ccontains $marked) { return $marked }
             return [string]@($Row.Items)[0]
         }
         'Combo' {
@@ -631,8 +669,10 @@ function Get-InitialInputValue {
         }
         'Check' {
             if ($value -eq 'Yes') { return 'Checked' }
-            if ($SpecialProject -and $value -ne 'No') { return 'Indeterminate' }
-            return 'Unchecked'
+            if ($value -eq 'No') { return 'Unchecked' }
+            # Empty in a master file; a word neither yes nor no shows undecided.
+            if ($value -eq '' -and -not $SpecialProject) { return 'Unchecked' }
+            return 'Indeterminate'
         }
     }
     return $value
@@ -664,6 +704,8 @@ function Get-MasterDisplayText {
         return 'NO'
     }
     if ($null -eq $value -or [string]$value -eq '') { return 'NONE' }
+    # A blank after each comma lets a long rule list wrap in the hint.
+    if ($Row.Key -eq 'CP_Clutter') { return ([string]$value).Replace(',', ', ') }
     return [string]$value
 }
 
@@ -701,6 +743,7 @@ function Get-InitialFormValue {
         if ($item.Kind -eq 'Check') {
             $initial = ConvertFrom-CheckState -State $initial -SpecialProject $SpecialProject
         }
+        if ($item.Kind -eq 'List') { $initial = ConvertFrom-ListItem -Item $initial }
         $values[$item.Key] = ConvertTo-TrimmedText $initial
     }
     return $values
@@ -726,8 +769,9 @@ function Get-EditorState {
         Write-Verbose ('Master settings not read: ' + $_.Exception.Message)
     }
     $editedLines = @(Read-IniLine -Path $IniPath)
+    $edited = Get-ProgramValue -Line $editedLines -SpecialProject $specialProject -KeepUnreadable
     $versions = @(Get-VersionList -InstalledVersions $InstalledVersions)
-    $edited = Get-ProgramValue -Line $editedLines -SpecialProject $specialProject
+    $versions = Add-LockedVersion -VersionList $versions -Value ([string]$edited['CP_Version_Max'])
     $rows = @(Get-EditorRow -SpecialProject $specialProject -CleanerMode $CleanerMode -VersionList $versions)
     return [pscustomobject]@{
         IniPath        = $IniPath
@@ -785,7 +829,7 @@ function New-EditorInput {
     if ($Row.Kind -eq 'Check') {
         $font = New-WindowFont -Size 9.5
         $box = New-WindowControl -Type CheckBox -Text $Row.Label -Bounds 20, $Y, 460, 22 -Font $font
-        $box.ThreeState = $SpecialProject
+        $box.ThreeState = $SpecialProject -or $Initial -eq 'Indeterminate'
         $box.CheckState = [System.Windows.Forms.CheckState]$Initial
         $box.Name = $Row.Key
         return $box
@@ -801,7 +845,7 @@ function New-EditorInput {
         $control.DropDownStyle = [System.Windows.Forms.ComboBoxStyle]$style
         foreach ($item in $Row.Items) { $null = $control.Items.Add($item) }
     }
-    $control.Location = [System.Drawing.Point]::new(275, ($Y - 2))
+    $control.Location = [System.Drawing.Point]::new(290, ($Y - 2))
     $control.Size = [System.Drawing.Size]::new($Row.Width, 23)
     $control.Font = New-WindowFont -Size 9
     $control.Name = $Row.Key
@@ -857,13 +901,13 @@ function Add-EditorRow {
     )
     if ($Row.Kind -eq 'Caption') {
         $Form.Controls.Add((New-WindowLabel -Look Caption -Text $Row.Label -Bounds 18, $Y, 460, 24))
-        return
+        return 0
     }
     # The hint starts below the input (23 high from Y - 2) and the check box (22 high).
     $hintY = $Y + 22
     if ($Row.Kind -ne 'Check') {
         $labelFont = New-WindowFont -Size 9.5
-        $label = New-WindowControl -Type Label -Text $Row.Label -Bounds 20, $Y, 250, 20 -Font $labelFont
+        $label = New-WindowControl -Type Label -Text $Row.Label -Bounds 20, $Y, 265, 20 -Font $labelFont
         $ToolTip.SetToolTip($label, $Row.ToolTip)
         $Form.Controls.Add($label)
     }
@@ -872,16 +916,37 @@ function Add-EditorRow {
     $initial = Get-InitialInputValue -Row $Row -FileValue $fileValue -SpecialProject $State.SpecialProject
     $inputControl = New-EditorInput -Row $Row -Y $Y -Initial $initial -SpecialProject $State.SpecialProject
     $hintFont = New-WindowFont -Size 8.25 -Style Italic
-    $hintLabel = New-WindowControl -Type Label -Text $Row.Hint -Bounds 20, $hintY, 465, 16 -Font $hintFont
+    $masterText = Get-MasterDisplayText -Row $Row -Master $State.Master
+    # As high as the longest hint it can show, so the master value is never cut.
+    $shown = @{ BaseText = $Row.Hint; MasterText = $masterText; SpecialProject = $State.SpecialProject }
+    $longest = Get-HintText @shown -IsEmpty $true
+    $hintHeight = Measure-TextHeight -Text $longest.Text -Font $hintFont -Width 465 -Least 16
+    $hintLabel = New-WindowControl -Type Label -Text $Row.Hint -Bounds 20, $hintY, 465, $hintHeight -Font $hintFont
     $inputControl.Tag = @{
-        Row = $Row; HintLabel = $hintLabel; SpecialProject = $State.SpecialProject
-        MasterText = Get-MasterDisplayText -Row $Row -Master $State.Master
+        Row = $Row; HintLabel = $hintLabel; SpecialProject = $State.SpecialProject; MasterText = $masterText
     }
     $ToolTip.SetToolTip($inputControl, $Row.ToolTip)
     Register-HintUpdate -InputControl $inputControl
     Update-EditorHint -InputControl $inputControl
     $Form.Controls.Add($inputControl)
     $Form.Controls.Add($hintLabel)
+    return $hintHeight - 16
+}
+
+function Measure-TextHeight {
+    # The height a label of this Width needs for Text, Least at least.
+    [CmdletBinding()]
+    [OutputType([int])]
+    param(
+        [Parameter(Mandatory)][string]$Text,
+        [Parameter(Mandatory)]$Font,
+        [Parameter(Mandatory)][int]$Width,
+        [Parameter(Mandatory)][int]$Least
+    )
+    $flags = [System.Windows.Forms.TextFormatFlags]'WordBreak, NoPrefix'
+    $room = [System.Drawing.Size]::new($Width, 0)
+    $size = [System.Windows.Forms.TextRenderer]::MeasureText($Text, $Font, $room, $flags)
+    return [Math]::Max($Least, $size.Height)
 }
 
 function Get-FormValue {
@@ -893,10 +958,13 @@ function Get-FormValue {
     $values = New-OrdinalTable
     foreach ($row in $state.Rows) {
         if ($row.Kind -eq 'Caption') { continue }
-        $control = $Form.Controls.Find($row.Key, $false)[0]
+        $control = $Form.Controls.Find($row.Key, $true)[0]
         if ($row.Kind -eq 'Check') {
             $checkState = [string]$control.CheckState
             $values[$row.Key] = ConvertFrom-CheckState -State $checkState -SpecialProject $state.SpecialProject
+        }
+        elseif ($row.Kind -eq 'List') {
+            $values[$row.Key] = ConvertFrom-ListItem -Item (ConvertTo-TrimmedText $control.Text)
         }
         else { $values[$row.Key] = ConvertTo-TrimmedText $control.Text }
     }
@@ -991,7 +1059,7 @@ function Add-EditorButton {
     $Form.Controls.Add($save)
     if ($State.SpecialProject -and -not $State.CleanerMode) {
         $red = [System.Drawing.Color]::FromArgb(200, 50, 50)
-        $remove = New-EditorButton -Text 'Remove Special Project' -X 20 -Y $Y -Width 160 -BackColor $red -Strong
+        $remove = New-EditorButton -Text 'Remove Special Project' -X 20 -Y $Y -Width 180 -BackColor $red -Strong
         $remove.Add_Click({ param($source, $arguments) Invoke-SpecialProjectRemoval -Form $source.FindForm() })
         $Form.Controls.Add($remove)
     }
@@ -1013,13 +1081,22 @@ function New-EditorForm {
     $layout = Get-EditorLayout -Row $State.Rows
     $titleText = 'Vantor Configuration - ' + $State.ModeLabel
     $form.Controls.Add((New-WindowLabel -Look Title -Text $titleText -Bounds 0, 0, $layout.ClientWidth, 48))
-    $noteText = 'Editing: ' + $State.FileLabel + "`r`n" + 'Path: ' + $State.IniPath
-    $form.Controls.Add((New-WindowLabel -Look Note -Text $noteText -Bounds 18, 58, 460, 42))
+    # A line feed alone: Wine draws the carriage return of CR LF as a box.
+    $noteText = 'Editing: ' + $State.FileLabel + "`n" + 'Path: ' + $State.IniPath
+    $note = New-WindowLabel -Look Note -Text $noteText -Bounds 18, 58, 460, 42
+    # A long path takes more lines (inside a padding of 8, 5 and a border);
+    # the rows move down to make room, as they do below a tall hint.
+    $below = (Measure-TextHeight -Text $noteText -Font $note.Font -Width 442 -Least 30) - 30
+    $note.Height += $below
+    $form.Controls.Add($note)
+    $rowsTop = 104 + $below
     for ($i = 0; $i -lt $State.Rows.Count; $i++) {
-        Add-EditorRow -Form $form -ToolTip $toolTip -State $State -Row $State.Rows[$i] -Y $layout.RowY[$i]
+        $placing = @{ Form = $form; ToolTip = $toolTip; State = $State; Row = $State.Rows[$i] }
+        $below += Add-EditorRow @placing -Y ($layout.RowY[$i] + $below)
     }
-    Add-EditorButton -Form $form -State $State -Y $layout.ButtonY
-    $form.ClientSize = [System.Drawing.Size]::new($layout.ClientWidth, $layout.ClientHeight)
+    Add-EditorButton -Form $form -State $State -Y ($layout.ButtonY + $below)
+    $form.ClientSize = [System.Drawing.Size]::new($layout.ClientWidth, $layout.ClientHeight + $below)
+    Set-WindowFit -Form $form -Top $rowsTop -Bottom ($layout.ButtonY + $below)
     # Started from a console program, the window may open behind it.
     $form.Add_Shown({ param($source, $arguments) $source.Activate() })
     return $form

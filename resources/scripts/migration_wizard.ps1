@@ -933,17 +933,22 @@ function Add-WizardRow {
         [Parameter(Mandatory)][hashtable]$Picks
     )
     $label = New-WindowControl -Type Label -Text $Row.Label -Bounds 20, $Y, 225, 20 -Font (New-WindowFont -Size 9.5)
-    # Two lines up to the next row: the longer destinations do not fit one; what
-    # still does not fit ends in "..." and shows whole on hover.
+    # Below the box, across the row: the longer destinations are wider than the
+    # label column, and a path cut in the middle names no file.
     $subFont = New-WindowFont -Size 8.25 -Style Italic
-    $sub = New-WindowControl -Type Label -Text $Row.SubLabel -Bounds 20, ($Y + 20), 225, 28 -Font $subFont
+    $sub = New-WindowControl -Type Label -Text $Row.SubLabel -Bounds 20, ($Y + 30), 625, 16 -Font $subFont
     $sub.ForeColor = [System.Drawing.Color]::Gray
-    $sub.AutoEllipsis = $true
     $width = 305
     if ($Row.Kind -eq 'Multi') { $width = 275 }
     $box = New-WindowControl -Type TextBox -Text '' -Bounds 250, ($Y + 4), $width, 23 -Font (New-WindowFont -Size 9)
     $box.Name = $Row.Key
     $box.ReadOnly = $true
+    # A long path shows its end: the file or folder chosen.
+    $box.Add_TextChanged({
+            param($source, $arguments)
+            $source.Select($source.Text.Length, 0)
+            $source.ScrollToCaret()
+        })
     $ToolTip.SetToolTip($label, $Row.Tip)
     $ToolTip.SetToolTip($box, $Row.Tip)
     $Form.Controls.AddRange(@($label, $sub, $box))
@@ -1042,7 +1047,7 @@ function Get-WizardSelection {
     $selection = @{}
     foreach ($row in Get-WizardRow) {
         if ($row.Kind -eq 'Multi') { $selection[$row.Key] = $Picks[$row.Key].ToArray() }
-        else { $selection[$row.Key] = $Form.Controls[$row.Key].Text }
+        else { $selection[$row.Key] = $Form.Controls.Find($row.Key, $true)[0].Text }
     }
     return $selection
 }
@@ -1105,6 +1110,7 @@ function New-WizardForm {
         Add-WizardRow -Form $form -ToolTip $toolTip -Row $placed.Row -Y $placed.Y -Picks $picks
     }
     Add-WizardButton -Form $form -ToolTip $toolTip -Y $layout.ButtonY -State @{ Root = $Root; Picks = $picks }
+    Set-WindowFit -Form $form -Top 104 -Bottom $layout.ButtonY
     return $form
 }
 

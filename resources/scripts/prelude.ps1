@@ -745,3 +745,37 @@ function New-WindowLabel {
     }
     return $label
 }
+
+function Set-WindowFit {
+    # Keeps the buttons of a tall window on a small screen (a 1080p laptop at
+    # 150 % leaves 672 pixels above its taskbar): the controls from Top down
+    # to Bottom move into a panel that scrolls, the ones below Bottom move up.
+    [CmdletBinding()]
+    param(
+        [Parameter(Mandatory)]$Form,
+        [Parameter(Mandatory)][int]$Top,
+        [Parameter(Mandatory)][int]$Bottom
+    )
+    $screen = [System.Windows.Forms.Screen]::PrimaryScreen.WorkingArea.Height
+    # The frame of a fixed dialog: its caption and a border above and below.
+    $border = [System.Windows.Forms.SystemInformation]::FixedFrameBorderSize.Height
+    $frame = [System.Windows.Forms.SystemInformation]::CaptionHeight + 2 * $border
+    $tallest = [Math]::Min($screen, 672) - $frame
+    $client = $Form.ClientSize
+    if ($client.Height -le $tallest) { return }
+    $shift = $client.Height - $tallest
+    $width = $client.Width + [System.Windows.Forms.SystemInformation]::VerticalScrollBarWidth
+    $panel = New-WindowControl -Type Panel -Text '' -Bounds 0, $Top, $width, ($Bottom - $Top - $shift)
+    $panel.AutoScroll = $true
+    foreach ($control in @($Form.Controls)) {
+        # The title band stays as wide as the window.
+        if ($control.Left -eq 0 -and $control.Width -eq $client.Width) { $control.Width = $width }
+        if ($control.Top -ge $Bottom) { $control.Top -= $shift; continue }
+        if ($control.Top -lt $Top) { continue }
+        $Form.Controls.Remove($control)
+        $control.Top -= $Top
+        $panel.Controls.Add($control)
+    }
+    $Form.Controls.Add($panel)
+    $Form.ClientSize = [System.Drawing.Size]::new($width, $tallest)
+}

@@ -1,7 +1,8 @@
 // Runs one PowerShell script as `powershell.exe -Sta -File script args` would:
 // on an STA thread, its output and Write-Host text on standard output, its
 // errors on standard error. The exit code is the script's `exit N`, or 1 when
-// it wrote errors or stopped on one.
+// it wrote errors or stopped on one. With VANTOR_FORM_REPORT set, the forms it
+// shows are described and checked (FormInspector).
 using System.Management.Automation;
 using System.Management.Automation.Runspaces;
 using System.Runtime.InteropServices;
@@ -34,6 +35,8 @@ public static class Program {
       Console.Error.WriteLine("error in a window event: " + Describe(e.Exception));
       Environment.Exit(3);
     };
+    var reports = Environment.GetEnvironmentVariable("VANTOR_FORM_REPORT");
+    if (!string.IsNullOrEmpty(reports)) FormInspector.Start(reports);
     int errors = RunScript(runspace, Path.GetFullPath(args[0]), args.Skip(1).ToArray());
     if (errors < 0) return 1;
     int code = LastExitCode(runspace);

@@ -1,7 +1,9 @@
-# Shared by the window scenarios that winhost runs under Wine. A scenario fills
-# a script template as Vantor does, starts a driver and runs the script: the
-# driver's steps run one per tick of a Windows Forms timer, inside the window's
-# own message loop, so they see and press the real controls and message boxes.
+# Shared by the window scenarios that winhost runs under Wine. Most start the
+# real Vantor.exe (Start-Vantor) and work its windows from outside as a user
+# would (Wait-Form, Set-FormText, Invoke-FormButton, Save-WindowPicture); the
+# layout of every form shown is checked on the way (Wait-Vantor). Older ones
+# fill a template as Vantor does and drive it from inside its own message loop
+# (Invoke-DrivenScript).
 
 Set-StrictMode -Version 3.0
 # Timer ticks run inside the filled script: $script: is that script's scope,
@@ -11,7 +13,7 @@ $ErrorActionPreference = 'Stop'
 Add-Type -AssemblyName System.Windows.Forms
 Add-Type -AssemblyName System.Drawing
 # The pointer out of the way: over a control it would open a tool tip.
-[System.Windows.Forms.Cursor]::Position = [System.Drawing.Point]::new(1279, 1023)
+[System.Windows.Forms.Cursor]::Position = [System.Drawing.Point]::new(1279, 719)
 
 $global:VantorRepo = [System.IO.Path]::GetFullPath([System.IO.Path]::Combine($PSScriptRoot, '..', '..', '..'))
 $global:VantorWatch = [System.Diagnostics.Stopwatch]::StartNew()
@@ -150,26 +152,6 @@ function Get-Button($Form, [string]$Text) {
     throw "no button '$Text'"
 }
 
-# Every visible control lies inside its parent's client area and overlaps none
-# of its visible siblings; bounds, not pixels, since Wine's fonts differ.
-function Test-Layout($Container, [string]$Where) {
-    $children = @($Container.Controls | Where-Object { $_.Visible })
-    $client = $Container.ClientRectangle
-    for ($i = 0; $i -lt $children.Count; $i++) {
-        $a = $children[$i]
-        if (-not $client.Contains($a.Bounds)) {
-            Add-Failure ("${Where}: '" + $a.Text + "' " + $a.Bounds + " leaves the client area " + $client)
-        }
-        for ($j = $i + 1; $j -lt $children.Count; $j++) {
-            $b = $children[$j]
-            if ($a.Bounds.IntersectsWith($b.Bounds)) {
-                Add-Failure ("${Where}: '" + $a.Text + "' " + $a.Bounds + " overlaps '" + $b.Text + "' " + $b.Bounds)
-            }
-        }
-        if ($a.Controls.Count -gt 0) { Test-Layout $a ($Where + '/' + $a.Text) }
-    }
-}
-
 # With VANTOR_PICTURES set, asks the picture taker for a shot of the screen
 # area and waits until it is there; otherwise does nothing.
 function Request-Picture([string]$Name, [System.Drawing.Rectangle]$Area) {
@@ -184,6 +166,162 @@ function Request-Picture([string]$Name, [System.Drawing.Rectangle]$Area) {
         [System.IO.File]::Move($want + '.tmp', $want)
     }
     return $false
+}
+
+# --- Vantor.exe driven from outside ------------------------------------------
+
+# Starts Vantor.exe from Anchor (copied there with the stand-in powershell.exe
+# the first time), SHIFT held when asked; no key ever comes on its input. The
+# forms its scripts show are described in $env:VANTOR_FORM_REPORT, emptied
+# first. Returns the run for Wait-Vantor.
+function Start-Vantor {
+    param(
+        [Parameter(Mandatory)][string]$Anchor,
+        [string[]]$Argument = @(),
+        [switch]$HoldShift
+    )
+    $exe = [System.IO.Path]::Combine($Anchor, 'Vantor.exe')
+    [System.IO.File]::Copy($env:VANTOR_EXE_WIN, $exe, $true)
+    [System.IO.File]::Copy($env:VANTOR_STANDIN, [System.IO.Path]::Combine($Anchor, 'powershell.exe'), $true)
+    if ([System.IO.Directory]::Exists($env:VANTOR_FORM_REPORT)) { [System.IO.Directory]::Delete($env:VANTOR_FORM_REPORT, $true) }
+    if ($HoldShift -and -not [WinHost.Desktop]::Shift($true)) { Add-Failure 'SHIFT could not be pressed' }
+    $info = [System.Diagnostics.ProcessStartInfo]::new($exe)
+    foreach ($item in $Argument) { $info.ArgumentList.Add($item) }
+    $info.UseShellExecute = $false
+    $info.RedirectStandardInput = $true
+    $info.RedirectStandardOutput = $true
+    $info.WorkingDirectory = $Anchor
+    Write-Seen ('-- Vantor.exe ' + ($Argument -join ' '))
+    $process = [System.Diagnostics.Process]::Start($info)
+    $process.StandardInput.Close()
+    $bytes = [System.IO.MemoryStream]::new()
+    $copy = $process.StandardOutput.BaseStream.CopyToAsync($bytes)
+    return [pscustomobject]@{ Process = $process; Bytes = $bytes; Copy = $copy }
+}
+
+# Waits for the run to end; returns what it printed (code page 437 bytes read
+# one character each, so the box bytes keep their values). Every form it
+# showed must have passed the layout check.
+function Wait-Vantor {
+    param([Parameter(Mandatory)]$Run, [int]$TimeLimit = 90)
+    if (-not $Run.Process.WaitForExit($TimeLimit * 1000)) {
+        $Run.Process.Kill($true)
+        Add-Failure "Vantor.exe still ran after $TimeLimit s"
+    }
+    $null = [WinHost.Desktop]::Shift($false)
+    $null = $Run.Copy.Wait(10000)
+    $printed = [System.Text.Encoding]::Latin1.GetString($Run.Bytes.ToArray())
+    Write-Seen ('exit code ' + $Run.Process.ExitCode)
+    foreach ($form in (Get-FormReport)) {
+        foreach ($problem in $form.Problems) { Add-Failure ("layout of '" + $form.Title + "': " + $problem) }
+    }
+    return $printed
+}
+
+# Every form described in the report folder: Handle, Title, Bounds, Controls
+# (Handle, Name, Type, Text, Items: a list's items or a check box's state)
+# and Problems.
+function Get-FormReport {
+    $folder = $env:VANTOR_FORM_REPORT
+    if (-not [System.IO.Directory]::Exists($folder)) { return }
+    foreach ($file in [System.IO.Directory]::GetFiles($folder, '*.form')) {
+        Read-FormReport ([System.IO.File]::ReadAllLines($file))
+    }
+}
+
+# A field of a report as the form had it (backslash escapes undone).
+function ConvertFrom-ReportText([string]$Text) {
+    $escapes = @{ 'n' = "`n"; 'r' = "`r"; 't' = "`t"; '\' = '\' }
+    return [regex]::Replace($Text, '\\(.)', { param($m) $escapes[$m.Groups[1].Value] })
+}
+
+function Read-FormReport([string[]]$Line) {
+    $form = [pscustomobject]@{
+        Handle = [IntPtr]::Zero; Title = ''; Bounds = ''
+        Controls = [System.Collections.Generic.List[object]]::new()
+        Problems = [System.Collections.Generic.List[string]]::new()
+    }
+    foreach ($text in $Line) {
+        $field = $text.Split("`t")
+        $unescaped = @($field | ForEach-Object { ConvertFrom-ReportText $_ })
+        switch ($field[0]) {
+            'form' { $form.Handle = [IntPtr][long]$field[1]; $form.Title = $unescaped[2]; $form.Bounds = $field[3] }
+            'control' {
+                $form.Controls.Add([pscustomobject]@{
+                        Handle = [IntPtr][long]$field[1]; Name = $field[2]; Type = $field[3]; Text = $unescaped[4]
+                        Items = @($field[5].Split('|'))
+                    })
+            }
+            'problem' { $form.Problems.Add($unescaped[1]) }
+        }
+    }
+    return $form
+}
+
+# The form with this title once it shows and has been described; $null after
+# the time limit.
+function Wait-Form([Parameter(Mandatory)][string]$Title, [int]$TimeLimit = 60) {
+    $deadline = $global:VantorWatch.Elapsed.TotalSeconds + $TimeLimit
+    while ($global:VantorWatch.Elapsed.TotalSeconds -lt $deadline) {
+        $window = [WinHost.Desktop]::Find($Title)
+        $report = [System.IO.Path]::Combine($env:VANTOR_FORM_REPORT, [string]$window + '.form')
+        if ($window -ne [IntPtr]::Zero -and [System.IO.File]::Exists($report)) {
+            Write-Seen "form '$Title' shows"
+            return Read-FormReport ([System.IO.File]::ReadAllLines($report))
+        }
+        Start-Sleep -Milliseconds 200
+    }
+    Add-Failure "no form '$Title' within $TimeLimit s"
+    return $null
+}
+
+# A control of the form by its name, or by its text for a button.
+function Get-FormControl($Form, [Parameter(Mandatory)][string]$Name) {
+    $found = @($Form.Controls | Where-Object { $_.Name -ceq $Name -or ($_.Type -eq 'Button' -and $_.Text -ceq $Name) })
+    if ($found.Count -ne 1) { throw "no single control '$Name' in '$($Form.Title)'" }
+    return $found[0]
+}
+
+function Set-FormText($Form, [string]$Name, [string]$Text) {
+    [WinHost.Desktop]::Type((Get-FormControl $Form $Name).Handle, $Text)
+}
+
+function Select-FormItem($Form, [string]$Name, [string]$Item) {
+    $control = Get-FormControl $Form $Name
+    $index = [array]::IndexOf([string[]]$control.Items, $Item)
+    if ($index -lt 0) { throw "'$Item' is not among the items of $Name" }
+    [WinHost.Desktop]::Pick($control.Handle, $index)
+}
+
+# Clicks a button or a check box.
+function Invoke-FormButton($Form, [string]$Name) {
+    $control = Get-FormControl $Form $Name
+    if ($control.Type -eq 'CheckBox') { [WinHost.Desktop]::Toggle($control.Handle) }
+    else { [WinHost.Desktop]::Click($control.Handle) }
+}
+
+# The text a control shows now.
+function Get-FormText($Form, [string]$Name) {
+    return [WinHost.Desktop]::Text((Get-FormControl $Form $Name).Handle)
+}
+
+# With VANTOR_PICTURES set, a picture of the window as it is now, named Name
+# (the picture taker of lib.sh crops it from the display); otherwise nothing.
+function Save-WindowPicture([Parameter(Mandatory)][string]$Name, [Parameter(Mandatory)][IntPtr]$Window) {
+    $area = [WinHost.Desktop]::Bounds($Window)
+    while (-not (Request-Picture $Name $area)) { Start-Sleep -Milliseconds 200 }
+}
+
+# Waits until the message box with this caption shows; its text, or $null.
+function Wait-MessageBox([Parameter(Mandatory)][string]$Caption, [int]$TimeLimit = 30) {
+    $deadline = $global:VantorWatch.Elapsed.TotalSeconds + $TimeLimit
+    while ($global:VantorWatch.Elapsed.TotalSeconds -lt $deadline) {
+        $text = [WinHost.MessageBoxes]::Text($Caption)
+        if ($null -ne $text) { return $text.Replace("`r`n", "`n") }
+        Start-Sleep -Milliseconds 200
+    }
+    Add-Failure "no message box '$Caption' within $TimeLimit s"
+    return $null
 }
 
 # --- files ----------------------------------------------------------------------

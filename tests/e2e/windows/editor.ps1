@@ -1,130 +1,107 @@
-# The settings editor on real Windows Forms: the master file and a Special
-# Project edited and saved (bytes checked), Cancel, and Special Project removal
-# with its confirmation answered No, then Yes.
+# Holding SHIFT as Vantor.exe starts opens the settings editor: at /C on the
+# master settings (saved), at /L on the master settings (saved) and on a
+# Special Project with odd values (a lock to a version not installed cleared,
+# an undecided box kept; Cancel; removal answered No, then Yes).
 param([Parameter(Mandatory)][string]$Scratch)
 . ([System.IO.Path]::Combine($PSScriptRoot, 'WindowDriver.ps1'))
 
-$templates = [System.IO.Path]::Combine($global:VantorRepo, 'resources', 'templates')
 $anchor = New-ScratchFolder $Scratch 'Tools\Vantor'
-$project = New-ScratchFolder $Scratch 'Projects\Bracket'
+$project = New-ScratchFolder $Scratch 'Projekte\Gehäusebaugruppe Überarbeitung für Serienfertigung 2026'
 $master = [System.IO.Path]::Combine($anchor, 'Vantor.ini')
 $special = [System.IO.Path]::Combine($project, 'VantorSP.ini')
 $title = 'Vantor Configuration Editor'
-
-function Open-Editor([string]$IniPath, [string]$ModeLabel, [string]$FileLabel, [scriptblock[]]$Step, [string]$Name) {
-    $values = @{
-        '%INI_PATH%' = $IniPath; '%MODE_LABEL%' = $ModeLabel; '%FILE_LABEL%' = $FileLabel
-        '%INSTALLED_VERSIONS%' = '10,11'; '%MASTER_INI%' = $master
-    }
-    $literal = @{ '%IS_CLEANER_MODE%' = '$false' }
-    $payload = New-FilledScript -Template 'config_editor.ps1' -Folder $Scratch -Text $values -Literal $literal
-    return Invoke-DrivenScript -Name $Name -Run { & $payload } -Step $Step
-}
-
-# The expected file: the given lines changed in place, every line ending in CR LF.
-function Get-ExpectedText([string]$Original, [hashtable]$Change) {
-    $lines = $Original.Replace("`r`n", "`n").TrimEnd("`n").Split("`n")
-    for ($i = 0; $i -lt $lines.Count; $i++) {
-        if ($Change.ContainsKey($lines[$i])) { $lines[$i] = $Change[$lines[$i]] }
-    }
-    return ($lines -join "`r`n") + "`r`n"
-}
-
-$masterText = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($templates, 'Vantor.ini'))
-$specialText = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($templates, 'VantorSP.ini'))
+$templates = [System.IO.Path]::Combine($global:VantorRepo, 'resources', 'templates')
+# The shipped master settings, with no countdown and no sweep before a launch.
+$masterText = [System.IO.File]::ReadAllText([System.IO.Path]::Combine($templates, 'Vantor.ini')).
+    Replace('CP_Countdown=Long', 'CP_Countdown=None').Replace('CP_Launch_Sweep=Yes', 'CP_Launch_Sweep=No')
 [System.IO.File]::WriteAllText($master, $masterText, $global:VantorUtf8)
+[System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'bracket.prt.1'), 'model')
 
-# The master file: three values changed and saved.
-$printed = Open-Editor $master 'Baseline Settings' 'Vantor.ini' -Name 'master editor, save' -Step @(
-    { $form = Get-ShownForm $title; if (-not $form) { return }; Test-Layout $form 'master editor'; $true }
-    { Request-Picture 'editor-master' (Get-ShownForm $title).Bounds }
-    {
-        $form = Get-ShownForm $title
-        (Get-Control $form 'CP_Keep_N').Text = '3'
-        (Get-Control $form 'CP_Countdown').SelectedItem = 'Short'
-        (Get-Control $form 'CP_Reset_UI').Checked = $true
-        (Get-Control $form 'CP_Version_Max').SelectedItem = '11'
-        (Get-Button $form 'Save && Exit').PerformClick()
-        $true
-    })
-Assert-Equal 'X|OK' ($printed -join '|') 'master editor result'
-$expected = Get-ExpectedText $masterText @{
-    'CP_Keep_N=1' = 'CP_Keep_N=3'; 'CP_Countdown=Long' = 'CP_Countdown=Short'
-    'CP_Reset_UI=No' = 'CP_Reset_UI=Yes'; 'CP_Version_Max=' = 'CP_Version_Max=11'
+# Runs Vantor.exe with SHIFT held until its editor shows, lets Act work the
+# editor, and returns what Vantor.exe printed.
+function Invoke-WithEditor([string[]]$Argument, [scriptblock]$Act) {
+    $run = Start-Vantor -Anchor $anchor -Argument $Argument -HoldShift
+    $form = Wait-Form $title
+    $null = [WinHost.Desktop]::Shift($false)
+    if ($form) { & $Act $form }
+    return Wait-Vantor $run
 }
-Assert-Equal $expected (Get-FileText $master) 'master file after saving'
 
-# Cancel leaves the file as it was.
-$before = Get-FileText $master
-$printed = Open-Editor $master 'Baseline Settings' 'Vantor.ini' -Name 'master editor, cancel' -Step @(
-    {
-        $form = Get-ShownForm $title
-        if (-not $form) { return }
-        (Get-Control $form 'CP_Keep_N').Text = '5'
-        (Get-Button $form 'Cancel').PerformClick()
-        $true
-    })
-Assert-Equal 'X|Cancel' ($printed -join '|') 'cancelled editor result'
-Assert-Equal $before (Get-FileText $master) 'master file after Cancel'
+function Assert-Printed([string]$Printed, [string]$Expected) {
+    if (-not $Printed.Contains($Expected)) { Add-Failure "'$Expected' not printed in:`n$Printed" }
+}
 
-# A Special Project: a version lock and a number of versions saved, the
-# undecided boxes stay empty.
+# /C: the cleaner settings of the master file.
+$printed = Invoke-WithEditor @('/C', $project) {
+    param($form)
+    Assert-Equal 'Vantor Configuration - Master Cleaner Settings' $form.Controls[0].Text 'cleaner title'
+    Set-FormText $form 'CP_Keep_N' '3'
+    Invoke-FormButton $form 'Save && Exit'
+}
+Assert-Printed $printed '[+] Settings updated. Resuming sweep...'
+# A save ends every line, the last one too.
+$masterText = $masterText.Replace("CP_Keep_N=1`r`n", "CP_Keep_N=3`r`n") + "`r`n"
+Assert-Equal $masterText (Get-FileText $master) 'master file after the cleaner editor'
+
+# /L without a Special Project: no key comes, so the baseline is edited.
+$printed = Invoke-WithEditor @('/L', $project) {
+    param($form)
+    Save-WindowPicture 'editor-master' $form.Handle
+    Invoke-FormButton $form 'CP_Reset_UI'
+    Set-FormText $form 'CP_Max_Days' '30'
+    Invoke-FormButton $form 'Save && Exit'
+}
+Assert-Printed $printed '[+] Settings updated. Resuming launch sequence...'
+$masterText = $masterText.Replace("CP_Reset_UI=No`r`n", "CP_Reset_UI=Yes`r`n").Replace("CP_Max_Days=21`r`n", "CP_Max_Days=30`r`n")
+Assert-Equal $masterText (Get-FileText $master) 'master file after the launch editor'
+
+# A Special Project locked to a Creo that is not installed, with a yes/no
+# word the program cannot read: both show as the file has them.
+$specialText = "CP_Version_Max=12`r`nCP_Reset_Config=perhaps`r`nCP_Keep_N=2`r`n"
 [System.IO.File]::WriteAllText($special, $specialText, $global:VantorUtf8)
-$printed = Open-Editor $special 'Special Project Variance' 'VantorSP.ini' -Name 'Special Project editor, save' -Step @(
-    { $form = Get-ShownForm $title; if (-not $form) { return }; Test-Layout $form 'Special Project editor'; $true }
-    { Request-Picture 'editor-special' (Get-ShownForm $title).Bounds }
-    {
-        $form = Get-ShownForm $title
-        (Get-Control $form 'CP_Version_Max').SelectedItem = '11'
-        (Get-Control $form 'CP_Keep_N').Text = '2'
-        Assert-Equal 'Indeterminate' (Get-Control $form 'CP_Reset_UI').CheckState 'unset check box'
-        (Get-Button $form 'Save && Exit').PerformClick()
-        $true
-    })
-Assert-Equal 'X|OK' ($printed -join '|') 'Special Project editor result'
-$expected = Get-ExpectedText $specialText @{ 'CP_Version_Max=' = 'CP_Version_Max=11'; 'CP_Keep_N=' = 'CP_Keep_N=2' }
-Assert-Equal $expected (Get-FileText $special) 'VantorSP.ini after saving'
+$printed = Invoke-WithEditor @('/L', $project) {
+    param($form)
+    Assert-Equal '12 (not installed)' (Get-FormText $form 'CP_Version_Max') 'version lock shown'
+    Assert-Equal 'Indeterminate' (Get-FormControl $form 'CP_Reset_Config').Items[0] 'unreadable yes/no word'
+    Save-WindowPicture 'editor-special' $form.Handle
+    Select-FormItem $form 'CP_Version_Max' ''
+    Invoke-FormButton $form 'Save && Exit'
+}
+Assert-Printed $printed '[+] Settings updated. Resuming launch sequence...'
+$specialText = $specialText.Replace('CP_Version_Max=12', 'CP_Version_Max=')
+Assert-Equal $specialText (Get-FileText $special) 'VantorSP.ini after clearing the lock'
 
-# Removal asks first: No keeps the project, Yes removes its settings only.
+# Removal asks first; No keeps everything, and Cancel then changes nothing.
 $userEnv = [System.IO.Path]::Combine($project, 'VantorSP_UserEnv')
 $null = [System.IO.Directory]::CreateDirectory($userEnv)
 [System.IO.File]::WriteAllText([System.IO.Path]::Combine($userEnv, 'config.pro'), 'user')
-[System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'config.pro'), 'project')
-[System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'bracket.prt.1'), 'model')
 $confirm = 'Confirm Removal'
 $question = 'The local VantorSP.ini and VantorSP_UserEnv folder will be removed. ' +
     "(The local config.pro will remain.)`n`n" +
     'Launching Creo from this folder will now revert to your standard Vantor settings.' +
     "`n`nConfirm Special Project removal."
-$printed = Open-Editor $special 'Special Project Variance' 'VantorSP.ini' -Name 'Special Project removal' -Step @(
-    {
-        $form = Get-ShownForm $title
-        if (-not $form) { return }
-        (Get-Button $form 'Remove Special Project').PerformClick()
-        $true
-    }
-    {
-        $text = [WinHost.MessageBoxes]::Text($confirm)
-        if ($null -eq $text) { return }
-        Assert-Equal $question $text.Replace("`r`n", "`n") 'confirmation text'
-        [WinHost.MessageBoxes]::Press($confirm, 7)
-    }
-    {
-        if ($null -ne [WinHost.MessageBoxes]::Text($confirm)) { return }
-        Assert-Equal $true ([System.IO.File]::Exists($special)) 'VantorSP.ini kept after No'
-        (Get-Button (Get-ShownForm $title) 'Remove Special Project').PerformClick()
-        $true
-    }
-    {
-        $bounds = [WinHost.MessageBoxes]::Bounds($confirm)
-        if ($null -eq $bounds) { return }
-        if (-not (Request-Picture 'editor-remove' $bounds)) { return }
-        [WinHost.MessageBoxes]::Press($confirm, 6)
-    })
-Assert-Equal 'X|Abort' ($printed -join '|') 'removal result'
-$left = foreach ($name in @($special, $userEnv, 'config.pro', 'bracket.prt.1')) {
+$printed = Invoke-WithEditor @('/L', $project) {
+    param($form)
+    Set-FormText $form 'CP_Keep_N' '5'
+    Invoke-FormButton $form 'Remove Special Project'
+    Assert-Equal $question (Wait-MessageBox $confirm) 'confirmation text'
+    $null = [WinHost.MessageBoxes]::Press($confirm, 7)
+    Invoke-FormButton $form 'Cancel'
+}
+Assert-Printed $printed '[-] Edit canceled. Resuming launch sequence...'
+Assert-Equal $specialText (Get-FileText $special) 'VantorSP.ini after No and Cancel'
+
+$printed = Invoke-WithEditor @('/L', $project) {
+    param($form)
+    Invoke-FormButton $form 'Remove Special Project'
+    $null = Wait-MessageBox $confirm
+    Save-WindowPicture 'editor-remove' ([WinHost.Desktop]::Find($confirm))
+    $null = [WinHost.MessageBoxes]::Press($confirm, 6)
+}
+Assert-Printed $printed '[+] Special Project removed. Resuming standard launch...'
+$left = foreach ($name in @('VantorSP.ini', 'VantorSP_UserEnv', 'bracket.prt.1')) {
     $path = [System.IO.Path]::Combine($project, $name)
     [System.IO.File]::Exists($path) -or [System.IO.Directory]::Exists($path)
 }
-Assert-Equal 'False False True True' ($left -join ' ') 'what removal leaves'
+Assert-Equal 'False False True' ($left -join ' ') 'what removal leaves'
 Complete-Scenario

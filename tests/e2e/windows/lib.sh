@@ -1,6 +1,8 @@
-# Shared set-up for the window tests: the PowerShell windows drawn for real by
-# winhost (tests/winhost, built by scripts/build-winhost) under Wine, on a
-# virtual X display. Each test runs one scenario script with a time limit.
+# Shared set-up for the window tests: Vantor.exe under Wine on a virtual
+# 1280x720 X display, with the stand-in powershell.exe beside it that runs its
+# scripts in winhost (both from tests/winhost, built by scripts/build-winhost),
+# so its windows are drawn for real. Each test runs one scenario script, itself
+# in winhost, with a time limit; the scenario drives the windows from outside.
 set -euo pipefail
 export WINEDEBUG=-all
 # The host's runtime needs this under Wine 8 ("Internal CLR error" otherwise).
@@ -9,17 +11,26 @@ unset WINEDLLOVERRIDES
 export WINEPREFIX="${VANTOR_WINEPREFIX:-$HOME/.cache/vantor-wine-prefix}-forms"
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
 host="$repo/build/winhost/winhost.exe"
-[ -f "$host" ] || { echo "missing $host: run scripts/build-winhost" >&2; exit 1; }
+standin="$repo/build/winhost/powershell.exe"
+exe=${VANTOR_EXE:-$repo/build/windows/Vantor.exe}
+for file in "$host" "$standin"; do
+  [ -f "$file" ] || { echo "missing $file: run scripts/build-winhost" >&2; exit 1; }
+done
+[ -f "$exe" ] || { echo "missing $exe: run scripts/build" >&2; exit 1; }
 for tool in Xvfb wine wineserver; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/install-deps" >&2; exit 1; }
 done
 
-# A fresh prefix has no font GDI+ can use: Wine's own Tahoma will do.
+# A fresh prefix has no font GDI+ can use: Wine's own Tahoma will do. Marlett
+# draws the title-bar buttons (both from Debian's fonts-wine).
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
 fi
-cp -n /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+  [ -f "/usr/share/wine/fonts/$font" ] || { echo "missing $font: install fonts-wine" >&2; exit 1; }
+  cp -n "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
 # With no window manager on the display, Wine draws the title bars itself.
 # A new prefix writes its user.reg only when its server ends: wait for that,
 # so that the first window of a session already finds the setting.
@@ -31,7 +42,8 @@ fi
 # A display of our own: the first free number from 90 on.
 display=90
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# The size of a 1080p laptop screen at 150 %: every window must fit it.
+Xvfb ":$display" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
@@ -49,6 +61,18 @@ scratch_win="C:\\vantor-windows\\$test_name"
 scratch="$WINEPREFIX/drive_c/vantor-windows/$test_name"
 rm -rf "$scratch"
 mkdir -p "$scratch"
+
+# winpath /linux/path: the same path as the Windows side sees it.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# What the scenarios start: Vantor.exe with the stand-in beside it; the
+# stand-in finds winhost here, and winhost describes every form it shows in
+# the report folder (tests/winhost/FormInspector.cs).
+export VANTOR_EXE_WIN VANTOR_STANDIN VANTOR_WINHOST VANTOR_FORM_REPORT
+VANTOR_EXE_WIN=$(winpath "$exe")
+VANTOR_STANDIN=$(winpath "$standin")
+VANTOR_WINHOST=$(winpath "$host")
+VANTOR_FORM_REPORT="$scratch_win\\forms"
 
 # With VANTOR_PICTURES (a folder) set, the scenarios ask for pictures of their
 # windows: a request names the screen area, the picture answers it.
@@ -69,9 +93,6 @@ if [ -n "${VANTOR_PICTURES:-}" ]; then
   trap 'kill "$picture_pid" 2>/dev/null || true; cleanup' EXIT
   VANTOR_PICTURES="Z:${VANTOR_PICTURES//\//\\}"
 fi
-
-# winpath /linux/path: the same path as the Windows side sees it.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # Runs a scenario script in the host; a hung window is stopped at the time
 # limit after showing what the scenario had printed so far. Wine now and then

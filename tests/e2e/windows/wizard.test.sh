@@ -1,4 +1,4 @@
 #!/usr/bin/env bash
-# The migration wizard drawn and driven for real under Wine.
+# Vantor.exe /M: the migration wizard drawn and driven for real under Wine.
 source "$(dirname "$0")/lib.sh"
-run_scenario 420 "$repo/tests/e2e/windows/wizard.ps1" "$scratch_win"
+run_scenario 300 "$repo/tests/e2e/windows/wizard.ps1" "$scratch_win"
