@@ -3,7 +3,10 @@
 param(
     [Parameter(Mandatory)][string]$Screen,
     [Parameter(Mandatory)][string]$Png,
-    [int]$Columns = 100
+    [int]$Columns = 100,
+    # Wine's terminal shows the console's code page 437 bytes as the Windows
+    # characters of those bytes (a box corner as "É"): read them back as 437.
+    [switch]$CodePage437
 )
 Set-StrictMode -Version 3.0
 $ErrorActionPreference = 'Stop'
@@ -54,7 +57,24 @@ function Split-Line([string]$Line, [hashtable]$Pen) {
     return $runs
 }
 
-$lines = @([System.IO.File]::ReadAllText($Screen).Replace("`r", '').TrimEnd("`n").Split("`n"))
+function ConvertFrom-WineText([string]$Text) {
+    [System.Text.Encoding]::RegisterProvider([System.Text.CodePagesEncodingProvider]::Instance)
+    $windows = [System.Text.Encoding]::GetEncoding(1252)
+    $box = [System.Text.Encoding]::GetEncoding(437)
+    $out = [System.Text.StringBuilder]::new()
+    foreach ($c in $Text.ToCharArray()) {
+        if ([int]$c -lt 0x80) { $null = $out.Append($c); continue }
+        # Latin-1 for the bytes Windows-1252 leaves undefined.
+        $byte = [int]$c
+        if ($byte -gt 0xFF) { $byte = $windows.GetBytes([string]$c)[0] }
+        $null = $out.Append($box.GetString([byte[]]@($byte)))
+    }
+    return $out.ToString()
+}
+
+$text = [System.IO.File]::ReadAllText($Screen)
+if ($CodePage437) { $text = ConvertFrom-WineText $text }
+$lines = @($text.Replace("`r", '').TrimEnd("`n").Split("`n"))
 $width = $Columns * $cellWidth + 16
 $height = $lines.Count * $cellHeight + 16
 $mvg = [System.Text.StringBuilder]::new()

@@ -26,10 +26,9 @@ struct Switch {
 };
 
 constexpr Switch kSwitches[] = {
-    {L"noprofile", false},      {L"noninteractive", false}, {L"sta", false},
-    {L"mta", false},            {L"nologo", false},         {L"executionpolicy", true},
-    {L"windowstyle", true},     {L"file", true},            {L"command", true},
-    {L"inputformat", true},     {L"outputformat", true},
+    {L"noprofile", false}, {L"noninteractive", false}, {L"sta", false},         {L"mta", false},
+    {L"nologo", false},    {L"executionpolicy", true}, {L"windowstyle", true},  {L"file", true},
+    {L"command", true},    {L"inputformat", true},     {L"outputformat", true},
 };
 
 std::wstring Lower(std::wstring text) {
@@ -56,9 +55,9 @@ const Switch* FindSwitch(const std::wstring& arg) {
 }
 
 struct Request {
-  std::wstring file;                 // -File
-  std::wstring command;              // -Command ("-" for standard input)
-  std::vector<std::wstring> rest;    // arguments after the file
+  std::wstring file;               // -File
+  std::wstring command;            // -Command ("-" for standard input)
+  std::vector<std::wstring> rest;  // arguments after the file
 };
 
 bool ParseArguments(int argc, wchar_t** argv, Request& request, std::wstring& problem) {

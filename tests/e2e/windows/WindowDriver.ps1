@@ -1,9 +1,15 @@
-# Shared by the window scenarios that winhost runs under Wine. Most start the
-# real Vantor.exe (Start-Vantor) and work its windows from outside as a user
-# would (Wait-Form, Set-FormText, Invoke-FormButton, Save-WindowPicture); the
-# layout of every form shown is checked on the way (Wait-Vantor). Older ones
-# fill a template as Vantor does and drive it from inside its own message loop
-# (Invoke-DrivenScript).
+# Shared by the window scenarios that winhost runs under Wine.
+#
+# A window of the real program, from outside, as a user works it:
+#   $run = Start-Vantor -Anchor $folder -Argument '/R'   # Vantor.exe under Wine, with the
+#                                                        # stand-in powershell.exe beside it
+#   $form = Wait-Form 'Window title'                     # shown and described (its controls)
+#   Set-FormText / Select-FormItem / Invoke-FormButton $form 'name or button text'
+#   Save-WindowPicture 'picture-name' $form.Handle        # with VANTOR_PICTURES (make-pictures)
+#   $printed = Wait-Vantor $run                           # its console output; every form it
+#                                                        # showed must pass the layout check
+# Older scenarios fill a template as Vantor does and drive it from inside its
+# own message loop (Invoke-DrivenScript).
 
 Set-StrictMode -Version 3.0
 # Timer ticks run inside the filled script: $script: is that script's scope,
