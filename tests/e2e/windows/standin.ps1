@@ -36,7 +36,7 @@ $cases = @(
     @{ Argument = @('-NoProfile'); Expected = '64 ' }
 )
 foreach ($case in $cases) {
-    $result = Invoke-StandIn -Argument $case.Argument -Text ([string]$case.Text)
+    $result = Invoke-StandIn -Argument $case.Argument -Text ([string]$case['Text'])
     Assert-Equal $case.Expected $result ('powershell.exe ' + ($case.Argument -join ' '))
 }
 Complete-Scenario
