@@ -9,7 +9,7 @@ namespace WinHost;
 
 public static class Desktop {
   const uint WmSetText = 0x000C, WmGetText = 0x000D, WmGetTextLength = 0x000E, WmCommand = 0x0111;
-  const uint CbSetCurSel = 0x014E, BmClick = 0x00F5, BnClicked = 0, CbnSelChange = 1, EnChange = 0x0300;
+  const uint EmCharFromPos = 0x00D7, CbSetCurSel = 0x014E, BmClick = 0x00F5, BnClicked = 0, CbnSelChange = 1, EnChange = 0x0300;
   const ushort VkShift = 0x10;
   const uint KeyUp = 0x0002;
 
@@ -83,6 +83,10 @@ public static class Desktop {
     ReadText(window, WmGetText, text.Capacity, text);
     return text.ToString();
   }
+
+  // The index of the first character a one-line text box shows at its left edge.
+  public static int FirstShownChar(IntPtr box) =>
+      (int)SendMessage(box, EmCharFromPos, IntPtr.Zero, (IntPtr)((8 << 16) | 4)) & 0xFFFF;
 
   public static System.Drawing.Rectangle Bounds(IntPtr window) {
     GetWindowRect(window, out var r);

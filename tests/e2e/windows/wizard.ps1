@@ -5,7 +5,8 @@ param([Parameter(Mandatory)][string]$Scratch)
 
 # A long folder name with letters beyond ASCII, as users have them.
 $anchor = New-ScratchFolder $Scratch 'Werkzeuge für Konstruktion und Entwicklung\Vantör'
-$old = New-ScratchFolder $Scratch 'Old Creo'
+# A path far longer than its box: the box must show the end, the file chosen.
+$old = New-ScratchFolder $Scratch 'Old Creo\Einstellungen der Konstruktionsabteilung aus dem Jahr 2019'
 $homeFolder = [System.IO.Path]::Combine($anchor, 'Vantor_Home')
 $title = 'Vantor Environment Migration Wizard'
 [System.IO.File]::WriteAllText([System.IO.Path]::Combine($anchor, 'Vantor.ini'), "CP_Countdown=None`r`n")
@@ -28,6 +29,8 @@ $run = Start-Vantor -Anchor $anchor -Argument '/M'
 $form = Wait-Form $title
 if ($form) {
     foreach ($key in $chosen.Keys) { Set-FormText $form $key $chosen[$key] }
+    $shown = [WinHost.Desktop]::FirstShownChar((Get-FormControl $form 'f_cfg').Handle)
+    Assert-Equal $true ($shown -gt 0) "first character shown of a long path ($shown)"
     Save-WindowPicture 'wizard' $form.Handle
     Invoke-FormButton $form 'Execute Migration'
 }
