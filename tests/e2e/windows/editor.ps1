@@ -1,7 +1,8 @@
 # Holding SHIFT as Vantor.exe starts opens the settings editor: at /C on the
-# master settings (saved), at /L on the master settings (saved) and on a
-# Special Project with odd values (a lock to a version not installed cleared,
-# an undecided box kept; Cancel; removal answered No, then Yes).
+# master settings (saved) and on a Special Project (cancelled), at /L on the
+# master settings (saved) and on a Special Project with odd values (a lock to
+# a version not installed cleared, an undecided box kept; Cancel; removal
+# answered No, then Yes).
 param([Parameter(Mandatory)][string]$Scratch)
 . ([System.IO.Path]::Combine($PSScriptRoot, 'WindowDriver.ps1'))
 
@@ -70,6 +71,17 @@ $printed = Invoke-WithEditor @('/L', $project) {
 Assert-Printed $printed '[+] Settings updated. Resuming launch sequence...'
 $specialText = $specialText.Replace('CP_Version_Max=12', 'CP_Version_Max=')
 Assert-Equal $specialText (Get-FileText $special) 'VantorSP.ini after clearing the lock'
+
+# /C in the Special Project: its cleaner settings, no removal offered; Cancel.
+$printed = Invoke-WithEditor @('/C', $project) {
+    param($form)
+    Assert-Equal 'Vantor Configuration - Special Project Cleaner' $form.Controls[0].Text 'project cleaner title'
+    Assert-Equal 0 @($form.Controls | Where-Object { $_.Text -eq 'Remove Special Project' }).Count 'removal offered'
+    Set-FormText $form 'CP_Keep_N' '4'
+    Invoke-FormButton $form 'Cancel'
+}
+Assert-Printed $printed '[-] Edit canceled. Resuming sweep...'
+Assert-Equal $specialText (Get-FileText $special) 'VantorSP.ini after the cleaner editor'
 
 # Removal asks first; No keeps everything, and Cancel then changes nothing.
 $userEnv = [System.IO.Path]::Combine($project, 'VantorSP_UserEnv')
