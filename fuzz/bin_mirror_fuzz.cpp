@@ -3,8 +3,8 @@
 // bit picks the path style; the rest is the file's folder, a NUL, and the
 // name the log shows for it.
 #include "fuzz_support.h"
-#include "launcher/history_log.h"
-#include "maintenance/sweep_bin.h"
+#include "bin/bin_paths.h"
+#include "bin/history_line.h"
 #include "shell/path_relation.h"
 #include "shell/script_host.h"
 #include "shell/text.h"
@@ -32,14 +32,15 @@ void CheckMirror(std::string_view folder, PathStyle style) {
          "the copy stays inside the bin");
 }
 
-// The restore window splits a line at "|" and trims each column.
+// A name and folder the log takes come back whole from the line.
 void CheckHistoryLine(std::string_view folder, std::string_view name) {
-  if (!FitsHistoryColumn(folder) || !FitsHistoryColumn(name)) return;
+  if (!IsLoggableName(folder) || !IsLoggableName(name)) return;
   const std::string line =
-      HistoryEntryLine("2026-12-08 10:00:00", std::string(name), std::string(folder), 1536);
-  const auto columns = SplitFields(line, '|');
-  Expect(columns.size() == 4, "a history line has four columns");
-  Expect(columns[1] == name && columns[2] == folder, "name and folder read back as written");
+      FileLine("2026-12-08 10:00:00", name, folder, SizeText(1536, ","), SweptKind::Clutter);
+  const auto parsed = ParseHistoryFileLine(line);
+  Expect(parsed.has_value(), "a file line reads back");
+  Expect(parsed->name == name && parsed->folder == folder, "name and folder read back as written");
+  Expect(parsed->rest == "(1,5 KB) [Clutter]", "the rest reads back whole");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "install/addon_test_support.h"
-#include "launcher/history_log.h"
+#include "bin/bin_paths.h"
 
 namespace vantor {
 namespace {

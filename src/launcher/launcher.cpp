@@ -2,9 +2,11 @@
 
 #include <exception>
 
+#include "bin/bin_paths.h"
+#include "bin/history_line.h"
+#include "bin/history_log.h"
 #include "launcher/creo_discovery.h"
 #include "launcher/editor_shortcut.h"
-#include "launcher/history_log.h"
 #include "launcher/launch_screens.h"
 #include "launcher/launch_target.h"
 #include "launcher/legacy_decision.h"

@@ -2,9 +2,11 @@
 
 #include <filesystem>
 
-#include "launcher/history_log.h"
+#include "bin/bin_paths.h"
+#include "bin/history_line.h"
+#include "bin/history_log.h"
+#include "bin/safe_move.h"
 #include "launcher/special_project.h"
-#include "maintenance/sweep_bin.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/paths.h"
@@ -111,7 +113,7 @@ std::string MoveToSweepBin(Context& context, const std::string& file,
   const PathStyle style = context.Style();
   const std::string folder = FolderOf(file, style);
   // A folder the log cannot hold faithfully could never be restored from it.
-  if (!FitsHistoryColumn(folder)) return "its folder cannot be named in the history log";
+  if (!IsLoggableName(folder)) return "its folder cannot be named in the history log";
   const std::string binCopy =
       BinCopyPath(BinFolderOf(context.anchorFolder, style), folder, displayName, style);
   if (binCopy.empty()) return "its folder has no place in the bin";
@@ -122,10 +124,11 @@ std::string MoveToSweepBin(Context& context, const std::string& file,
   // The line goes first, as a journal would: a line whose move then fails
   // names a copy that is not there, which the restore window skips, while
   // a move without its line could never be offered back.
-  const std::string line = HistoryEntryLine(HistoryTimeNow(), displayName, folder, bytes);
+  const std::string line = FileLine(HistoryTimeNow(), displayName, folder,
+                                    SizeText(bytes, UserDecimalSeparator()), SweptKind::Clutter);
   if (const auto error = PrependHistoryLine(HistoryLogOf(context.anchorFolder, style), line))
     return "history log: " + ReasonText(error);
-  return MoveFileSafely(file, binCopy);
+  return MoveFileSafely(file, binCopy, UnpredictableName()).reason;
 }
 
 void EnforceManagedFile(Context& context, const std::string& masterFile,

@@ -292,6 +292,53 @@ bool IsProcessRunning(unsigned processId);
 // reason when it cannot be opened or read.
 SystemResult<std::string> ReadFileHead(const std::string& file, std::size_t maxBytes);
 
+// A file this process creates new and holds alone while it is open: the
+// journal of a run that moves files. Another process that opens it alone
+// (ReadUnheldFile) fails while it is held; the system lets go when the
+// process ends, however it ends.
+class HeldFile {
+ public:
+  // The reason when anything already stands at `path` or it cannot be made.
+  static SystemResult<HeldFile> CreateNew(const std::string& path);
+  // Appends `bytes` and flushes them to the disk before returning.
+  std::error_code Append(std::string_view bytes);
+  HeldFile(HeldFile&& other) noexcept;
+  HeldFile& operator=(HeldFile&&) = delete;
+  HeldFile(const HeldFile&) = delete;
+  ~HeldFile();
+
+ private:
+  explicit HeldFile(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_;
+};
+
+// The whole content of `path`, read while holding it alone; the reason
+// when another process holds it (a live run's journal), or it is gone or
+// unreadable.
+SystemResult<std::string> ReadUnheldFile(const std::string& path);
+// The whole content of `path`, shared with writers (the history log).
+SystemResult<std::string> ReadWholeFile(const std::string& path);
+
+// Single file operations on paths of any length (Windows: \\?\ past 260
+// characters). Each returns the system's reason when it failed.
+std::error_code SetLastWriteTime(const std::string& path, std::int64_t lastWriteNs);
+// Deletes a file, clearing its read-only flag first (Windows refuses
+// read-only files). A link is deleted, never followed.
+std::error_code RemoveOneFile(const std::string& path);
+// Deletes a folder only when it is empty.
+std::error_code RemoveEmptyFolder(const std::string& path);
+// Creates the folder and every missing parent; no error when it exists.
+std::error_code CreateFolderChain(const std::string& path);
+// Copies `from` to a new file `to` (never through anything standing
+// there), flushed; on failure no `to` is left.
+std::error_code CopyToNewFile(const std::string& from, const std::string& to);
+// What stands at `path`, as ListFolder would list it (links not followed).
+SystemResult<FolderEntry> PathEntry(const std::string& path);
+
+// The decimal separator of the user's number format: the Windows regional
+// setting; LC_NUMERIC (or LC_ALL, LANG) on Linux. "." when unknown.
+std::string UserDecimalSeparator();
+
 // An exclusive lock on a lock file, released when the holder ends (or the
 // process dies). Opened without sharing on Windows, flock on Linux.
 class FileLock {

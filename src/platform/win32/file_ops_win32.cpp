@@ -51,7 +51,7 @@ std::error_code WriteTempBeside(const std::wstring& target, std::string_view con
 }  // namespace
 
 std::error_code CreateNewFile(const std::string& path, std::string_view content) {
-  const std::wstring target = Widen(path);
+  const std::wstring target = WidePath(path);
   const HANDLE file = CreateExclusive(target);
   if (file == INVALID_HANDLE_VALUE)
     return {static_cast<int>(GetLastError()), std::system_category()};
@@ -65,7 +65,7 @@ std::error_code CreateNewFile(const std::string& path, std::string_view content)
 }
 
 std::error_code ReplaceFileAtomically(const std::string& path, std::string_view content) {
-  const std::wstring target = Widen(path);
+  const std::wstring target = WidePath(path);
   std::wstring temp;
   if (const std::error_code error = WriteTempBeside(target, content, temp)) return error;
   // A virus scanner or indexer may hold the target for a moment: retry.
@@ -84,16 +84,24 @@ std::error_code ReplaceFileAtomically(const std::string& path, std::string_view 
 std::error_code RenameWithinVolume(const std::string& from, const std::string& to) {
   // Without MOVEFILE_COPY_ALLOWED Windows refuses to cross volumes instead
   // of copying over `to` and leaving it half-written when the disk fills.
-  if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  const std::wstring source = WidePath(from);
+  const std::wstring target = WidePath(to);
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (MoveFileExW(source.c_str(), target.c_str(), flags)) return {};
+  // A read-only file is not replaced (a bin copy keeps its original's flag).
+  const DWORD refusal = GetLastError();
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (refusal == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) &&
+      MoveFileExW(source.c_str(), target.c_str(), flags))
     return {};
-  if (GetLastError() == ERROR_NOT_SAME_DEVICE)
-    return std::make_error_code(std::errc::cross_device_link);
-  return LastError();
+  if (refusal == ERROR_NOT_SAME_DEVICE) return std::make_error_code(std::errc::cross_device_link);
+  return {static_cast<int>(refusal), std::system_category()};
 }
 
 SystemResult<FileLock> FileLock::Acquire(const std::string& lockPath, int timeoutMs) {
-  const std::wstring path = Widen(lockPath);
+  const std::wstring path = WidePath(lockPath);
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
   for (;;) {
     // No sharing: the open itself is the lock, and Windows drops it when

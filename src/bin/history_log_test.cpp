@@ -1,9 +1,10 @@
-#include "launcher/history_log.h"
+#include "bin/history_log.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 
+#include "bin/history_line.h"
 #include "shell/paths.h"
 #include "testing/fakes.h"
 
@@ -15,15 +16,19 @@ using testing::TempDir;
 using testing::WriteFile;
 
 TEST(HistoryLines, ColumnsArePaddedNeverCut) {
-  EXPECT_EQ(HistoryEntryLine("2026-01-02 03:04:05", "config.pro", "C:\\Users\\me", 2048),
+  EXPECT_EQ(FileLine("2026-01-02 03:04:05", "config.pro", "C:\\Users\\me", SizeText(2048, "."),
+                     SweptKind::Clutter),
             "2026-01-02 03:04:05 | config.pro" + std::string(25, ' ') + " | C:\\Users\\me" +
                 std::string(76, ' ') + " | (2.0 KB) [Clutter]");
   EXPECT_EQ(
       LaunchEventLine("2026-01-02 03:04:05", "10.0.2.0", "C:\\Work\\Bracket"),
       "2026-01-02 03:04:05 | LAUNCH - CP 10.0.2.0" + std::string(15, ' ') + " | C:\\Work\\Bracket");
+  EXPECT_EQ(SweepEventLine("t", 3, 0, "/p"),
+            "t | SWEEP - 3 Models, 0 Clutter" + std::string(8, ' ') + " | /p");
   const std::string longName(40, 'n');
-  EXPECT_EQ(HistoryEntryLine("t", longName, "f", 1),
-            "t | " + longName + " | f" + std::string(86, ' ') + " | (1.0 B) [Clutter]");
+  // Widths count characters as the log always did: "\xC3\xA4" is one.
+  EXPECT_EQ(FileLine("t", longName, "f\xC3\xA4", SizeText(1, ","), SweptKind::Model),
+            "t | " + longName + " | f\xC3\xA4" + std::string(85, ' ') + " | (1,0 B)");
 }
 
 TEST(HistoryTimeNow, LocalTimeToTheSecond) {

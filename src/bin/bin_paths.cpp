@@ -1,14 +1,12 @@
-#include "maintenance/sweep_bin.h"
+#include "bin/bin_paths.h"
 
-#include <filesystem>
+#include <algorithm>
 
 #include "shell/paths.h"
-#include "shell/text.h"
+#include "shell/shared_constants.h"
 
 namespace vantor {
 namespace {
-
-namespace fs = std::filesystem;
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -38,32 +36,15 @@ std::string JoinParts(const std::vector<std::string>& parts, PathStyle style) {
   return out;
 }
 
-// The copy half of a move across volumes: a new file beside `to`, checked,
-// then renamed over it.
-std::string CopyAcross(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  const auto size = fs::file_size(from, ec);
-  if (ec) return ReasonText(ec);
-  const auto time = fs::last_write_time(from, ec);
-  if (ec) return ReasonText(ec);
-  fs::path temp = to;
-  temp += ToFsPath(".vpart" + UnpredictableName());
-  // Without overwrite the copy is created new, never through a planted file.
-  fs::copy_file(from, temp, fs::copy_options::none, ec);
-  std::error_code sizeError;
-  if (!ec && fs::file_size(temp, sizeError) != size) ec = std::make_error_code(std::errc::io_error);
-  if (!ec) fs::last_write_time(temp, time, ec);
-  if (!ec) ec = RenameWithinVolume(FromFsPath(temp), FromFsPath(to));
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    return ReasonText(ec);
-  }
-  fs::remove(from, ec);
-  return {};  // the copy is safe in place even if the original stays
+}  // namespace
+
+std::string BinFolderOf(const std::string& anchorFolder, PathStyle style) {
+  return JoinPath(anchorFolder, kBinFolderName, style);
 }
 
-}  // namespace
+std::string HistoryLogOf(const std::string& anchorFolder, PathStyle style) {
+  return JoinPath(BinFolderOf(anchorFolder, style), kHistoryLogName, style);
+}
 
 std::vector<std::string> MirrorFolderParts(std::string_view folder, PathStyle style) {
   std::vector<std::string> parts;
@@ -87,29 +68,17 @@ std::vector<std::string> MirrorFolderParts(std::string_view folder, PathStyle st
   return parts;
 }
 
-std::string BinCopyPath(const std::string& binFolder, std::string_view folder,
-                        const std::string& fileName, PathStyle style) {
+std::string MirrorFolderOf(const std::string& binFolder, std::string_view folder, PathStyle style) {
   const auto parts = MirrorFolderParts(folder, style);
   if (parts.empty()) return {};
-  return JoinPath(JoinPath(binFolder, JoinParts(parts, style), style), fileName, style);
+  return JoinPath(binFolder, JoinParts(parts, style), style);
 }
 
-bool FitsHistoryColumn(std::string_view text) {
-  if (text.empty() || text.front() == ' ' || text.back() == ' ') return false;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '|' || byte < 0x20 || byte == 0x7F) return false;
-  }
-  return true;
-}
-
-std::string MoveFileSafely(const std::string& from, const std::string& to) {
-  const std::error_code renamed = RenameWithinVolume(from, to);
-  if (!renamed) return {};
-  // Only another volume calls for a copy. Any other refusal (the file held
-  // open, no right to remove it) would leave the original behind a copy.
-  if (renamed != std::errc::cross_device_link) return ReasonText(renamed);
-  return CopyAcross(ToFsPath(from), ToFsPath(to));
+std::string BinCopyPath(const std::string& binFolder, std::string_view folder,
+                        const std::string& fileName, PathStyle style) {
+  const std::string mirror = MirrorFolderOf(binFolder, folder, style);
+  if (mirror.empty()) return {};
+  return JoinPath(mirror, fileName, style);
 }
 
 }  // namespace vantor
