@@ -1,10 +1,8 @@
 // What a script printed, as the program reads it back: the result line,
-// the sweep engine's counts, the editor's and the migration wizard's answers and the restore window's result file.
-#include <climits>
+// the editor's and the migration wizard's answers and the restore window's result file.
 
 #include "fuzz_support.h"
 #include "maintenance/restore_utility.h"
-#include "maintenance/sweep_report.h"
 #include "shell/script_result.h"
 #include "shell/text.h"
 
@@ -12,19 +10,6 @@ using namespace vantor;
 using vantor::fuzz::Expect;
 
 namespace {
-
-// Keeps only what a report would show.
-class CountingConsole final : public Console {
- public:
-  void SetColor(int) override {}
-  void Write(std::string_view text) override { written += text.size(); }
-  void Clear() override {}
-  void SetTitle(std::string_view) override {}
-  void UseBoxCodePage() override {}
-  bool HideCursor() override { return true; }
-  void SetCursorVisible(bool) override {}
-  std::size_t written = 0;
-};
 
 using Line = ScriptResult<std::string>;
 
@@ -43,14 +28,6 @@ void CheckResultLine(std::string_view output, const Line& line) {
   Expect(line->find('\n') == std::string::npos, "the result is one line");
 }
 
-void CheckSweep(const Line& line) {
-  const auto result = ReadSweepResult(line);
-  if (!result) return CheckReason(result.error());
-  for (const std::int64_t count : {result->clutterCount, result->modelCount, result->notMoved})
-    Expect(count >= 0 && count <= INT_MAX, "counts are whole numbers the engine can print");
-  CountingConsole console;
-  PrintCleanupReport(console, *result, {"Work", '\\', "21"});
-  Expect(console.written > 0, "a report always says something");
 }
 
 void CheckAnswers(const Line& line) {
@@ -77,8 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view output = fuzz::AsText(data, size);
   const Line line = ReadResultLine(output);
   CheckResultLine(output, line);
-  CheckSweep(line);
-  CheckSweep(std::string(output));
   CheckAnswers(line);
   CheckRestoreFile(output);
   return 0;

@@ -85,7 +85,7 @@ Describe 'The history log lock' {
 
 Describe 'The compile profile of each script' {
     It 'has a name of its own in every template' {
-        $templates = 'sweep_engine', 'config_editor', 'migration_wizard', 'restore_window'
+        $templates = 'config_editor', 'migration_wizard', 'restore_window'
         $names = foreach ($template in $templates) {
             $text = [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot "$template.ps1"))
             $calls = [regex]::Matches($text, "(?m)^Start-CompileProfile -Name '(\w+)'")

@@ -45,32 +45,6 @@ function ConvertTo-LongPath {
     return $Path
 }
 
-function ConvertFrom-LongPath {
-    [CmdletBinding()]
-    [OutputType([string])]
-    param([Parameter(Mandatory)][ValidateNotNullOrEmpty()][string]$Path)
-    if ($Path.StartsWith('\\?\UNC\')) { return '\\' + $Path.Substring(8) }
-    if ($Path.StartsWith('\\?\')) { return $Path.Substring(4) }
-    return $Path
-}
-
-# What a history line cannot carry faithfully: the reader splits at "|", trims
-# blanks and reads up to a line break.
-function Get-UnloggablePattern {
-    [CmdletBinding()]
-    [OutputType([regex])]
-    param()
-    return [regex]::new('^\s|\s$|[|\p{Cc}\u2028\u2029]')
-}
-
-function Test-LoggableText {
-    # True when a name or folder survives a round trip through a history line.
-    [CmdletBinding()]
-    [OutputType([bool])]
-    param([Parameter(Mandatory)][AllowEmptyString()][string]$Text)
-    return $Text.Length -gt 0 -and -not (Get-UnloggablePattern).IsMatch($Text)
-}
-
 # A failure's reason, fit for one field of a result line.
 function Get-ReasonText {
     [CmdletBinding()]

@@ -6,6 +6,7 @@
 BeforeAll {
     # The scripts as the program embeds them: the shared prelude, then the template.
     foreach ($name in 'restore_window.ps1', 'sweep_engine.ps1') {
+        if (-not (Test-Path -LiteralPath (Join-Path $PSScriptRoot $name))) { continue }
         $parts = foreach ($part in 'prelude.ps1', $name) { [System.IO.File]::ReadAllText((Join-Path $PSScriptRoot $part)) }
         [System.IO.File]::WriteAllText((Join-Path $TestDrive $name), -join $parts)
     }

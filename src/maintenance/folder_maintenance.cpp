@@ -2,10 +2,13 @@
 
 #include <filesystem>
 
+#include "bin/bin_paths.h"
 #include "install/config_editor.h"
 #include "maintenance/model_inventory.h"
-#include "maintenance/sweep_engine.h"
+#include "maintenance/spinner.h"
+#include "maintenance/sweep.h"
 #include "maintenance/sweep_report.h"
+#include "maintenance/sweep_rules.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
@@ -67,8 +70,7 @@ void PrintAbort(Console& console) {
   console.SetColor(color::kGrey);
 }
 
-// The two numbers stand bare in the engine script, so anything but a whole
-// number stops the sweep before the script is even filled.
+// Anything but a whole number stops the sweep before it touches a file.
 bool CheckPurgeNumbers(Console& console, const PurgeSettings& settings) {
   const std::pair<const char*, const std::string*> numbers[] = {{"CP_Keep_N", &settings.keepCount},
                                                                 {"CP_Max_Days", &settings.maxDays}};
@@ -106,16 +108,24 @@ bool SettingsReady(Console& console, const PurgeSettings& settings, const std::s
   return CheckPurgeNumbers(console, settings);
 }
 
-void RunEngineAndReport(Context& context, const SweepInputs& inputs, const std::string& maxDays) {
-  const auto result = RunSweepEngine(context, inputs);
-  if (!result) {
-    PrintScriptError(context.console, "      ", "Sweep engine", result.error());
-    PrintAbort(context.console);
+void SweepAndReport(Context& context, const SweepRequest& request, const std::string& maxDays) {
+  Spinner spinner(context.console);
+  // Without the spinner the sweep still runs; only the turning line is missing.
+  const bool turning = !spinner.Start();
+  const SweepOutcome outcome = SweepFolder(request);
+  if (turning) spinner.Stop();
+  if (!outcome.stopped.empty()) {
+    Console& console = context.console;
+    console.Write("      ");
+    Print(console, color::kRed,
+          "[ERROR] Sweep failed: the folder could not be read (" + outcome.stopped + ").\n");
+    PrintAbort(console);
     return;
   }
   const SweepDestination destination{LastComponent(StripTrailingSeparators(context.anchorFolder)),
-                                     Separator(context.Style()), maxDays};
-  PrintCleanupReport(context.console, *result, destination);
+                                     Separator(context.Style()), maxDays,
+                                     request.decimalSeparator};
+  PrintCleanupReport(context.console, outcome, destination);
 }
 
 void RunSweep(Context& context, const std::string& target, const PurgeSettings& settings) {
@@ -123,20 +133,24 @@ void RunSweep(Context& context, const std::string& target, const PurgeSettings& 
   const std::string clutter = EffectiveClutter(settings);
   if (!SettingsReady(console, settings, clutter)) return;
   const PathStyle style = context.Style();
-  const std::string bin = JoinPath(context.anchorFolder, kBinFolderName, style);
-  std::error_code ec;
-  std::filesystem::create_directory(ToFsPath(bin), ec);
+  const std::string bin = BinFolderOf(context.anchorFolder, style);
+  CreateFolderChain(bin);
   if (!settings.blockedRules.empty()) PrintBlockedRules(console, settings.blockedRules);
   console.Write("\n    ");
   Print(console, color::kCyan, "[CLEANUP]\n");
   console.SetColor(color::kGrey);
-  const SweepInputs inputs{target,
-                           bin,
-                           JoinPath(bin, kHistoryLogName, style),
-                           *ParseWholeNumber(settings.keepCount),
-                           *ParseWholeNumber(settings.maxDays),
-                           clutter};
-  RunEngineAndReport(context, inputs, settings.maxDays);
+  SweepRequest request;
+  // The log names full folders, whatever form the target arrived in.
+  request.targetFolder = AbsolutePath(target, context.system.CurrentDirectory(), style);
+  request.binFolder = bin;
+  request.logFile = HistoryLogOf(context.anchorFolder, style);
+  request.keepCount = *ParseWholeNumber(settings.keepCount);
+  request.maxDays = *ParseWholeNumber(settings.maxDays);
+  request.rules = SplitClutterRules(clutter);
+  request.style = style;
+  request.now = BinTimeNow();
+  request.decimalSeparator = UserDecimalSeparator();
+  SweepAndReport(context, request, settings.maxDays);
 }
 
 }  // namespace

@@ -25,7 +25,6 @@ using Spans = std::vector<Span>;
 constexpr auto kPosix = PathStyle::Posix;
 const std::string kMaster =
     "CP_Countdown=None\r\nCP_Keep_N=1\r\nCP_Max_Days=21\r\nCP_Clutter=*.log*, trail.txt.*\r\n";
-const std::string kResult = "X|2|1.5 KB|3|3.0 KB|4.5 KB|0";
 
 // The spinner turns an unknown number of times while the fake script runs;
 // its frames are taken out so the rest can be compared exactly.
@@ -94,22 +93,39 @@ class FolderMaintenance : public ::testing::Test {
 
   static Spans CleanupHeader() { return {{color::kGrey, "\n    "}, {color::kCyan, "[CLEANUP]\n"}}; }
 
+  // Two clutter files and one surplus iteration of a.prt.
+  void MakeSweepable() {
+    WriteFile(project + "/x.log", std::string(1000, 'x'));
+    WriteFile(project + "/trail.txt.1", std::string(536, 'x'));
+    WriteFile(project + "/a.prt.1", std::string(100, 'x'));
+    WriteFile(project + "/a.prt.2", std::string(100, 'x'));
+  }
+
   static Spans Report() {
     return {{color::kGrey, Cleared() + "      [-] "},
             {color::kRed, "  2"},
             {color::kGrey, "   Clutter files   .......... "},
             {color::kGreen, "   1.5 KB\n"},
             {color::kGrey, "      [-] "},
-            {color::kRed, "  3"},
+            {color::kRed, "  1"},
             {color::kGrey, "   Old versions    .......... "},
-            {color::kGreen, "   3.0 KB\n"},
+            {color::kGreen, "  100.0 B\n"},
             {color::kGrey, "\n    "},
-            {color::kGreen, "4.5 KB"},
+            {color::kGreen, "1.6 KB"},
             {color::kYellow, " sent to "},
             {color::kCyan, "Vantor/Vantor_Sweep "},
             {color::kYellow, "held for "},
             {color::kGreen, "21"},
             {color::kYellow, " days\n"}};
+  }
+
+  static Spans OnePartInventory() {
+    return {{color::kGrey, "\n    "},
+            {color::kCyan, "[FOLDER INVENTORY]\n"},
+            {color::kGrey, "                   Parts: "},
+            {color::kCyan, "   1"},
+            {color::kGrey, " ........... "},
+            {color::kGreen, "  100.0 B\n"}};
   }
 
   static Spans EmptyInventory(const std::string& before = "") {
@@ -139,9 +155,7 @@ class FolderMaintenance : public ::testing::Test {
 };
 
 TEST_F(FolderMaintenance, StandaloneSweepPrintsBannerReportInventoryAndEnds) {
-  world.scripts.results.push_back(kResult);
-  WriteFile(project + "/a.prt.1", std::string(100, 'x'));
-  WriteFile(project + "/a.prt.2", std::string(100, 'x'));
+  MakeSweepable();
   WriteFile(project + "/b.asm", std::string(1000, 'x'));
   const Spans spans = Run(project, MaintenanceMode::Standalone, SweepSwitch::On);
   const Spans inventory{{color::kGrey, "\n    "},
@@ -149,13 +163,13 @@ TEST_F(FolderMaintenance, StandaloneSweepPrintsBannerReportInventoryAndEnds) {
                         {color::kGrey, "                   Parts: "},
                         {color::kCyan, "   1"},
                         {color::kGrey, " ........... "},
-                        {color::kGreen, "  200.0 B\n"},
+                        {color::kGreen, "  100.0 B\n"},
                         {color::kGrey, "              Assemblies: "},
                         {color::kCyan, "   1"},
                         {color::kGrey, " ........... "},
                         {color::kGreen, " 1000.0 B\n"},
                         {color::kGrey, "\n                  "},
-                        {color::kGreen, "   1.2 KB"},
+                        {color::kGreen, "   1.1 KB"},
                         {color::kYellow, " in a total of "},
                         {color::kCyan, "2"},
                         {color::kYellow, " models\n"},
@@ -164,23 +178,14 @@ TEST_F(FolderMaintenance, StandaloneSweepPrintsBannerReportInventoryAndEnds) {
   EXPECT_EQ(world.console.color(), color::kGrey);
   // The box goes out as code page 437 line bytes.
   EXPECT_EQ(world.console.Bytes().substr(0, 4), "\n  \xC9");
-  EXPECT_TRUE(IsDirectory(anchor + "/Vantor_Sweep"));
-}
-
-TEST_F(FolderMaintenance, FillsTheEngineWithTheSettingsAndRunsItHidden) {
-  world.scripts.results.push_back(kResult);
-  Run(project, MaintenanceMode::Standalone, SweepSwitch::On);
-  ASSERT_EQ(world.scripts.scripts.size(), 1u);
-  const auto& [script, window] = world.scripts.scripts[0];
-  EXPECT_EQ(window, ScriptWindow::Hidden);
-  const std::string bin = anchor + "/Vantor_Sweep";
-  EXPECT_NE(script.find("'" + EncodeScriptText(project) + "'"), std::string::npos);
-  EXPECT_NE(script.find("'" + EncodeScriptText(bin) + "'"), std::string::npos);
-  EXPECT_NE(script.find("'" + EncodeScriptText(bin + "/Vantor_Sweep.log") + "'"),
-            std::string::npos);
-  EXPECT_NE(script.find("'" + EncodeScriptText("*.log*,trail.txt.*") + "'"), std::string::npos);
-  EXPECT_NE(script.find("$kn = 1\n"), std::string::npos);
-  EXPECT_NE(script.find("$md = 21\n"), std::string::npos);
+  // The sweep needs no script; every move has its line under one event line.
+  EXPECT_TRUE(world.scripts.scripts.empty());
+  const std::string log = ReadFile(anchor + "/Vantor_Sweep/Vantor_Sweep.log");
+  EXPECT_NE(log.find(" | SWEEP - 1 Models, 2 Clutter         | " + project + "\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(" | a.prt.1 "), std::string::npos) << log;
+  EXPECT_TRUE(PathExists(anchor + "/Vantor_Sweep" + project + "/trail.txt.1"));
 }
 
 TEST_F(FolderMaintenance, LaunchModeWithTheSweepOffPrintsOnlyTheInventory) {
@@ -193,14 +198,13 @@ TEST_F(FolderMaintenance, LaunchModeWithTheSweepOffPrintsOnlyTheInventory) {
 }
 
 TEST_F(FolderMaintenance, LaunchModeWithTheSweepOnHasNoBannerAndNoCountdown) {
-  world.scripts.results.push_back("X|0|0.0 B|0|0.0 B|0.0 B|1");
   world.system.shiftHeld = true;
   const Spans spans = Run(project, MaintenanceMode::BeforeLaunch, SweepSwitch::On);
   EXPECT_EQ(spans, Join({CleanupHeader(),
                          {{color::kGrey, Cleared() + "      "},
                           {color::kGreen, "[*] Folder is clean. No maintenance required.\n"}},
                          EmptyInventory()}));
-  EXPECT_EQ(world.scripts.scripts.size(), 1u);
+  EXPECT_TRUE(world.scripts.scripts.empty());
 }
 
 TEST_F(FolderMaintenance, MissingPurgeValuesAbortTheSweepButNotTheInventory) {
@@ -247,42 +251,25 @@ TEST_F(FolderMaintenance, BothBadNumbersAreNamed) {
 TEST_F(FolderMaintenance, BlockedRulesAreNamedAndTheRestStillSweep) {
   WriteFile(anchor + "/Vantor.ini",
             "CP_Keep_N=1\r\nCP_Max_Days=21\r\nCP_Clutter=*.prt, *.log*\r\nCP_Clutter=*.*\r\n");
-  world.scripts.results.push_back(kResult);
+  MakeSweepable();
   const Spans spans = Run(project, MaintenanceMode::BeforeLaunch, SweepSwitch::On);
+  // "*.log*" still sweeps; trail.txt.1 stays, as its rule is not in this file.
+  Spans report = Report();
+  report[1].text = "  1";
+  report[3].text = " 1000.0 B\n";
+  report[9].text = "1.1 KB";
   EXPECT_SPANS(spans, Join({{{color::kGrey, "\n    "},
                              {color::kYellow, "[WARNING] Prohibited Clutter rules blocked: "},
                              {color::kCyan, "*.prt, *.*"},
                              {color::kGrey, "\n"}},
                             CleanupHeader(),
-                            Report(),
-                            EmptyInventory()}));
-  EXPECT_NE(world.scripts.scripts[0].first.find("'" + EncodeScriptText("*.log*") + "'"),
-            std::string::npos);
-}
-
-TEST_F(FolderMaintenance, AnEngineThatGaveNoResultSaysWhyInsteadOfAReport) {
-  const std::pair<std::optional<ScriptError>, std::string> cases[] = {
-      {std::nullopt, "no result line (ParserError)."},
-      {NotStarted(std::make_error_code(std::errc::no_such_file_or_directory)),
-       "PowerShell did not start (No such file or directory)."},
-  };
-  for (const auto& [failure, reason] : cases) {
-    world.console.Reset();
-    world.scripts.results = {"At line:3 char:1\nParserError"};
-    world.scripts.failure = failure;
-    const Spans spans = Run(project, MaintenanceMode::BeforeLaunch, SweepSwitch::On);
-    EXPECT_SPANS(spans, Join({CleanupHeader(),
-                              {{color::kGrey, Cleared() + "      "},
-                               {color::kRed, "[ERROR] Sweep engine failed: " + reason +
-                                                 "\n"
-                                                 "              Aborting cleanup sequence.\n"}},
-                              EmptyInventory()}));
-  }
+                            report,
+                            OnePartInventory()}));
+  EXPECT_TRUE(PathExists(project + "/trail.txt.1"));
 }
 
 TEST_F(FolderMaintenance, RestoresAMissingMasterFileAndSaysSoInStandaloneMode) {
   std::filesystem::remove(ToFsPath(anchor + "/Vantor.ini"));
-  world.scripts.results.push_back(kResult);
   const Spans spans = Run(project, MaintenanceMode::Standalone, SweepSwitch::On);
   const Spans restored{{color::kGrey, "\n      "},
                        {color::kYellow, "[INFO] "},
@@ -291,8 +278,7 @@ TEST_F(FolderMaintenance, RestoresAMissingMasterFileAndSaysSoInStandaloneMode) {
   wanted.pop_back();  // the report goes on in grey on the same span
   EXPECT_NE(Describe(spans).find(wanted), std::string::npos) << Describe(spans);
   // The shipped defaults drive the sweep.
-  ASSERT_EQ(world.scripts.scripts.size(), 1u);
-  EXPECT_NE(world.scripts.scripts[0].first.find("$md = 21\n"), std::string::npos);
+  EXPECT_NE(Describe(spans).find("[CLEANUP]"), std::string::npos);
 }
 
 TEST_F(FolderMaintenance, AMasterFileThatCannotBeWrittenIsReportedAndTheJobGoesOn) {
@@ -314,7 +300,7 @@ TEST_F(FolderMaintenance, AMasterFileThatCannotBeWrittenIsReportedAndTheJobGoesO
 
 TEST_F(FolderMaintenance, ShiftOpensTheCleanerSettingsBeforeTheSettingsAreRead) {
   world.system.shiftHeld = true;
-  world.scripts.results = {"X|OK", kResult};
+  world.scripts.results = {"X|OK"};
   const Spans spans = Run(project, MaintenanceMode::Standalone, SweepSwitch::On);
   const Spans shift{
       {color::kGrey, "  "},
@@ -323,24 +309,22 @@ TEST_F(FolderMaintenance, ShiftOpensTheCleanerSettingsBeforeTheSettingsAreRead) 
       {color::kGreen, "    [+] Settings updated. Resuming sweep...\n"}};
   const Spans head(spans.begin(), spans.begin() + 10);
   EXPECT_SPANS(head, Join({Banner(project), shift}));
-  ASSERT_EQ(world.scripts.scripts.size(), 2u);
+  ASSERT_EQ(world.scripts.scripts.size(), 1u);
   EXPECT_EQ(world.scripts.scripts[0].second, ScriptWindow::Interactive);
 }
 
 TEST_F(FolderMaintenance, ShiftWithTheEditorCancelledResumesTheSweep) {
   world.system.shiftHeld = true;
-  world.scripts.results = {"X|Cancel", kResult};
+  world.scripts.results = {"X|Cancel"};
   const Spans spans = Run(project, MaintenanceMode::Standalone, SweepSwitch::On);
   EXPECT_EQ(spans[9], (Span{color::kYellow, "    [-] Edit canceled. Resuming sweep...\n"}));
 }
 
 TEST_F(FolderMaintenance, InTheAnchorFolderItsProjectFileJoinsTheClutterList) {
   WriteFile(anchor + "/VantorSP.ini", "CP_Clutter=\r\n");
-  world.scripts.results.push_back(kResult);
   Run(anchor, MaintenanceMode::BeforeLaunch, SweepSwitch::On);
-  ASSERT_EQ(world.scripts.scripts.size(), 1u);
-  EXPECT_NE(world.scripts.scripts[0].first.find("'" + EncodeScriptText("VantorSP.ini") + "'"),
-            std::string::npos);
+  EXPECT_TRUE(PathExists(anchor + "/Vantor_Sweep" + anchor + "/VantorSP.ini"));
+  EXPECT_FALSE(PathExists(anchor + "/VantorSP.ini"));
 }
 
 TEST_F(FolderMaintenance, StandaloneModeEndsWithTheTwelveSecondCountdown) {

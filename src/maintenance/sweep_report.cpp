@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "bin/history_line.h"
 #include "maintenance/columns.h"
 #include "shell/console_text.h"
 #include "shell/shared_constants.h"
@@ -19,10 +20,11 @@ void PrintCountLine(Console& console, std::int64_t count, std::string_view label
   console.SetColor(color::kGrey);
 }
 
-void PrintDestinationLine(Console& console, const SweepResult& result,
+void PrintDestinationLine(Console& console, const SweepOutcome& result,
                           const SweepDestination& destination) {
   console.Write("\n    ");
-  Print(console, color::kGreen, result.totalSize);
+  Print(console, color::kGreen,
+        SizeText(result.clutterBytes + result.modelBytes, destination.decimalSeparator));
   Print(console, color::kYellow, " sent to ");
   Print(console, color::kCyan,
         destination.anchorName + destination.separator + std::string(kBinFolderName) + " ");
@@ -32,8 +34,8 @@ void PrintDestinationLine(Console& console, const SweepResult& result,
   console.SetColor(color::kGrey);
 }
 
-// Files the engine meant to move but had to leave where they were.
-void PrintNotMovedLine(Console& console, const SweepResult& result) {
+// Files the sweep meant to move but had to leave where they were.
+void PrintNotMovedLine(Console& console, const SweepOutcome& result) {
   std::string text = "[WARNING] " + std::to_string(result.notMoved) +
                      (result.notMoved == 1 ? " file" : " files") +
                      " could not be moved and stayed in place";
@@ -43,14 +45,14 @@ void PrintNotMovedLine(Console& console, const SweepResult& result) {
   console.SetColor(color::kGrey);
 }
 
-void PrintLogWarning(Console& console, const SweepResult& result) {
+void PrintLogWarning(Console& console, const SweepOutcome& result) {
   std::string text;
-  if (result.logBusy == "1") {
+  if (result.log == LogState::Locked) {
     text = "[WARNING: Log file locked by another program. History not saved!]";
-  } else if (result.logBusy == "2") {
-    // The engine keeps its journal, so the next run adds the lines.
+  } else if (result.log == LogState::Failed) {
+    // The sweep keeps its journal, so the next run adds the lines.
     text = "[WARNING: Log file could not be written";
-    if (!result.logFailure.empty()) text += " (" + result.logFailure + ")";
+    if (!result.logReason.empty()) text += " (" + result.logReason + ")";
     text += ". History kept for the next run.]";
   } else {
     return;
@@ -62,7 +64,7 @@ void PrintLogWarning(Console& console, const SweepResult& result) {
 
 }  // namespace
 
-void PrintCleanupReport(Console& console, const SweepResult& result,
+void PrintCleanupReport(Console& console, const SweepOutcome& result,
                         const SweepDestination& destination) {
   const bool moved = result.clutterCount + result.modelCount > 0;
   if (!moved && result.notMoved == 0) {
@@ -71,10 +73,12 @@ void PrintCleanupReport(Console& console, const SweepResult& result,
     console.SetColor(color::kGrey);
     return;
   }
+  const std::string& separator = destination.decimalSeparator;
   if (result.clutterCount > 0)
-    PrintCountLine(console, result.clutterCount, "Clutter files", result.clutterSize);
+    PrintCountLine(console, result.clutterCount, "Clutter files",
+                   SizeText(result.clutterBytes, separator));
   if (result.modelCount > 0)
-    PrintCountLine(console, result.modelCount, "Old versions", result.modelSize);
+    PrintCountLine(console, result.modelCount, "Old versions", SizeText(result.modelBytes, separator));
   if (moved) PrintDestinationLine(console, result, destination);
   if (result.notMoved > 0) PrintNotMovedLine(console, result);
   PrintLogWarning(console, result);

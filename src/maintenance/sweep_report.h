@@ -1,11 +1,11 @@
-// The "[CLEANUP]" report printed from the sweep engine's result line.
+// The "[CLEANUP]" report printed after a sweep.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "platform/platform.h"
-#include "shell/script_result.h"
+#include "maintenance/sweep.h"
 
 namespace vantor {
 
@@ -13,9 +13,10 @@ struct SweepDestination {
   std::string anchorName;  // last component of the anchor folder
   char separator;          // shown between the anchor name and the bin
   std::string maxDays;
+  std::string decimalSeparator = ".";  // of the size texts
 };
 
-void PrintCleanupReport(Console& console, const SweepResult& result,
+void PrintCleanupReport(Console& console, const SweepOutcome& result,
                         const SweepDestination& destination);
 
 }  // namespace vantor

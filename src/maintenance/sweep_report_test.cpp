@@ -10,13 +10,22 @@ namespace {
 using testing::RecordingConsole;
 using Span = RecordingConsole::Span;
 
-const SweepDestination kDestination{"Vantor", '\\', "21"};
+const SweepDestination kDestination{"Vantor", '\\', "21", ","};
 
-SweepResult Sweep(const std::string& line) { return *ReadSweepResult(line); }
+SweepOutcome Sweep(std::int64_t clutter, std::uint64_t clutterBytes, std::int64_t models,
+                   std::uint64_t modelBytes, LogState log = LogState::Written,
+                   std::int64_t notMoved = 0, std::string reason = "", std::string logReason = "") {
+  SweepOutcome outcome;
+  outcome.clutterCount = clutter, outcome.clutterBytes = clutterBytes;
+  outcome.modelCount = models, outcome.modelBytes = modelBytes;
+  outcome.log = log, outcome.logReason = std::move(logReason);
+  outcome.notMoved = notMoved, outcome.notMovedReason = std::move(reason);
+  return outcome;
+}
 
 TEST(CleanupReport, SaysTheFolderIsCleanWhenNothingMovedEvenWithTheLogLocked) {
   RecordingConsole console;
-  PrintCleanupReport(console, Sweep("X|0|0.0 B|0|0.0 B|0.0 B|1"), kDestination);
+  PrintCleanupReport(console, Sweep(0, 0, 0, 0, LogState::Locked), kDestination);
   const std::vector<Span> expected{
       {color::kGrey, "      "}, {color::kGreen, "[*] Folder is clean. No maintenance required.\n"}};
   EXPECT_EQ(console.spans(), expected);
@@ -25,17 +34,17 @@ TEST(CleanupReport, SaysTheFolderIsCleanWhenNothingMovedEvenWithTheLogLocked) {
 
 TEST(CleanupReport, ListsBothKindsTheTotalAndWhereItWent) {
   RecordingConsole console;
-  PrintCleanupReport(console, Sweep("X|7|12.5 KB|123|1.25 MB|1.26 MB|0"), kDestination);
+  PrintCleanupReport(console, Sweep(7, 12800, 123, 1310720), kDestination);
   const std::vector<Span> expected{{color::kGrey, "      [-] "},
                                    {color::kRed, "  7"},
                                    {color::kGrey, "   Clutter files   .......... "},
-                                   {color::kGreen, "  12.5 KB\n"},
+                                   {color::kGreen, "  12,5 KB\n"},
                                    {color::kGrey, "      [-] "},
                                    {color::kRed, "123"},
                                    {color::kGrey, "   Old versions    .......... "},
-                                   {color::kGreen, "  1.25 MB\n"},
+                                   {color::kGreen, "  1,25 MB\n"},
                                    {color::kGrey, "\n    "},
-                                   {color::kGreen, "1.26 MB"},
+                                   {color::kGreen, "1,26 MB"},
                                    {color::kYellow, " sent to "},
                                    {color::kCyan, "Vantor\\Vantor_Sweep "},
                                    {color::kYellow, "held for "},
@@ -47,7 +56,7 @@ TEST(CleanupReport, ListsBothKindsTheTotalAndWhereItWent) {
 
 TEST(CleanupReport, OnlyOldVersionsAndALockedLog) {
   RecordingConsole console;
-  PrintCleanupReport(console, Sweep("X|0|0.0 B|1234|512.0 B|512.0 B|1"), {"Tools", '/', "7"});
+  PrintCleanupReport(console, Sweep(0, 0, 1234, 512, LogState::Locked), {"Tools", '/', "7"});
   const std::vector<Span> expected{
       {color::kGrey, "      [-] "},
       {color::kRed, "1234"},
@@ -68,30 +77,29 @@ TEST(CleanupReport, OnlyOldVersionsAndALockedLog) {
 
 TEST(CleanupReport, WarnsAboutFilesLeftInPlaceInsteadOfCallingTheFolderClean) {
   struct Case {
-    const char* line;
+    SweepOutcome outcome;
     std::vector<Span> tail;  // what follows the count and destination lines
   };
   const Span warning{color::kYellow,
                      "[WARNING] 3 files could not be moved and stayed in place: Access denied\n"};
   const Case cases[] = {
-      {"X|0|0.0 B|0|0.0 B|0.0 B|0|3|Access denied|", {{color::kGrey, "\n      "}, warning}},
-      {"X|0|0.0 B|0|0.0 B|0.0 B|2|1||Disk full",
+      {Sweep(0, 0, 0, 0, LogState::Written, 3, "Access denied"), {{color::kGrey, "\n      "}, warning}},
+      {Sweep(0, 0, 0, 0, LogState::Failed, 1, "", "Disk full"),
        {{color::kGrey, "\n      "},
         {color::kYellow, "[WARNING] 1 file could not be moved and stayed in place\n"},
         {color::kGrey, "          "},
         {color::kRed,
          "[WARNING: Log file could not be written (Disk full). History kept for the next "
          "run.]\n"}}},
-      {"X|2|2.0 B|0|0.0 B|2.0 B|0|3|Access denied|", {{color::kGrey, "\n      "}, warning}},
+      {Sweep(2, 2, 0, 0, LogState::Written, 3, "Access denied"), {{color::kGrey, "\n      "}, warning}},
   };
   for (const Case& c : cases) {
     RecordingConsole console;
-    PrintCleanupReport(console, Sweep(c.line), kDestination);
+    PrintCleanupReport(console, c.outcome, kDestination);
     const std::vector<Span>& spans = console.spans();
-    ASSERT_GE(spans.size(), c.tail.size()) << c.line;
-    EXPECT_EQ(std::vector<Span>(spans.end() - c.tail.size(), spans.end()), c.tail) << c.line;
-    const bool moved = c.line[2] != '0';
-    EXPECT_EQ(spans.size() > c.tail.size(), moved) << c.line;
+    ASSERT_GE(spans.size(), c.tail.size()) << c.outcome.notMoved;
+    EXPECT_EQ(std::vector<Span>(spans.end() - c.tail.size(), spans.end()), c.tail);
+    EXPECT_EQ(spans.size() > c.tail.size(), c.outcome.clutterCount > 0);
     EXPECT_EQ(console.color(), color::kGrey);
   }
 }

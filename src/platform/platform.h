@@ -204,7 +204,7 @@ ProgramCall ExtractArchiveCommand(const std::string& archive, const std::string&
 // Bytes of an embedded resource by number (templates 107-111, manual 112).
 std::optional<std::string_view> EmbeddedResource(int number);
 
-// Text of an embedded script template by file name ("sweep_engine.ps1").
+// Text of an embedded script template by file name ("restore_window.ps1").
 std::optional<std::string_view> EmbeddedScript(std::string_view name);
 
 // UTF-8 text to the bytes a code page 437 console shows. Bytes that are not

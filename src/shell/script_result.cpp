@@ -104,19 +104,6 @@ void PrintScriptError(Console& console, std::string_view lead, std::string_view 
   console.SetColor(color::kGrey);
 }
 
-ScriptResult<SweepResult> ReadSweepResult(const ScriptResult<std::string>& run) {
-  if (!run) return run.error();
-  const auto fields = ResultFields(*run, 7);
-  if (!fields) return Unreadable(*run);
-  const auto& f = *fields;
-  const auto clutter = ParseWholeNumber(f[1]);
-  const auto models = ParseWholeNumber(f[3]);
-  const auto notMoved = f.size() > 7 ? ParseWholeNumber(f[7]) : 0;
-  if (!clutter || !models || !notMoved) return Unreadable(*run);
-  SweepResult result{*clutter, f[2], *models, f[4], f[5], f[6], *notMoved, "", ""};
-  if (f.size() > 8) result.notMovedReason = f[8];
-  if (f.size() > 9) result.logFailure = f[9];
-  return result;
 }
 
 ScriptResult<int> ReadEditorResult(const ScriptResult<std::string>& run) {

@@ -68,23 +68,6 @@ ScriptResult<std::string> ReadResultLine(std::string_view output);
 void PrintScriptError(Console& console, std::string_view lead, std::string_view step,
                       const ScriptError& error);
 
-// The sweep engine:
-// X|clutter count|clutter size|model count|model size|total size|log state
-//   [|files not moved|first reason|log failure]
-// Log state: "0" written, "1" locked by another program, "2" failed for the
-// reason in log failure. The last three fields may be missing (older engine).
-struct SweepResult {
-  std::int64_t clutterCount = 0;
-  std::string clutterSize;
-  std::int64_t modelCount = 0;
-  std::string modelSize;
-  std::string totalSize;
-  std::string logBusy;
-  std::int64_t notMoved = 0;
-  std::string notMovedReason;
-  std::string logFailure;
-};
-ScriptResult<SweepResult> ReadSweepResult(const ScriptResult<std::string>& run);
 
 // The settings window: X|OK, X|Abort (Special Project removed), X|Cancel.
 inline constexpr int kEditorCancelled = 0;

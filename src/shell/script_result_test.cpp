@@ -15,11 +15,6 @@ std::string Line(std::string_view output) {
   return Shown(ReadResultLine(output), [](const std::string& line) { return line; });
 }
 
-std::string Sweep(std::string_view output) {
-  return Shown(ReadSweepResult(ReadResultLine(output)), [](const SweepResult& r) {
-    return std::to_string(r.clutterCount) + "/" + r.clutterSize + "/" +
-           std::to_string(r.modelCount) + "/" + r.modelSize + "/" + r.totalSize + "/" + r.logBusy +
-           "/" + std::to_string(r.notMoved) + "/" + r.notMovedReason + "/" + r.logFailure;
   });
 }
 
@@ -55,14 +50,6 @@ TEST(ScriptResult, EveryResultConventionReadsInOnePlace) {
       {Line, "ParserError: /t/p.ps1:1\nLine |\n   1 |  (1 +\n     |     ~\n     | Missing value.\n",
        "no result line (Missing value.)."},
       {Line, longError, "no result line (" + longError.substr(0, 100) + ")."},
-      {Sweep, " X| 3 |1.5 KB|12|2.25 MB|2.25 MB|0 \r\n", "3/1.5 KB/12/2.25 MB/2.25 MB/0/0//"},
-      {Sweep, "X|1|1.0 B|0|0.0 B|1.0 B|2|4| No space left | Disk full ",
-       "1/1.0 B/0/0.0 B/1.0 B/2/4/No space left/Disk full"},
-      {Sweep, "X|1|2|3|4|5", "unreadable result (X|1|2|3|4|5)."},
-      {Sweep, "X|lots|1.0 B|0|0.0 B|1.0 B|0", "unreadable result (X|lots|1.0 B|0|0.0 B|1.0 B|0)."},
-      {Sweep, "X|1|1.0 B|-2|0.0 B|1.0 B|0", "unreadable result (X|1|1.0 B|-2|0.0 B|1.0 B|0)."},
-      {Sweep, "X|1|1.0 B|0|0.0 B|1.0 B|0|x", "unreadable result (X|1|1.0 B|0|0.0 B|1.0 B|0|x)."},
-      {Sweep, "Y|1|1.0 B|0|0.0 B|1.0 B|0", "no result line (Y|1|1.0 B|0|0.0 B|1.0 B|0)."},
       {Editor, "X|OK", "code 1"},
       {Editor, "X|Abort\r\n", "code 2"},
       {Editor, "X|Cancel", "code 0"},
@@ -106,7 +93,6 @@ TEST(ScriptResult, RestoreExitCodeCountsFilesAboveOneHundred) {
 }
 
 TEST(ScriptResult, FailuresKeepTheirKindAndTheSystemsReason) {
-  EXPECT_EQ(ReadSweepResult(NotStarted()).error().failure, ScriptFailure::NotStarted);
   EXPECT_EQ(ReadEditorResult(ReadResultLine("")).error().failure, ScriptFailure::NoResultLine);
   EXPECT_EQ(ReadEditorResult(std::string("X|?")).error().failure, ScriptFailure::Unreadable);
   const auto missing = LoadScriptTemplate("no_such_script.ps1");
@@ -115,7 +101,7 @@ TEST(ScriptResult, FailuresKeepTheirKindAndTheSystemsReason) {
   EXPECT_EQ(missing.error().reason, "script no_such_script.ps1 is missing from this program.");
   const ScriptError denied = PayloadNotWritten(std::make_error_code(std::errc::permission_denied));
   EXPECT_EQ(denied.reason, "script file not written (Permission denied).");
-  EXPECT_TRUE(LoadScriptTemplate("sweep_engine.ps1"));
+  EXPECT_TRUE(LoadScriptTemplate("restore_window.ps1"));
 }
 
 }  // namespace

@@ -51,12 +51,11 @@ TEST(SharedConstants, TheScriptsUseTheProgramsValues) {
   // Every bin or log name a template spells is one of the program's.
   const std::string binName(kBinFolderName), logName(kHistoryLogName);
   std::vector<std::string> names;
-  for (const char* script : {"sweep_engine.ps1", "restore_window.ps1"}) {
+  for (const char* script : {"restore_window.ps1"}) {
     const std::string text = ScriptSource(script);
     ASSERT_FALSE(text.empty()) << script;
     for (auto& name : Captures(text, "'(Vantor_Sweep[^']*)'")) names.push_back(name);
   }
-  EXPECT_NE(std::find(names.begin(), names.end(), binName), names.end());
   EXPECT_NE(std::find(names.begin(), names.end(), logName), names.end());
   for (const auto& name : names) EXPECT_TRUE(name == binName || name == logName) << name;
 }
