@@ -68,9 +68,15 @@ std::vector<std::string> NamesOf(const std::vector<FolderEntry>& files) {
 // The careful way for one file: the mirror folder made again, an older bin
 // copy replaced, another volume crossed. True when the file left its folder.
 bool MoveCarefully(Run& run, const Planned& file) {
-  CreateFolderChain(run.mirror);
   const bool hadCopy = static_cast<bool>(PathEntry(file.target));
-  const MoveResult result = MoveFileSafely(file.source, file.target, run.journal->Token());
+  MoveResult result;
+  // A sweep of another folder may remove an empty mirror folder between our
+  // create and our move; the next try creates it again.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    CreateFolderChain(run.mirror);
+    result = MoveFileSafely(file.source, file.target, run.journal->Token());
+    if (result.outcome != MoveOutcome::NotMoved || PathEntry(run.mirror)) break;
+  }
   switch (result.outcome) {
     case MoveOutcome::Moved:
       return true;

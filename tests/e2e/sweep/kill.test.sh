@@ -66,7 +66,7 @@ check() {
   [ "$bad" -eq 0 ] || fail "$label: $bad log lines are not whole"
   [ "$(grep -c $'\r$' "$log")" -eq "$(wc -l <"$log")" ] || fail "$label: a log line lacks its CR LF"
   local leftovers
-  leftovers=$(find "$work" \( -name '*.journal' -o -name '*.restoring' -o -name '*.partial' -o -name '*.tmp.*' -o -name 'Vantor_Sweep.log.*.tmp' \) | head -3)
+  leftovers=$(find "$work" \( -name '*.journal' -o -name '*.restoring' -o -name '*.partial' -o -name '*.tmp.*' -o -name 'Vantor_Sweep.log.*.tmp' -o -name '*.vtmp*' \) | head -3)
   [ -z "$leftovers" ] || fail "$label: left behind: $leftovers"
   local report
   report=$(

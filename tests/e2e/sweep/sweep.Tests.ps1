@@ -1,7 +1,7 @@
 #Requires -Modules Pester
 # End to end on Linux: build/linux/vantor (or $env:VANTOR_LINUX) copied into a
-# temporary anchor folder sweeps project folders with `vantor /C`, driving the
-# embedded sweep engine through pwsh. Output is compared as the bytes printed.
+# temporary anchor folder sweeps project folders with `vantor /C`. Output is
+# compared as the bytes printed.
 
 BeforeAll {
     $repo = (Resolve-Path (Join-Path $PSScriptRoot '../../..')).Path
@@ -197,14 +197,15 @@ Describe 'vantor /C' {
         [System.IO.Directory]::Exists($w.Bin) | Should -BeFalse
     }
 
-    It 'says why instead of reporting when PowerShell cannot start, and moves nothing' {
+    It 'sweeps with no PowerShell on the path' {
         $w = New-Anchor "CP_Countdown=None`r`nCP_Keep_N=1`r`nCP_Max_Days=21`r`nCP_Clutter=*.log*`r`n"
         $project = [System.IO.Path]::Combine($w.Root, 'Proj')
         New-TestFile $project 'job.log' 10
         $r = Invoke-Vantor $w @('/C', $project) -Environment @{ PATH = [System.IO.Path]::Combine($w.Root, 'empty') }
         $out = Remove-SpinnerFrame $r.Output
-        $out | Should -Match ([regex]::Escape("`n    [CLEANUP]`n" + $script:Cleared + "      [ERROR] Sweep engine failed: PowerShell did not start (No such file or directory).`n              Aborting cleanup sequence.`n`n    [FOLDER INVENTORY]`n"))
-        Get-Names $project | Should -Be @('job.log')
+        $out | Should -Match ([regex]::Escape("`n    [CLEANUP]`n" + $script:Cleared + "      [-]   1   Clutter files   ..........    10.0 B`n"))
+        Get-Names $project | Should -BeNullOrEmpty
+        Get-Names (Get-Mirror $w $project) | Should -Be @('job.log')
     }
 
     It 'warns that the history was not saved when another program holds the log' {
