@@ -206,14 +206,15 @@ SweepOutcome SweepFolder(const SweepRequest& request) {
     run.journal = &*journal;
     CreateFolderChain(run.mirror);
     clutter = MoveToMirror(run, *listed, clutterNames, SweptKind::Clutter);
-    // Listed again: clutter that moved is gone, so a model matched by a rule
-    // is not taken twice.
-    const auto remaining = FilesOf(request.targetFolder);
-    if (remaining)
-      models = MoveToMirror(run, *remaining, SurplusIterations(NamesOf(*remaining), request.keepCount),
-                            SweptKind::Model);
-    else
-      run.shortfall.Add(0, ReasonText(remaining.error()));
+    // A model matched by a rule went as clutter: the iterations are counted
+    // among the rest. (Listing a big folder again would cost a look at
+    // every file; one another run took meanwhile is simply passed over.)
+    const std::unordered_set<std::string> taken(clutterNames.begin(), clutterNames.end());
+    std::vector<FolderEntry> rest;
+    for (const auto& file : *listed)
+      if (!taken.count(file.name)) rest.push_back(file);
+    models = MoveToMirror(run, rest, SurplusIterations(NamesOf(rest), request.keepCount),
+                          SweptKind::Model);
   }
   outcome.clutterCount = clutter.count;
   outcome.clutterBytes = clutter.bytes;

@@ -37,6 +37,7 @@ bool InPattern(char32_t c, char32_t first, char32_t last, bool alternating) {
 }
 
 char32_t Lower(char32_t c) {
+  if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
   for (const auto& r : kCases)
     if (InPattern(c, r.first, r.last, r.alternating)) return static_cast<char32_t>(c + r.delta);
   return c;
@@ -45,6 +46,7 @@ char32_t Lower(char32_t c) {
 char32_t Upper(char32_t c) {
   if (c == 0xB5) return 0x39C;  // micro sign, as Greek capital mu
   if (c == 0x3C2) return 0x3A3;  // final sigma
+  if (c < 0x80) return c >= 'a' && c <= 'z' ? c - 32 : c;
   for (const auto& r : kCases)
     if (InPattern(c, r.first + r.delta, r.last + r.delta, r.alternating))
       return static_cast<char32_t>(c - r.delta);
