@@ -1,4 +1,4 @@
-# The restore on Windows: a project swept by the sweep engine, the list (a
+# The restore on Windows: a project swept into the bin, the list (a
 # stand-in: Out-GridView is not part of the host) handing back two rows, the
 # files put back; then the real message boxes of an empty bin and an empty log.
 param([Parameter(Mandatory)][string]$Scratch)
@@ -13,11 +13,19 @@ foreach ($name in @('bracket.prt.1', 'bracket.prt.2', 'bracket.prt.3', 'std.out'
     [System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, $name), $name)
 }
 $null = [System.IO.Directory]::CreateDirectory($bin)
-$numbers = @{ '%CP_KEEP_N%' = '1'; '%CP_MAX_DAYS%' = '14' }
-$sweep = New-FilledScript -Template 'sweep_engine.ps1' -Folder $Scratch -Literal $numbers -Text @{
-    '%TARGET_DIR%' = $project; '%RECYCLE_DIR%' = $bin; '%LOG_FILE%' = $log; '%CP_CLUTTER%' = 'std.out,trail.txt*'
+# The bin as a sweep leaves it (keep 1, clutter std.out and trail.txt*): the
+# files in the mirror of their folder, each with its line in the log.
+$mirror = [System.IO.Path]::Combine($bin, 'Vantor_Drive_' + $project.Substring(0, 1), $project.Substring(3))
+$null = [System.IO.Directory]::CreateDirectory($mirror)
+$stamp = [datetime]::Now.ToString('yyyy-MM-dd HH:mm:ss', [System.Globalization.CultureInfo]::InvariantCulture)
+$lines = foreach ($name in @('std.out', 'trail.txt.4', 'bracket.prt.1', 'bracket.prt.2')) {
+    [System.IO.File]::Move([System.IO.Path]::Combine($project, $name), [System.IO.Path]::Combine($mirror, $name))
+    $kind = ''
+    if (-not $name.StartsWith('bracket')) { $kind = ' [Clutter]' }
+    $stamp + ' | ' + $name.PadRight(35) + ' | ' + $project.PadRight(87) + ' | (' + $name.Length + '.0 B)' + $kind
 }
-Write-Seen ('sweep: ' + (& $sweep))
+[System.IO.File]::WriteAllLines($log, [string[]]$lines)
+Write-Seen ('bin made: ' + $lines.Count + ' lines')
 
 # The list: hands back the rows whose file name is in $global:RestorePick.
 function global:Out-GridView {
