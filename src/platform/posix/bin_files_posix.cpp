@@ -37,12 +37,12 @@ SystemResult<std::string> ReadAll(int fd) {
   }
 }
 
-// Reads `path`, first taking the lock `lockMode` (0 for none); the lock a
-// writer holds makes this fail at once.
+// Reads `path`, first taking the flock `lockMode`; a conflicting lock
+// another process holds makes this fail at once.
 SystemResult<std::string> ReadLocked(const std::string& path, int lockMode) {
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return LastError();
-  if (lockMode != 0 && flock(fd, lockMode | LOCK_NB) != 0) {
+  if (flock(fd, lockMode | LOCK_NB) != 0) {
     const std::error_code error = LastError();
     close(fd);
     return error;
@@ -85,7 +85,11 @@ SystemResult<std::string> ReadUnheldFile(const std::string& path) {
   return ReadLocked(path, LOCK_EX);
 }
 
-SystemResult<std::string> ReadWholeFile(const std::string& path) { return ReadLocked(path, 0); }
+// The shared flock .NET takes for FileShare.Read: a program holding the log
+// alone (FileShare.None) keeps us out, as it does on Windows.
+SystemResult<std::string> ReadWholeFile(const std::string& path) {
+  return ReadLocked(path, LOCK_SH);
+}
 
 std::error_code SetLastWriteTime(const std::string& path, std::int64_t lastWriteNs) {
   struct timespec times[2];
