@@ -104,8 +104,6 @@ void PrintScriptError(Console& console, std::string_view lead, std::string_view 
   console.SetColor(color::kGrey);
 }
 
-}
-
 ScriptResult<int> ReadEditorResult(const ScriptResult<std::string>& run) {
   if (!run) return run.error();
   const auto word = AnswerWord(*run);

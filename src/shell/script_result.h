@@ -68,7 +68,6 @@ ScriptResult<std::string> ReadResultLine(std::string_view output);
 void PrintScriptError(Console& console, std::string_view lead, std::string_view step,
                       const ScriptError& error);
 
-
 // The settings window: X|OK, X|Abort (Special Project removed), X|Cancel.
 inline constexpr int kEditorCancelled = 0;
 inline constexpr int kEditorSaved = 1;

@@ -15,9 +15,6 @@ std::string Line(std::string_view output) {
   return Shown(ReadResultLine(output), [](const std::string& line) { return line; });
 }
 
-  });
-}
-
 std::string Editor(std::string_view output) {
   return Shown(ReadEditorResult(ReadResultLine(output)),
                [](int code) { return "code " + std::to_string(code); });
