@@ -41,8 +41,8 @@ std::size_t NextCodePoint(std::string_view s, std::size_t i, char32_t& code) {
 // White space as .NET's Char.IsWhiteSpace sees it.
 bool IsWhiteSpace(char32_t c) {
   return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-         c == 0x205F || c == 0x3000;
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
 }
 
 bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
@@ -97,9 +97,12 @@ std::string CollationKey(std::string_view line) {
   for (const char c : line) {
     const auto byte = static_cast<unsigned char>(c);
     char rank = '\x01';
-    if (IsDigit(c)) rank = '\x02';
-    else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) rank = '\x03';
-    else if (byte >= 0x80) rank = '\x04';
+    if (IsDigit(c))
+      rank = '\x02';
+    else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))
+      rank = '\x03';
+    else if (byte >= 0x80)
+      rank = '\x04';
     key += rank;
     key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   }
@@ -138,8 +141,8 @@ BinTime BinTimeNow() {
 }
 
 std::string HistoryTimestamp(const BinTime& time) {
-  const std::int64_t days = time.localSeconds >= 0 ? time.localSeconds / 86400
-                                                   : (time.localSeconds - 86399) / 86400;
+  const std::int64_t days =
+      time.localSeconds >= 0 ? time.localSeconds / 86400 : (time.localSeconds - 86399) / 86400;
   const std::int64_t rest = time.localSeconds - days * 86400;
   // Civil date of `days` (Hinnant's inverse).
   const std::int64_t z = days + 719468;

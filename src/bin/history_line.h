@@ -12,7 +12,7 @@ namespace vantor {
 
 // A moment as the log and the bin's file times need it.
 struct BinTime {
-  std::int64_t utcNs = 0;       // nanoseconds since 1970-01-01 UTC
+  std::int64_t utcNs = 0;         // nanoseconds since 1970-01-01 UTC
   std::int64_t localSeconds = 0;  // the local wall clock, counted as if it were UTC
 };
 BinTime BinTimeOf(std::int64_t utcNs);

@@ -26,14 +26,14 @@ TEST(HistoryLine, LoggableNamesAreExactlyThoseThatReadBackWhole) {
       {"line\nbreak", false},
       {"cr\r", false},
       {"del\x7F", false},
-      {"nbsp\xC2\xA0", false},        // U+00A0 at the end
-      {"\xC2\xA0nbsp", false},        // and at the start
-      {"nel\xC2\x85", false},         // U+0085
-      {"ls\xE2\x80\xA8x", false},     // U+2028 anywhere
-      {"ps\xE2\x80\xA9x", false},     // U+2029
-      {"ideo\xE3\x80\x80", false},    // U+3000 at the end
-      {"bad\xC3", false},             // cut UTF-8
-      {"over\xC0\xAF", false},        // overlong
+      {"nbsp\xC2\xA0", false},      // U+00A0 at the end
+      {"\xC2\xA0nbsp", false},      // and at the start
+      {"nel\xC2\x85", false},       // U+0085
+      {"ls\xE2\x80\xA8x", false},   // U+2028 anywhere
+      {"ps\xE2\x80\xA9x", false},   // U+2029
+      {"ideo\xE3\x80\x80", false},  // U+3000 at the end
+      {"bad\xC3", false},           // cut UTF-8
+      {"over\xC0\xAF", false},      // overlong
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsLoggableName(c.name), c.loggable) << c.name;
@@ -57,7 +57,9 @@ TEST(HistoryLine, LoggableNamesAreExactlyThoseThatReadBackWhole) {
 
 TEST(HistoryLine, SizeTextTimestampsAndLineDays) {
   EXPECT_EQ(SizeText(1073741824, ","), "1,000 GB");
-  EXPECT_EQ(SizeText(1023, "\xD9\xAB"), "1023\xD9\xAB" "0 B");  // Arabic separator
+  EXPECT_EQ(SizeText(1023, "\xD9\xAB"),
+            "1023\xD9\xAB"
+            "0 B");  // Arabic separator
   EXPECT_EQ(HistoryTimestamp(BinTime{0, CivilSeconds(2024, 2, 29, 23, 59, 59)}),
             "2024-02-29 23:59:59");
   EXPECT_EQ(LineDayStart("2024-02-29 | x"), CivilSeconds(2024, 2, 29, 0, 0, 0));

@@ -52,7 +52,8 @@ SystemResult<FileLock> LockHistory(const std::string& logFile, int timeoutMs) {
 bool IsLockBusy(const std::error_code& error) {
   // EWOULDBLOCK from flock; a sharing violation (32) or lock violation (33)
   // on Windows.
-  if (error == std::errc::operation_would_block || error == std::errc::resource_unavailable_try_again)
+  if (error == std::errc::operation_would_block ||
+      error == std::errc::resource_unavailable_try_again)
     return true;
   return error.category() == std::system_category() && (error.value() == 32 || error.value() == 33);
 }

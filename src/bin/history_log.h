@@ -28,7 +28,8 @@ SystemResult<std::vector<std::string>> ReadHistoryLines(const std::string& logFi
 // Replaces the log whole with `lines`, each ended by CR LF, through a
 // temporary file renamed over it. Call with the lock held: temporary files
 // a crash left beside the log are removed first.
-std::error_code WriteHistoryLines(const std::string& logFile, const std::vector<std::string>& lines);
+std::error_code WriteHistoryLines(const std::string& logFile,
+                                  const std::vector<std::string>& lines);
 
 // Puts `block` on top of the log under its lock, followed by the lines of
 // dead journals and then the old lines; the folded journals are deleted

@@ -178,9 +178,9 @@ std::vector<std::string> SweepFoldLines(const std::vector<std::vector<std::strin
     (EndsWith(f[3], " [Clutter]") ? clutter : models).push_back(f[3]);
   }
   if (clutter.empty() && models.empty()) return {};
-  std::vector<std::string> block{SweepEventLine((*start)[1], static_cast<std::int64_t>(models.size()),
-                                                static_cast<std::int64_t>(clutter.size()),
-                                                (*start)[3])};
+  std::vector<std::string> block{
+      SweepEventLine((*start)[1], static_cast<std::int64_t>(models.size()),
+                     static_cast<std::int64_t>(clutter.size()), (*start)[3])};
   SortLikeTheLog(clutter);
   SortLikeTheLog(models);
   block.insert(block.end(), clutter.begin(), clutter.end());

@@ -38,31 +38,63 @@ TEST(JournalFold, DeadRunsAreFinishedOrRolledBackAndLoggedOnce) {
   const Case cases[] = {
       {"moves of a dead sweep get their block on top",
        "Vantor_Sweep.log.0123456789abcdef0123456789abcdef.journal",
-       start + "F\t{bin}{proj}/m.prt.1\t{proj}/m.prt.1\tM\nF\t{bin}{proj}/a.log\t{proj}/a.log\tA [Clutter]\n",
-       {"m.prt.1", "a.log"}, {}, "old\r\n",
+       start + "F\t{bin}{proj}/m.prt.1\t{proj}/m.prt.1\tM\nF\t{bin}{proj}/a.log\t{proj}/a.log\tA "
+               "[Clutter]\n",
+       {"m.prt.1", "a.log"},
+       {},
+       "old\r\n",
        event + "1 Models, 1 Clutter" + tail + "A [Clutter]\r\nM\r\nold\r\n"},
-      {"a record cut short by the crash is dropped", "Vantor_Sweep.log.00ff.journal",
+      {"a record cut short by the crash is dropped",
+       "Vantor_Sweep.log.00ff.journal",
        start + "F\t{bin}{proj}/a.log\t{proj}/a.log\tA [Clutter]\nF\t{bin}{proj}/b.log\t{proj}/b.lo",
-       {"a.log", "b.log"}, {}, "old\r\n",
+       {"a.log", "b.log"},
+       {},
+       "old\r\n",
        event + "0 Models, 1 Clutter" + tail + "A [Clutter]\r\nold\r\n"},
-      {"a file that never left its folder gets no line", "Vantor_Sweep.log.01.journal",
-       start + "F\t{bin}{proj}/a.log\t{proj}/a.log\tA [Clutter]\n", {}, {"a.log"}, "old\r\n",
+      {"a file that never left its folder gets no line",
+       "Vantor_Sweep.log.01.journal",
+       start + "F\t{bin}{proj}/a.log\t{proj}/a.log\tA [Clutter]\n",
+       {},
+       {"a.log"},
+       "old\r\n",
        "old\r\n"},
-      {"a line the log holds is not added twice", "Vantor_Sweep.log.02.journal",
-       start + "F\t{bin}{proj}/a.log\t{proj}/a.log\tA [Clutter]\n", {"a.log"}, {},
-       "A [Clutter]\r\n", "A [Clutter]\r\n"},
+      {"a line the log holds is not added twice",
+       "Vantor_Sweep.log.02.journal",
+       start + "F\t{bin}{proj}/a.log\t{proj}/a.log\tA [Clutter]\n",
+       {"a.log"},
+       {},
+       "A [Clutter]\r\n",
+       "A [Clutter]\r\n"},
       {"the earlier version's journal folds into a log made for it",
        "Vantor_Sweep.log.9f86d081884c7d659a2feaa0c55ad015.journal",
-       start + "F\t{bin}{proj}/x.drw.2\t{proj}/x.drw.2\tX\n", {"x.drw.2"}, {}, nullptr,
+       start + "F\t{bin}{proj}/x.drw.2\t{proj}/x.drw.2\tX\n",
+       {"x.drw.2"},
+       {},
+       nullptr,
        event + "1 Models, 0 Clutter" + tail + "X\r\n"},
-      {"a record of a kind no one knows is passed over", "Vantor_Sweep.log.03.journal",
-       start + "Q\tsomething\nF\tonly two\n", {}, {}, "old\r\n", "old\r\n"},
+      {"a record of a kind no one knows is passed over",
+       "Vantor_Sweep.log.03.journal",
+       start + "Q\tsomething\nF\tonly two\n",
+       {},
+       {},
+       "old\r\n",
+       "old\r\n"},
       {"a restore cut short before the bin copy was moved back is rolled back",
-       "Vantor_Sweep.log.04.journal", "R\ttok\t{bin}{proj}/r.prt\t{proj}/r.prt\t\n",
-       {"r.prt.tok.restoring", "r.prt.tok.partial"}, {}, "old\r\n", "old\r\n"},
-      {"a journal a live run holds is left to it", "Vantor_Sweep.log.05.journal",
-       start + "F\t{bin}{proj}/a.log\t{proj}/a.log\tA [Clutter]\n", {"a.log"}, {}, "old\r\n",
-       "old\r\n", true, true},
+       "Vantor_Sweep.log.04.journal",
+       "R\ttok\t{bin}{proj}/r.prt\t{proj}/r.prt\t\n",
+       {"r.prt.tok.restoring", "r.prt.tok.partial"},
+       {},
+       "old\r\n",
+       "old\r\n"},
+      {"a journal a live run holds is left to it",
+       "Vantor_Sweep.log.05.journal",
+       start + "F\t{bin}{proj}/a.log\t{proj}/a.log\tA [Clutter]\n",
+       {"a.log"},
+       {},
+       "old\r\n",
+       "old\r\n",
+       true,
+       true},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -76,8 +108,10 @@ TEST(JournalFold, DeadRunsAreFinishedOrRolledBackAndLoggedOnce) {
     const std::string journal = bin + "/" + c.journalName;
     std::optional<HeldFile> holder;
     if (c.held) holder.emplace(std::move(*HeldFile::CreateNew(journal)));
-    if (c.held) holder->Append(Filled(c.journal, bin, proj));
-    else WriteFile(journal, Filled(c.journal, bin, proj));
+    if (c.held)
+      holder->Append(Filled(c.journal, bin, proj));
+    else
+      WriteFile(journal, Filled(c.journal, bin, proj));
 
     EXPECT_EQ(FoldHistory(log, 100), std::error_code()) << c.what;
     EXPECT_EQ(ReadFile(log), Filled(c.expected, bin, proj)) << c.what;

@@ -18,8 +18,10 @@ MoveResult CopyAcross(const std::string& from, const std::string& to, std::strin
   std::error_code error = CopyToNewFile(from, temp);
   if (!error) {
     const auto copy = PathEntry(temp);
-    if (!copy) error = copy.error();
-    else if (copy->size != source->size) error = std::make_error_code(std::errc::io_error);
+    if (!copy)
+      error = copy.error();
+    else if (copy->size != source->size)
+      error = std::make_error_code(std::errc::io_error);
   }
   if (!error) error = SetLastWriteTime(temp, source->lastWriteNs);
   if (!error) error = RenameWithinVolume(temp, to);

@@ -7,8 +7,8 @@
 #include <functional>
 #include <map>
 
-#include "install/addon_test_support.h"
 #include "bin/bin_paths.h"
+#include "install/addon_test_support.h"
 
 namespace vantor {
 namespace {

@@ -123,8 +123,7 @@ void SweepAndReport(Context& context, const SweepRequest& request, const std::st
     return;
   }
   const SweepDestination destination{LastComponent(StripTrailingSeparators(context.anchorFolder)),
-                                     Separator(context.Style()), maxDays,
-                                     request.decimalSeparator};
+                                     Separator(context.Style()), maxDays, request.decimalSeparator};
   PrintCleanupReport(context.console, outcome, destination);
 }
 

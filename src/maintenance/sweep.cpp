@@ -37,9 +37,9 @@ struct Shortfall {
 // What a sweep of one folder works with.
 struct Run {
   const SweepRequest& request;
-  std::string mirror;     // the folder's place in the bin
+  std::string mirror;  // the folder's place in the bin
   bool folderLoggable;
-  std::string stamp;      // the time on every line of this run
+  std::string stamp;  // the time on every line of this run
   Journal* journal;
   Shortfall shortfall;
 };
@@ -97,7 +97,8 @@ bool MoveCarefully(Run& run, const Planned& file) {
 void MoveBatch(Run& run, const std::vector<Planned>& batch, Moved& moved) {
   std::vector<std::string> records;
   records.reserve(batch.size());
-  for (const auto& file : batch) records.push_back(SweepFileRecord(file.target, file.source, file.line));
+  for (const auto& file : batch)
+    records.push_back(SweepFileRecord(file.target, file.source, file.line));
   // Unrecorded moves could be lost to a crash: these files stay.
   if (const std::error_code error = run.journal->Append(records)) {
     run.shortfall.Add(static_cast<std::int64_t>(batch.size()), ReasonText(error));
@@ -191,8 +192,12 @@ SweepOutcome SweepFolder(const SweepRequest& request) {
   if (ToLowerAscii(request.targetFolder).find("vantor_sweep") == std::string::npos)
     clutterNames = ClutterNames(NamesOf(*listed), request.rules);
 
-  Run run{request, MirrorFolderOf(request.binFolder, request.targetFolder, request.style),
-          IsLoggableName(request.targetFolder), HistoryTimestamp(request.now), nullptr, {}};
+  Run run{request,
+          MirrorFolderOf(request.binFolder, request.targetFolder, request.style),
+          IsLoggableName(request.targetFolder),
+          HistoryTimestamp(request.now),
+          nullptr,
+          {}};
   if (run.mirror.empty()) run.folderLoggable = false;
   Moved clutter, models;
   auto journal = Journal::Open(request.logFile);
@@ -200,7 +205,8 @@ SweepOutcome SweepFolder(const SweepRequest& request) {
   if (journal) started = journal->Append({SweepStartRecord(request.now, request.targetFolder)});
   if (started) {
     // Without a journal no file may move: a crash could lose it. They all stay.
-    const auto waiting = clutterNames.size() + SurplusIterations(NamesOf(*listed), request.keepCount).size();
+    const auto waiting =
+        clutterNames.size() + SurplusIterations(NamesOf(*listed), request.keepCount).size();
     if (waiting > 0) run.shortfall.Add(static_cast<std::int64_t>(waiting), ReasonText(started));
   } else {
     run.journal = &*journal;

@@ -78,7 +78,8 @@ void PrintCleanupReport(Console& console, const SweepOutcome& result,
     PrintCountLine(console, result.clutterCount, "Clutter files",
                    SizeText(result.clutterBytes, separator));
   if (result.modelCount > 0)
-    PrintCountLine(console, result.modelCount, "Old versions", SizeText(result.modelBytes, separator));
+    PrintCountLine(console, result.modelCount, "Old versions",
+                   SizeText(result.modelBytes, separator));
   if (moved) PrintDestinationLine(console, result, destination);
   if (result.notMoved > 0) PrintNotMovedLine(console, result);
   PrintLogWarning(console, result);

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
 #include "maintenance/sweep.h"
+#include "platform/platform.h"
 
 namespace vantor {
 

@@ -83,7 +83,8 @@ TEST(CleanupReport, WarnsAboutFilesLeftInPlaceInsteadOfCallingTheFolderClean) {
   const Span warning{color::kYellow,
                      "[WARNING] 3 files could not be moved and stayed in place: Access denied\n"};
   const Case cases[] = {
-      {Sweep(0, 0, 0, 0, LogState::Written, 3, "Access denied"), {{color::kGrey, "\n      "}, warning}},
+      {Sweep(0, 0, 0, 0, LogState::Written, 3, "Access denied"),
+       {{color::kGrey, "\n      "}, warning}},
       {Sweep(0, 0, 0, 0, LogState::Failed, 1, "", "Disk full"),
        {{color::kGrey, "\n      "},
         {color::kYellow, "[WARNING] 1 file could not be moved and stayed in place\n"},
@@ -91,7 +92,8 @@ TEST(CleanupReport, WarnsAboutFilesLeftInPlaceInsteadOfCallingTheFolderClean) {
         {color::kRed,
          "[WARNING: Log file could not be written (Disk full). History kept for the next "
          "run.]\n"}}},
-      {Sweep(2, 2, 0, 0, LogState::Written, 3, "Access denied"), {{color::kGrey, "\n      "}, warning}},
+      {Sweep(2, 2, 0, 0, LogState::Written, 3, "Access denied"),
+       {{color::kGrey, "\n      "}, warning}},
   };
   for (const Case& c : cases) {
     RecordingConsole console;

@@ -58,20 +58,20 @@ TEST(SweepRules, WildcardsAsPowerShellAndIterationsByNumber) {
       {"a.log", "*.LOG", true},
       {"x.LOG", "*.l?g", true},
       {"a.tmp.1", "*.tmp*", true},
-      {"\xC3\xA9", "\xC3\x89", true},              // é, É
-      {"\xC3\xBF", "\xC5\xB8", true},              // ÿ, Ÿ
-      {"\xCF\x89", "\xCE\xA9", true},              // ω, Ω
-      {"\xCF\x82", "\xCE\xA3", true},              // ς, Σ
-      {"\xD1\x8F", "\xD0\xAF", true},              // я, Я
-      {"\xC7\x85", "\xC7\x86", true},              // ǅ, ǆ
-      {"\xC7\x85", "\xC7\x84", true},              // ǅ, Ǆ
-      {"\xE2\x84\xAA", "k", true},                 // Kelvin sign
-      {"\xE2\x84\xAB", "\xC3\xA5", true},          // Angstrom sign, å
-      {"\xC2\xB5", "\xCE\x9C", true},              // micro sign, Μ
-      {"\xC5\xBF", "s", false},                    // long s
-      {"I", "\xC4\xB1", false},                    // dotless i
-      {"i", "\xC4\xB0", false},                    // dotted I
-      {"\xC3\x9F", "SS", false},                   // ß
+      {"\xC3\xA9", "\xC3\x89", true},      // é, É
+      {"\xC3\xBF", "\xC5\xB8", true},      // ÿ, Ÿ
+      {"\xCF\x89", "\xCE\xA9", true},      // ω, Ω
+      {"\xCF\x82", "\xCE\xA3", true},      // ς, Σ
+      {"\xD1\x8F", "\xD0\xAF", true},      // я, Я
+      {"\xC7\x85", "\xC7\x86", true},      // ǅ, ǆ
+      {"\xC7\x85", "\xC7\x84", true},      // ǅ, Ǆ
+      {"\xE2\x84\xAA", "k", true},         // Kelvin sign
+      {"\xE2\x84\xAB", "\xC3\xA5", true},  // Angstrom sign, å
+      {"\xC2\xB5", "\xCE\x9C", true},      // micro sign, Μ
+      {"\xC5\xBF", "s", false},            // long s
+      {"I", "\xC4\xB1", false},            // dotless i
+      {"i", "\xC4\xB0", false},            // dotted I
+      {"\xC3\x9F", "SS", false},           // ß
   };
   for (const Like& c : likes)
     EXPECT_EQ(WildcardRule(c.rule).Matches(c.name), c.matches) << c.name << " -like " << c.rule;
@@ -83,7 +83,7 @@ TEST(SweepRules, WildcardsAsPowerShellAndIterationsByNumber) {
   };
   const Keep keeps[] = {
       {"b.prt.1 b.prt.2 b.prt.3 b.prt.4 b.prt.5", 2, "b.prt.1 b.prt.2 b.prt.3"},
-      {"b.prt.9 b.prt.10", 1, "b.prt.9"},  // numbers, not text
+      {"b.prt.9 b.prt.10", 1, "b.prt.9"},             // numbers, not text
       {"B.PRT.3 b.prt.2 b.Prt", 1, "b.Prt b.prt.2"},  // one model whatever the case
       {"a.asm.1 a.drw.1 a.asm.2 notes.txt.1 a.prt.", 1, "a.asm.1"},
       {"a.prt a.prt.1", 0, "a.prt a.prt.1"},  // keep 0: every model file goes

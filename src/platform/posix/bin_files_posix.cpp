@@ -154,7 +154,7 @@ SystemResult<FolderEntry> PathEntry(const std::string& path) {
   if (lstat(path.c_str(), &info) != 0) return LastError();
   FolderEntry entry;
   entry.name = path.substr(path.find_last_of('/') + 1);
-  entry.kind = S_ISLNK(info.st_mode)  ? EntryKind::Link
+  entry.kind = S_ISLNK(info.st_mode)   ? EntryKind::Link
                : S_ISDIR(info.st_mode) ? EntryKind::Folder
                                        : EntryKind::File;
   entry.size = entry.kind == EntryKind::File ? static_cast<std::uint64_t>(info.st_size) : 0;

@@ -43,9 +43,8 @@ FILETIME FileTimeOf(std::int64_t ns) {
 }
 
 std::int64_t Nanoseconds(const FILETIME& time) {
-  const std::int64_t ticks =
-      static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
-                                time.dwLowDateTime);
+  const std::int64_t ticks = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
   return (ticks - 116444736000000000LL) * 100;
 }
 
