@@ -9,7 +9,6 @@ BeforeAll {
     $repo = (Resolve-Path (Join-Path $PSScriptRoot '../../..')).Path
     $script:Program = $env:VANTOR_LINUX
     if (-not $script:Program) { $script:Program = Join-Path $repo 'build/linux/vantor' }
-    $script:SweepTemplate = Join-Path $repo 'resources/scripts/sweep_engine.ps1'
     $script:RealPwsh = (Get-Command -Name pwsh -CommandType Application | Select-Object -First 1).Source
     $script:Utf8 = New-Object System.Text.UTF8Encoding -ArgumentList $false
     $script:Caption = 'Vantor Restore - v5.3'
@@ -62,16 +61,9 @@ BeforeAll {
         }
     }
 
-    function Invoke-SweepTemplate($World, [string]$Target) {
-        # As the program embeds it: the shared prelude in front of the template.
-        $text = [System.IO.File]::ReadAllText($script:SweepTemplate.Replace('sweep_engine.ps1', 'prelude.ps1')) + [System.IO.File]::ReadAllText($script:SweepTemplate)
-        $values = [ordered]@{ '%TARGET_DIR%' = $Target; '%RECYCLE_DIR%' = $World.Bin; '%LOG_FILE%' = $World.Log; '%CP_CLUTTER%' = '*.log,trail.txt*,std.out' }
-        foreach ($key in $values.Keys) { $text = $text.Replace($key, [System.Convert]::ToBase64String($script:Utf8.GetBytes($values[$key]))) }
-        $text = $text.Replace('%CP_KEEP_N%', '1').Replace('%CP_MAX_DAYS%', '14')
-        $payload = [System.IO.Path]::Combine($TestDrive, 'Vantor_Payload_' + [guid]::NewGuid().ToString('N') + '.ps1')
-        [System.IO.File]::WriteAllText($payload, $text, (New-Object System.Text.UTF8Encoding -ArgumentList $true))
-        $null = [System.IO.Directory]::CreateDirectory($World.Bin)
-        return ((& $script:RealPwsh -NoProfile -NonInteractive -File $payload 2>&1) | ForEach-Object { "$_" }) -join "`n"
+    # The program's own sweep of the project into the bin.
+    function Invoke-Sweep($World, [string]$Target) {
+        return (Invoke-Vantor $World @('/C', $Target)).Output
     }
 
     # A project folder of models, iterations and clutter with awkward names.
@@ -112,11 +104,11 @@ BeforeAll {
 }
 
 Describe 'vantor /R on Linux' {
-    It 'puts back what the sweep engine took, and keeps a file made since in the bin' -Skip:(-not (Test-Path -LiteralPath (Join-Path $PSScriptRoot '../../../resources/scripts/sweep_engine.ps1'))) {
+    It 'puts back what the sweep took, and keeps a file made since in the bin' {
         $world = New-Anchor
         $project = New-Project $world
         $before = Get-FolderState $project
-        Invoke-SweepTemplate $world $project | Should -Match '^X\|4\|.*\|2\|'
+        Invoke-Sweep $world $project | Should -Match '  4   Clutter files[^\n]*\n +\[-\]   2   Old versions'
         # Made after the sweep under a swept name: the restore must not destroy it.
         [System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'std.out'), 'made since', $script:Utf8)
 
@@ -129,10 +121,10 @@ Describe 'vantor /R on Linux' {
         ([System.IO.File]::ReadAllLines($world.Log, $script:Utf8))[0] | Should -Match ('^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \| std\.out {28} \| ' + [regex]::Escape($project) + ' *\| \(10\.0 B\)$')
     }
 
-    It 'restores only the rows picked, and says so' -Skip:(-not (Test-Path -LiteralPath (Join-Path $PSScriptRoot '../../../resources/scripts/sweep_engine.ps1'))) {
+    It 'restores only the rows picked, and says so' {
         $world = New-Anchor
         $project = New-Project $world
-        $null = Invoke-SweepTemplate $world $project
+        $null = Invoke-Sweep $world $project
         $run = Invoke-Vantor $world @('/R') -Pick "bracket.prt.1|Gr$([char]0xFC)$([char]0xDF)e.log"
         $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 2 file(s) to their original locations.`n")
         $names = @([System.IO.Directory]::GetFiles($project) | ForEach-Object { [System.IO.Path]::GetFileName($_) } | Sort-Object)
