@@ -28,8 +28,6 @@ void CheckResultLine(std::string_view output, const Line& line) {
   Expect(line->find('\n') == std::string::npos, "the result is one line");
 }
 
-}
-
 void CheckAnswers(const Line& line) {
   const auto code = ReadEditorResult(line);
   if (!code) return CheckReason(code.error());
