@@ -213,13 +213,12 @@ if mount -t tmpfs -o size=256k tmpfs "$bin"; then
   head -c 120k /dev/zero | tr '\0' 'x' >"$profile/config.pro"
   cp "$profile/config.pro" "$work/big.pro"
   launch "" "$project"
-  # The C++ library reports the short copy as an input/output error.
   expect_contains "$work/out" \
-    "[WARNING] Could not move config.pro to Vantor_Sweep bin (Input/output error). It was left unchanged." \
+    "[WARNING] Could not move config.pro to Vantor_Sweep bin (No space left on device). It was left unchanged." \
     "full bin reported with its reason"
   cmp -s "$profile/config.pro" "$work/big.pro" || fail "config.pro changed although its backup failed"
   expect_eq "$(cat "$bin$profile/config.pro")" $'second own config\r' "older bin copy intact"
-  [ -z "$(find "$bin" -name '*.vpart*')" ] || fail "a partial copy was left in the bin"
+  [ -z "$(find "$bin" -name '*.partial')" ] || fail "a partial copy was left in the bin"
   umount "$bin"
   trap 'rm -rf "$work"' EXIT
 else
