@@ -2,7 +2,14 @@
 
 #include <filesystem>
 
+#include <algorithm>
+
+#include "bin/bin_paths.h"
+#include "bin/history_line.h"
+#include "bin/history_log.h"
 #include "maintenance/purge_settings.h"
+#include "maintenance/restore_list.h"
+#include "maintenance/restore_moves.h"
 
 #include "shell/config_file.h"
 #include "shell/console_text.h"
@@ -24,6 +31,7 @@ constexpr unsigned kIconWarning = 0x30;
 constexpr unsigned kIconInformation = 0x40;
 constexpr unsigned kSystemModal = 0x1000;
 constexpr unsigned kSetForeground = 0x10000;
+constexpr unsigned kDefaultDesktopOnly = 0x20000;
 constexpr unsigned kTopmost = 0x40000;
 constexpr unsigned kOutcome = kTopmost | kSystemModal | kSetForeground;
 }  // namespace mb
@@ -35,47 +43,76 @@ void RemoveFile(const std::string& path) {
   std::filesystem::remove(ToFsPath(path), ignored);
 }
 
-// The bin and its log must both be there before the window is worth opening.
-bool CheckPreconditions(Context& context, const std::string& bin, const std::string& log) {
-  if (!IsDirectory(bin)) {
-    context.system.ShowMessageBox(RestoreCaption(),
-                                  "The Vantor Sweep Bin was not found at:\n" + bin,
-                                  mb::kIconError | mb::kTopmost);
-    return false;
-  }
-  if (!PathExists(log)) {
-    context.system.ShowMessageBox(RestoreCaption(), "The Vantor Sweep History Log was not found.",
-                                  mb::kIconInformation | mb::kTopmost);
-    return false;
-  }
-  return true;
+void ShowListMessage(Context& context, const std::string& text, unsigned icon) {
+  context.system.ShowMessageBox(RestoreCaption(), text, icon | mb::kDefaultDesktopOnly);
 }
 
-// Files restored, none when nothing was shown or chosen, or why the window
-// gave no answer.
-ScriptResult<std::optional<int>> RunRestoreWindow(Context& context, const std::string& bin,
-                                                  const std::string& log, const std::string& days) {
+std::string TempFileOf(System& system, const std::string& kind) {
+  return system.TempFolder() + "Vantor_" + kind + "_" + std::to_string(system.ProcessId()) + ".txt";
+}
+
+// The files the user picked in the window, none when nothing was chosen, or
+// why the window gave no answer.
+ScriptResult<std::vector<SweptFile>> PickFiles(Context& context,
+                                               const std::vector<SweptFile>& offered,
+                                               const std::string& days) {
   const auto script = LoadScriptTemplate(kScriptName);
   if (!script) return script.error();
-  const std::string resultFile = RestoreResultPath(context.system);
-  RemoveFile(resultFile);  // a stale one from an earlier process of the same id
-  auto code =
-      context.scripts.RunScriptFromStdin(FillRestoreScript(*script, bin, log, days, resultFile));
-  if (code) code = ReadRestoreResult(resultFile, *code);
+  const std::string rowsFile = TempFileOf(context.system, "Rows");
+  const std::string resultFile = TempFileOf(context.system, "Result");
+  // Stale ones from an earlier process of the same id.
+  RemoveFile(rowsFile);
   RemoveFile(resultFile);
-  return ReadRestoreExit(code);
+  if (const std::error_code error = CreateNewFile(rowsFile, RestoreRowsText(offered)))
+    return PayloadNotWritten(error);
+  const auto code = context.scripts.RunScriptFromStdin(FillRestoreScript(
+      *script, rowsFile, RestoreWindowTitle(days), days, resultFile));
+  std::vector<std::size_t> rows;
+  if (code && *code == 0) rows = ReadChosenRows(resultFile, offered.size());
+  RemoveFile(rowsFile);
+  RemoveFile(resultFile);
+  if (!code) return code.error();
+  if (*code != 0)
+    return ScriptError{ScriptFailure::Unreadable,
+                       "it ended with exit code " + std::to_string(*code) + "."};
+  std::vector<SweptFile> chosen;
+  for (const std::size_t row : rows) chosen.push_back(offered[row]);
+  return chosen;
 }
 
-// The console of /R closes with the job, so a window that never ran also
-// gets a message box, as the job's other failures do; one that ran has
-// shown its own.
+// The console of /R closes with the job, so a failed window also gets a
+// message box, as the job's other failures do.
 void ReportWindowFailure(Context& context, const ScriptError& error) {
   constexpr std::string_view kStep = "Restore window";
   PrintScriptError(context.console, "  ", kStep, error);
-  if (error.failure == ScriptFailure::Unreadable) return;
   context.system.BringMessageBoxForward();
   context.system.ShowMessageBox(RestoreCaption(), std::string(kStep) + " failed: " + error.reason,
                                 mb::kIconError | mb::kTopmost);
+}
+
+// The offered files, or nothing after saying why there are none.
+std::optional<std::vector<SweptFile>> OfferedFiles(Context& context, const std::string& bin,
+                                                   const std::string& log) {
+  const auto text = ReadWholeFile(log);
+  if (!text) {
+    context.system.ShowMessageBox(
+        RestoreCaption(),
+        "The Vantor Sweep History Log could not be read: " + ReasonText(text.error()) + ".",
+        mb::kIconError | mb::kTopmost);
+    return std::nullopt;
+  }
+  RestoreList list = BuildRestoreList(*text, bin, context.Style());
+  if (!list.anyFileLine) {
+    ShowListMessage(context, "Log is empty or formatted incorrectly.", mb::kIconWarning);
+    return std::nullopt;
+  }
+  if (list.offered.empty()) {
+    ShowListMessage(context,
+                    "No recoverable files found in the bin. Older files may have aged out.",
+                    mb::kIconInformation);
+    return std::nullopt;
+  }
+  return std::move(list.offered);
 }
 
 }  // namespace
@@ -108,27 +145,28 @@ void PrintRestoreNotice(Console& console) {
   console.SetColor(color::kGrey);
 }
 
-std::string FillRestoreScript(std::string_view script, const std::string& binFolder,
-                              const std::string& logFile, const std::string& days,
+std::string FillRestoreScript(std::string_view script, const std::string& rowsFile,
+                              const std::string& title, const std::string& days,
                               const std::string& resultFile) {
   // Base64 keeps quotes, "$(...)" and non-ASCII names in paths plain data.
-  std::string text = FillPlaceholder(script, "%RECYCLE_DIR%", EncodeScriptText(binFolder));
-  text = FillPlaceholder(text, "%LOG_FILE%", EncodeScriptText(logFile));
-  text = FillPlaceholder(text, "%VERSION%", EncodeScriptText(kVersionText));
+  std::string text = FillPlaceholder(script, "%ROWS_FILE%", EncodeScriptText(rowsFile));
+  text = FillPlaceholder(text, "%TITLE%", EncodeScriptText(title));
   text = FillPlaceholder(text, "%DAYS%", EncodeScriptText(days));
   return FillPlaceholder(text, "%RESULT_FILE%", EncodeScriptText(resultFile));
 }
 
-std::string RestoreResultPath(System& system) {
-  return system.TempFolder() + "Vantor_Result_" + std::to_string(system.ProcessId()) + ".txt";
-}
-
-int ReadRestoreResult(const std::string& resultFile, int processExitCode) {
+std::vector<std::size_t> ReadChosenRows(const std::string& resultFile, std::size_t rowCount) {
+  std::vector<std::size_t> rows;
   const auto lines = ReadTextLines(resultFile);
-  if (!lines || lines->empty()) return processExitCode;
-  const std::string text = Trim(lines->front());
-  const auto code = ParseWholeNumber(text);
-  return code ? static_cast<int>(*code) : processExitCode;
+  if (!lines) return rows;
+  for (const auto& line : *lines) {
+    const auto row = ParseWholeNumber(Trim(line));
+    if (row && *row >= 0 && static_cast<std::uint64_t>(*row) < rowCount)
+      rows.push_back(static_cast<std::size_t>(*row));
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
 }
 
 MessageBoxRequest RestoreOutcome(int restored) {
@@ -141,16 +179,34 @@ MessageBoxRequest RestoreOutcome(int restored) {
 
 void RunRestoreUtility(Context& context) {
   const PathStyle style = context.Style();
-  const std::string bin = JoinPath(context.anchorFolder, kBinFolderName, style);
-  const std::string log = JoinPath(bin, kHistoryLogName, style);
+  const std::string bin = BinFolderOf(context.anchorFolder, style);
+  const std::string log = HistoryLogOf(context.anchorFolder, style);
   const std::string days = ReadRetentionDays(context.anchorFolder, style);
-  if (!CheckPreconditions(context, bin, log)) return;
+  if (!IsDirectory(bin)) {
+    context.system.ShowMessageBox(RestoreCaption(),
+                                  "The Vantor Sweep Bin was not found at:\n" + bin,
+                                  mb::kIconError | mb::kTopmost);
+    return;
+  }
+  // Moves of a sweep or a restore that died are settled first: a sweep cut
+  // short before its log was first written leaves only its journal, whose
+  // fold writes the log.
+  FoldHistory(log);
+  if (!PathExists(log)) {
+    context.system.ShowMessageBox(RestoreCaption(), "The Vantor Sweep History Log was not found.",
+                                  mb::kIconInformation | mb::kTopmost);
+    return;
+  }
 
   PrintRestoreNotice(context.console);
-  const auto restored = RunRestoreWindow(context, bin, log, days);
-  if (!restored) return ReportWindowFailure(context, restored.error());
-  if (!*restored) return;  // nothing shown or chosen
-  const MessageBoxRequest outcome = RestoreOutcome(**restored);
+  const auto offered = OfferedFiles(context, bin, log);
+  if (!offered) return;
+  const auto chosen = PickFiles(context, *offered, days);
+  if (!chosen) return ReportWindowFailure(context, chosen.error());
+  if (chosen->empty()) return;  // cancelled, or nothing chosen
+  const int restored =
+      RestoreSweptFiles(*chosen, RestoreTarget{bin, log, style, HistoryTimeNow()});
+  const MessageBoxRequest outcome = RestoreOutcome(restored);
   context.system.BringMessageBoxForward();
   context.system.ShowMessageBox(RestoreCaption(), outcome.text, outcome.style);
 }

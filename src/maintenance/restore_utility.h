@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/context.h"
 
@@ -21,16 +22,15 @@ std::string ReadRetentionDays(const std::string& anchorFolder, PathStyle style);
 // What the console shows while the window is open.
 void PrintRestoreNotice(Console& console);
 
-// The restore window template with its values filled in. The window also
-// writes its exit code into `resultFile`: on Linux an exit code wraps at 256.
-std::string FillRestoreScript(std::string_view script, const std::string& binFolder,
-                              const std::string& logFile, const std::string& days,
+// The picker template with the rows file, the title, the retention days and
+// the result file filled in.
+std::string FillRestoreScript(std::string_view script, const std::string& rowsFile,
+                              const std::string& title, const std::string& days,
                               const std::string& resultFile);
 
-// Temp folder + "Vantor_Result_" + process id + ".txt".
-std::string RestoreResultPath(System& system);
-// The exit code the window wrote into `resultFile`, else `processExitCode`.
-int ReadRestoreResult(const std::string& resultFile, int processExitCode);
+// The row numbers the picker wrote into `resultFile`, ascending and each
+// below `rowCount`; none when it wrote nothing.
+std::vector<std::size_t> ReadChosenRows(const std::string& resultFile, std::size_t rowCount);
 
 struct MessageBoxRequest {
   std::string text;

@@ -75,50 +75,39 @@ TEST(RestoreOutcome, NoneRestoredWarnsElseCountsTheFiles) {
             "Successfully restored 1000 file(s) to their original locations.");
 }
 
-TEST(RestoreScript, FillsTheFourValuesAsBase64InOrder) {
-  const std::string script =
-      "$b = '%RECYCLE_DIR%'; $l = '%LOG_FILE%'; $v = '%VERSION%'; $d = '%DAYS%'; '%DAYS%'";
-  EXPECT_EQ(FillRestoreScript(script, "C:\\Tools\\Vantor\\Vantor_Sweep",
-                              "C:\\Tools\\Vantor\\Vantor_Sweep\\Vantor_Sweep.log", "14", "r"),
-            "$b = 'QzpcVG9vbHNcVmFudG9yXFZhbnRvcl9Td2VlcA=='; "
-            "$l = 'QzpcVG9vbHNcVmFudG9yXFZhbnRvcl9Td2VlcFxWYW50b3JfU3dlZXAubG9n'; "
-            "$v = 'NS4z'; $d = 'MTQ='; 'MTQ='");
-  // Quotes, a typographic apostrophe and a subexpression stay data.
-  EXPECT_EQ(FillRestoreScript("'%RECYCLE_DIR%'", "D:\\Bob's \u2019$(x)", "", "", ""),
-            "'RDpcQm9iJ3Mg4oCZJCh4KQ=='");
-}
-
-TEST(RestoreScript, TheEmbeddedTemplateHasEveryPlaceholderOnce) {
+TEST(RestoreScript, TheEmbeddedPickerGetsEveryValueOnceAsBase64) {
   const auto script = EmbeddedScript("restore_window.ps1");
   ASSERT_TRUE(script.has_value());
-  const std::string filled = FillRestoreScript(*script, "/a", "/a/b", "14", "/t/r.txt");
-  EXPECT_EQ(filled.find('%' + std::string("RECYCLE_DIR%")), std::string::npos);
-  for (const char* name : {"%RECYCLE_DIR%", "%LOG_FILE%", "%VERSION%", "%DAYS%", "%RESULT_FILE%"}) {
+  for (const char* name : {"%ROWS_FILE%", "%TITLE%", "%DAYS%", "%RESULT_FILE%"}) {
     const std::string_view text = *script;
     const auto first = text.find(name);
     ASSERT_NE(first, std::string_view::npos) << name;
     EXPECT_EQ(text.find(name, first + 1), std::string_view::npos) << name;
   }
-  EXPECT_EQ(filled.find("%LOG_FILE%"), std::string::npos);
-  EXPECT_EQ(filled.find("%VERSION%"), std::string::npos);
-  EXPECT_EQ(filled.find("%DAYS%"), std::string::npos);
-  EXPECT_EQ(filled.find("%RESULT_FILE%"), std::string::npos);
+  // Quotes, a typographic apostrophe and a subexpression stay data.
+  EXPECT_EQ(FillRestoreScript("'%ROWS_FILE%' '%TITLE%' '%DAYS%' '%RESULT_FILE%'",
+                              "D:\\Bob's \u2019$(x)", "T", "14", "r"),
+            "'RDpcQm9iJ3Mg4oCZJCh4KQ==' 'VA==' 'MTQ=' 'cg=='");
 }
 
-TEST(ReadRestoreResult, TheWrittenCodeWinsOverAWrappedExitCode) {
+TEST(ReadChosenRows, KeepsEachRowOnceAndOnlyRowsThatWereShown) {
   TempDir dir;
   const std::string file = dir / "result.txt";
   struct Case {
     const char* content;  // nullptr: no file
-    int exitCode;
-    int expected;
+    std::vector<std::size_t> expected;
   };
-  for (const Case& c :
-       {Case{"356", 100, 356}, Case{"0\r\n", 0, 0}, Case{nullptr, 103, 103}, Case{"", 101, 101},
-        Case{"-5", 101, 101}, Case{"12x", 101, 101}, Case{"99999999999", 101, 101}}) {
+  const Case cases[] = {
+      {nullptr, {}},
+      {"", {}},
+      {"2\r\n0\r\n2\r\n", {0, 2}},
+      {"0\n4\n5\n-1\n1x\n 3 \n", {0, 3, 4}},
+      {"99999999999999999999\n", {}},
+  };
+  for (const Case& c : cases) {
     std::filesystem::remove(ToFsPath(file));
     if (c.content) WriteFile(file, c.content);
-    EXPECT_EQ(ReadRestoreResult(file, c.exitCode), c.expected) << (c.content ? c.content : "none");
+    EXPECT_EQ(ReadChosenRows(file, 5), c.expected) << (c.content ? c.content : "none");
   }
 }
 
@@ -159,43 +148,78 @@ TEST_F(RestoreUtilityJob, MissingLogSaysSoAndStops) {
   EXPECT_EQ(world.console.Text(), "");
 }
 
-TEST_F(RestoreUtilityJob, RunsTheFilledWindowAndReportsTheCount) {
+TEST_F(RestoreUtilityJob, OffersTheLoggedFilesAndRestoresThoseChosen) {
   MakeBinAndLog();
   WriteFile(dir / "Vantor.ini", "CP_Max_Days=21\r\n");
-  world.scripts.exitCode = 103;
+  const std::string project = dir / "p";
+  std::string lines;
+  for (const char* name : {"a.log", "b.log", "c.log"}) {
+    WriteFile(bin + project + "/" + name, name);
+    lines += "2024-05-03 10:00:00 | " + std::string(name) + " | " + project + " | (5.0 B)\r\n";
+  }
+  WriteFile(log, lines);
+  std::string rows;
+  world.scripts.onStdinRun = [&](const std::string&) {
+    rows = testing::ReadFile(dir / "Vantor_Rows_4711.txt");
+    WriteFile(dir / "Vantor_Result_4711.txt", "2\r\n0\r\n");
+  };
+  world.system.tempFolder = dir.path() + "/";
   RunRestoreUtility(world.context);
 
   RecordingConsole notice;
   PrintRestoreNotice(notice);
   EXPECT_EQ(world.console.spans(), notice.spans());
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 3);
   ASSERT_EQ(world.scripts.stdinScripts.size(), 1u);
-  EXPECT_EQ(world.scripts.stdinScripts[0],
-            FillRestoreScript(*EmbeddedScript("restore_window.ps1"), bin, log, "21",
-                              RestoreResultPath(world.system)));
+  EXPECT_NE(world.scripts.stdinScripts[0].find(EncodeScriptText(RestoreWindowTitle("21"))),
+            std::string::npos);
+  EXPECT_EQ(testing::ReadFile(project + "/a.log"), "a.log");
+  EXPECT_EQ(testing::ReadFile(project + "/c.log"), "c.log");
+  EXPECT_FALSE(PathExists(project + "/b.log"));
+  EXPECT_FALSE(PathExists(dir / "Vantor_Rows_4711.txt"));
+  EXPECT_FALSE(PathExists(dir / "Vantor_Result_4711.txt"));
   ASSERT_EQ(world.system.messageBoxes.size(), 1u);
   EXPECT_EQ(world.system.messageBoxes[0].first, "Vantor Restore - v5.3");
   EXPECT_EQ(world.system.messageBoxes[0].second,
-            "Successfully restored 3 file(s) to their original locations.");
+            "Successfully restored 2 file(s) to their original locations.");
 }
 
-TEST_F(RestoreUtilityJob, NothingRestoredGetsItsOwnMessage) {
+TEST_F(RestoreUtilityJob, SaysWhyThereIsNothingToOfferAndOpensNoWindow) {
   MakeBinAndLog();
-  world.scripts.exitCode = 100;
-  RunRestoreUtility(world.context);
-  ASSERT_EQ(world.system.messageBoxes.size(), 1u);
-  EXPECT_EQ(world.system.messageBoxes[0].second, "No files were restored.");
+  struct Case {
+    std::string log;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"garbage\r\n", "Log is empty or formatted incorrectly."},
+      {"2024-05-03 10:00:00 | gone.log | /nowhere | (1.0 B)\r\n",
+       "No recoverable files found in the bin. Older files may have aged out."},
+  };
+  for (const auto& [text, message] : cases) {
+    world.system.messageBoxes.clear();
+    WriteFile(log, text);
+    RunRestoreUtility(world.context);
+    ASSERT_EQ(world.system.messageBoxes.size(), 1u);
+    EXPECT_EQ(world.system.messageBoxes[0].second, message);
+  }
+  EXPECT_TRUE(world.scripts.stdinScripts.empty());
 }
 
 TEST_F(RestoreUtilityJob, NoMessageWhenNothingWasChosen) {
   MakeBinAndLog();
+  WriteFile(bin + dir.path() + "/a.log", "a");
+  WriteFile(log, "2024-05-03 10:00:00 | a.log | " + dir.path() + " | (1.0 B)\r\n");
   world.scripts.exitCode = 0;
   RunRestoreUtility(world.context);
   EXPECT_EQ(world.scripts.stdinScripts.size(), 1u);
   EXPECT_TRUE(world.system.messageBoxes.empty());
+  EXPECT_TRUE(PathExists(bin + dir.path() + "/a.log"));
 }
 
-TEST_F(RestoreUtilityJob, AFailedWindowSaysWhyAndOneThatNeverRanAlsoInABox) {
+TEST_F(RestoreUtilityJob, AFailedWindowSaysWhyInABox) {
   MakeBinAndLog();
+  WriteFile(bin + dir.path() + "/a.log", "a");
+  WriteFile(log, "2024-05-03 10:00:00 | a.log | " + dir.path() + " | (1.0 B)\r\n");
   struct Case {
     std::optional<int> exitCode;
     std::string reason;
@@ -203,7 +227,7 @@ TEST_F(RestoreUtilityJob, AFailedWindowSaysWhyAndOneThatNeverRanAlsoInABox) {
   };
   const Case cases[] = {
       {std::nullopt, "PowerShell did not start.", true},
-      {1, "it ended with exit code 1.", false},
+      {1, "it ended with exit code 1.", true},
   };
   RecordingConsole notice;
   PrintRestoreNotice(notice);

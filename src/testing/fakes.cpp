@@ -152,6 +152,7 @@ ScriptResult<int> FakeScriptHost::RunScriptFromStdin(const std::string& script) 
   stdinScripts.push_back(script);
   if (failure) return *failure;
   if (!exitCode) return NotStarted();
+  if (onStdinRun) onStdinRun(script);
   return *exitCode;
 }
 

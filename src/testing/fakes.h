@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -161,6 +162,8 @@ class FakeScriptHost final : public ScriptHost {
   std::optional<int> exitCode = 0;     // empty: PowerShell does not start
   std::vector<std::pair<std::string, ScriptWindow>> scripts;
   std::vector<std::string> stdinScripts;
+  // Plays the window of a script fed through standard input.
+  std::function<void(const std::string& script)> onStdinRun;
 
   ScriptResult<std::string> RunScript(const std::string& script, ScriptWindow window) override;
   ScriptResult<int> RunScriptFromStdin(const std::string& script) override;

@@ -1,9 +1,9 @@
 #Requires -Modules Pester
 # End to end on Linux: build/linux/vantor (or $env:VANTOR_LINUX) in a temporary
 # anchor folder, a project swept into its bin, and `vantor /R` moving files back.
-# The grid of the restore window is played by a stand-in Out-GridView that a
-# wrapper `pwsh` early on PATH puts in front of the script the program feeds in;
-# it hands back the rows named in VANTOR_E2E_PICK ("|"-separated, "*" for all).
+# The user at the restore list is played by a stand-in that a wrapper `pwsh`
+# early on PATH puts in front of the script the program feeds in; it picks the
+# rows named in VANTOR_E2E_PICK ("|"-separated, "*" for all).
 
 BeforeAll {
     $repo = (Resolve-Path (Join-Path $PSScriptRoot '../../..')).Path
@@ -23,7 +23,7 @@ BeforeAll {
         [System.IO.File]::WriteAllText([System.IO.Path]::Combine($anchor, 'Vantor.ini'), $ini, $script:Utf8)
         $wrapDir = [System.IO.Path]::Combine($anchor, '..', 'wrap')
         $null = [System.IO.Directory]::CreateDirectory($wrapDir)
-        $standIn = 'function Out-GridView { param([string]$Title, [switch]$PassThru, [Parameter(ValueFromPipeline = $true)]$InputObject) begin { $pick = @($env:VANTOR_E2E_PICK.Split([char]124)) } process { if ($pick -contains ''*'' -or $pick -contains $InputObject.''File Name''.Trim()) { $InputObject } } }'
+        $standIn = '$VantorPickerStandIn = { param($Rows) $pick = @($env:VANTOR_E2E_PICK.Split([char]124)); foreach ($r in $Rows) { if ($pick -contains ''*'' -or $pick -contains $r.Fields[2].Trim()) { $r.Row } } }'
         $wrapper = "#!/bin/bash`n" +
             "# Only the script fed through standard input gets the stand-in grid.`n" +
             "if [ `"`${@: -1}`" = `"-`" ]; then`n" +
@@ -59,11 +59,6 @@ BeforeAll {
         } finally {
             foreach ($name in $saved.Keys) { [System.Environment]::SetEnvironmentVariable($name, $saved[$name]) }
         }
-    }
-
-    # The program's own sweep of the project into the bin.
-    function Invoke-Sweep($World, [string]$Target) {
-        return (Invoke-Vantor $World @('/C', $Target)).Output
     }
 
     # A project folder of models, iterations and clutter with awkward names.
@@ -104,11 +99,11 @@ BeforeAll {
 }
 
 Describe 'vantor /R on Linux' {
-    It 'puts back what the sweep took, and keeps a file made since in the bin' {
+    It 'puts back what a sweep took, and keeps a file made since restorable through later sweeps' {
         $world = New-Anchor
         $project = New-Project $world
         $before = Get-FolderState $project
-        Invoke-Sweep $world $project | Should -Match '  4   Clutter files[^\n]*\n +\[-\]   2   Old versions'
+        (Invoke-Vantor $world @('/C', $project)).Output | Should -Match '  4   Clutter files[^\n]*\n +\[-\]   2   Old versions'
         # Made after the sweep under a swept name: the restore must not destroy it.
         [System.IO.File]::WriteAllText([System.IO.Path]::Combine($project, 'std.out'), 'made since', $script:Utf8)
 
@@ -116,19 +111,45 @@ Describe 'vantor /R on Linux' {
         $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 6 file(s) to their original locations.`n")
         $run.ExitCode | Should -Be 0
         Get-FolderState $project | Should -Be $before
-        $displaced = [System.IO.Path]::Combine($world.Bin, $project.TrimStart('/'), 'std.out')
-        [System.IO.File]::ReadAllText($displaced) | Should -BeExactly 'made since'
-        ([System.IO.File]::ReadAllLines($world.Log, $script:Utf8))[0] | Should -Match ('^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \| std\.out {28} \| ' + [regex]::Escape($project) + ' *\| \(10\.0 B\)$')
+        $mirror = [System.IO.Path]::Combine($world.Bin, $project.TrimStart('/'))
+        $kept = @([System.IO.Directory]::GetFiles($mirror, 'std (displaced *).out'))
+        $kept.Count | Should -Be 1
+        $keptName = [System.IO.Path]::GetFileName($kept[0])
+        ([System.IO.File]::ReadAllLines($world.Log, $script:Utf8))[0] | Should -Match ('^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \| ' + [regex]::Escape($keptName) + ' \| ' + [regex]::Escape($project) + ' *\| \(10\.0 B\)$')
+
+        # The next sweep takes the restored std.out into the bin again; the
+        # displaced one stays there, and a restore brings it back.
+        $null = Invoke-Vantor $world @('/C', $project)
+        [System.IO.File]::ReadAllText($kept[0]) | Should -BeExactly 'made since'
+        $run = Invoke-Vantor $world @('/R') -Pick $keptName
+        $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 1 file(s) to their original locations.`n")
+        [System.IO.File]::ReadAllText([System.IO.Path]::Combine($project, $keptName)) | Should -BeExactly 'made since'
     }
 
     It 'restores only the rows picked, and says so' {
         $world = New-Anchor
         $project = New-Project $world
-        $null = Invoke-Sweep $world $project
+        $null = Invoke-Vantor $world @('/C', $project)
         $run = Invoke-Vantor $world @('/R') -Pick "bracket.prt.1|Gr$([char]0xFC)$([char]0xDF)e.log"
         $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 2 file(s) to their original locations.`n")
         $names = @([System.IO.Directory]::GetFiles($project) | ForEach-Object { [System.IO.Path]::GetFileName($_) } | Sort-Object)
         $names | Should -Be @('bracket.prt.1', 'bracket.prt.3', "Gr$([char]0xFC)$([char]0xDF)e.log", 'keep.pdf')
+    }
+
+    It 'folds a journal a killed sweep left before any log existed, then offers its file' {
+        $world = New-Anchor
+        $project = [System.IO.Path]::GetFullPath([System.IO.Path]::Combine($world.Anchor, '..', 'cut short'))
+        $null = [System.IO.Directory]::CreateDirectory($project)
+        $binFile = [System.IO.Path]::Combine($world.Bin, $project.TrimStart('/'), 'a.log')
+        $null = [System.IO.Directory]::CreateDirectory([System.IO.Path]::GetDirectoryName($binFile))
+        [System.IO.File]::WriteAllText($binFile, 'swept')
+        $line = '2024-05-03 10:00:00 | ' + 'a.log'.PadRight(35) + ' | ' + $project.PadRight(87) + ' | (5.0 B) [Clutter]'
+        $journal = "S`t2024-05-03 10:00:00`t638503000000000000`t$project`nF`t$binFile`t$project/a.log`t$line`n"
+        [System.IO.File]::WriteAllText($world.Log + '.0123456789abcdef.journal', $journal, $script:Utf8)
+        $run = Invoke-Vantor $world @('/R')
+        $run.Output | Should -BeExactly ((Get-Notice) + "[$script:Caption] Successfully restored 1 file(s) to their original locations.`n")
+        [System.IO.File]::ReadAllText([System.IO.Path]::Combine($project, 'a.log')) | Should -BeExactly 'swept'
+        @([System.IO.File]::ReadAllLines($world.Log, $script:Utf8)) | Should -Contain $line
     }
 
     It 'shows only the notice when the user picks nothing' {
