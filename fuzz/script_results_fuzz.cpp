@@ -1,5 +1,7 @@
 // What a script printed, as the program reads it back: the result line,
-// the editor's and the migration wizard's answers and the restore window's result file.
+// the editor's and the migration wizard's answers and the rows the restore
+// window chose.
+#include <algorithm>
 
 #include "fuzz_support.h"
 #include "maintenance/restore_utility.h"
@@ -39,11 +41,11 @@ void CheckAnswers(const Line& line) {
 
 void CheckRestoreFile(std::string_view output) {
   static const fuzz::ScratchFile scratch("Vantor_Result.txt");
-  const int code = ReadRestoreResult(scratch.Write(output), -7);
-  Expect(code == -7 || code >= 0, "a result file gives a count or the exit code");
-  const auto restored = ReadRestoreExit(code);
-  if (!restored) return CheckReason(restored.error());
-  Expect(!*restored || **restored >= 0, "a restore counts no fewer than no files");
+  constexpr std::size_t kShown = 300;
+  const auto rows = ReadChosenRows(scratch.Write(output), kShown);
+  Expect(std::is_sorted(rows.begin(), rows.end()), "chosen rows come in list order");
+  Expect(std::adjacent_find(rows.begin(), rows.end()) == rows.end(), "each row once");
+  Expect(rows.empty() || rows.back() < kShown, "only rows that were shown");
 }
 
 }  // namespace

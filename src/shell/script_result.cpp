@@ -12,7 +12,6 @@ namespace {
 
 constexpr std::string_view kResultMarker = "X|";
 constexpr std::size_t kQuotedOutputWidth = 100;
-constexpr int kRestoreExitBase = 100;
 
 // Where an error record points: "At C:\...\x.ps1:3 char:1", "+ ..." lines.
 bool IsErrorDetail(std::string_view line) {
@@ -119,16 +118,6 @@ ScriptResult<bool> ReadMigrationResult(const ScriptResult<std::string>& run) {
   if (word == "OK") return true;
   if (word == "Cancel") return false;
   return Unreadable(*run);
-}
-
-ScriptResult<std::optional<int>> ReadRestoreExit(const ScriptResult<int>& run) {
-  if (!run) return run.error();
-  if (*run == 0) return std::optional<int>();
-  if (*run >= kRestoreExitBase) return std::optional<int>(*run - kRestoreExitBase);
-  // The window says why on the console and in a box of its own before it
-  // ends with any other code.
-  return ScriptError{ScriptFailure::Unreadable,
-                     "it ended with exit code " + std::to_string(*run) + "."};
 }
 
 }  // namespace vantor

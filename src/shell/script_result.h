@@ -79,8 +79,5 @@ ScriptResult<int> ReadEditorResult(const ScriptResult<std::string>& run);
 // The migration wizard: X|OK (migrated) or X|Cancel.
 ScriptResult<bool> ReadMigrationResult(const ScriptResult<std::string>& run);
 
-// The restore window's exit code: 100 + the files restored, or 0 when
-// nothing was shown or chosen (then empty). Any other code is a failure.
-ScriptResult<std::optional<int>> ReadRestoreExit(const ScriptResult<int>& run);
 
 }  // namespace vantor

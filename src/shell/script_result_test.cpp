@@ -62,33 +62,6 @@ TEST(ScriptResult, EveryResultConventionReadsInOnePlace) {
   for (const Case& c : cases) EXPECT_EQ(c.read(c.output), c.expected) << c.output;
 }
 
-TEST(ScriptResult, RestoreExitCodeCountsFilesAboveOneHundred) {
-  struct Case {
-    ScriptResult<int> run;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {0, "nothing"},
-      {100, "0 restored"},
-      {103, "3 restored"},
-      {1100, "1000 restored"},
-      {1, "it ended with exit code 1."},
-      {99, "it ended with exit code 99."},
-      {-1073741510, "it ended with exit code -1073741510."},
-      {NotStarted(), "PowerShell did not start."},
-      {NotStarted(std::make_error_code(std::errc::permission_denied)),
-       "PowerShell did not start (Permission denied)."},
-  };
-  for (const Case& c : cases) {
-    const auto restored = ReadRestoreExit(c.run);
-    EXPECT_EQ(Shown(restored,
-                    [](const std::optional<int>& count) {
-                      return count ? std::to_string(*count) + " restored" : "nothing";
-                    }),
-              c.expected);
-  }
-}
-
 TEST(ScriptResult, FailuresKeepTheirKindAndTheSystemsReason) {
   EXPECT_EQ(ReadEditorResult(ReadResultLine("")).error().failure, ScriptFailure::NoResultLine);
   EXPECT_EQ(ReadEditorResult(std::string("X|?")).error().failure, ScriptFailure::Unreadable);
