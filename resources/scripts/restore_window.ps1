@@ -5,9 +5,9 @@
 # program reads the log, builds the rows and moves the files; this window only
 # picks. OK with rows chosen writes the file; Cancel, closing the window or OK
 # with nothing chosen leaves it unwritten.
-# The program feeds this script through standard input, which PowerShell runs one
-# complete statement at a time: "} else {", "} catch {" and "} finally {" stay on
-# one line, or the keyword would arrive as a statement of its own.
+# The program feeds this script through standard input, which PowerShell reads as
+# typed at a prompt: "} else {", "} catch {" and "} finally {" stay on one line,
+# and an empty line ends each block at the top level.
 # Runs on Windows PowerShell 5.1 and PowerShell 7. The build puts prelude.ps1 in
 # front of this file.
 
@@ -208,6 +208,7 @@ if ($null -eq $vantorPick) {
     }
     $vantorPick = ${function:Show-RestorePicker}
 }
+
 try {
     $vantorRows = @(Read-RestoreRow -Path (ConvertFrom-VantorText '%ROWS_FILE%'))
     $vantorTitle = ConvertFrom-VantorText '%TITLE%'
@@ -220,4 +221,5 @@ try {
     [Console]::Error.WriteLine('The restore list failed: ' + (Get-ReasonText -ErrorRecord $_))
     exit 1
 }
+
 exit 0

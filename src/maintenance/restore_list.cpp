@@ -22,9 +22,9 @@ bool IsPlainFileName(std::string_view name, PathStyle style) {
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// Only a complete path is a place to restore to: a drive or share path on
-// Windows, a path from the root elsewhere, without "." or ".." steps.
-bool IsCompletePath(std::string_view folder, PathStyle style) {
+}  // namespace
+
+bool IsRestorableFolder(std::string_view folder, PathStyle style) {
   bool complete = false;
   if (style == PathStyle::Posix) {
     complete = folder.starts_with('/');
@@ -46,6 +46,8 @@ bool IsCompletePath(std::string_view folder, PathStyle style) {
   }
   return true;
 }
+
+namespace {
 
 // Which files the bin holds, one listing per mirror folder: a log of many
 // lines asks about few folders.
@@ -115,7 +117,7 @@ RestoreList BuildRestoreList(std::string_view logText, const std::string& binFol
     list.anyFileLine = true;
     // The log has its newest block on top: the first line of a file is its newest.
     if (!seen.insert(DedupKey(*file)).second) continue;
-    if (!IsPlainFileName(file->name, style) || !IsCompletePath(file->folder, style)) continue;
+    if (!IsPlainFileName(file->name, style) || !IsRestorableFolder(file->folder, style)) continue;
     file->binPath = BinCopyPath(binFolder, file->folder, file->name, style);
     if (file->binPath.empty() || !bin.Holds(file->binPath)) continue;
     list.offered.push_back(std::move(*file));

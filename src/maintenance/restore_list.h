@@ -31,6 +31,10 @@ struct RestoreList {
 RestoreList BuildRestoreList(std::string_view logText, const std::string& binFolder,
                              PathStyle style);
 
+// Only a complete path is a place to restore to: a drive or share path on
+// Windows, a path from the root elsewhere, without "." or ".." steps.
+bool IsRestorableFolder(std::string_view folder, PathStyle style);
+
 // The picker's rows, one per line: date and time without seconds, "Clutter"
 // or the size, name and folder, tab-separated and padded to 26, 17, 60 and
 // 120 characters.

@@ -66,17 +66,31 @@ TEST(RestoreList, ALogOfEventsAndGarbageHasNoFileLine) {
   EXPECT_TRUE(list.offered.empty());
 }
 
-TEST(RestoreList, WindowsFoldersAndNamesFindTheirCopyWhateverTheCase) {
-  TempDir dir;
-  WriteFile(dir / "Vantor_Drive_C/Work/A.LOG", "x");
-  WriteFile(dir / "Vantor_UNC_Server/fs01/cad/u.log", "x");
-  const std::string log = Line("2024-05-03 10:00:00", "a.log", "C:\\Work", "(1.0 B)") +
-                          Line("2024-05-03 10:00:00", "u.log", "\\\\fs01\\cad", "(1.0 B)") +
-                          Line("2024-05-03 10:00:00", "v.log", "\\\\fs01", "(1.0 B)") +
-                          Line("2024-05-03 10:00:00", "w.log", "\\\\?\\C:\\Work", "(1.0 B)");
-  // The bin itself is a Linux folder here; the mirror rule is the Windows one.
-  const RestoreList list = BuildRestoreList(log, dir.path(), PathStyle::Windows);
-  EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"a.log@C:\\Work", "u.log@\\\\fs01\\cad"}));
+TEST(RestoreList, OnlyACompletePathIsAPlaceToRestoreTo) {
+  const struct {
+    const char* folder;
+    PathStyle style;
+    bool restorable;
+  } cases[] = {
+      {"C:\\Work", PathStyle::Windows, true},
+      {"c:/Work/x", PathStyle::Windows, true},
+      {"\\\\fs01\\cad", PathStyle::Windows, true},
+      {"\\\\fs01", PathStyle::Windows, false},
+      {"\\\\fs01\\", PathStyle::Windows, false},
+      {"\\\\?\\C:\\Work", PathStyle::Windows, false},
+      {"\\\\.\\pipe\\x", PathStyle::Windows, false},
+      {"C:Work", PathStyle::Windows, false},
+      {"\\Work", PathStyle::Windows, false},
+      {"C:\\Work\\..\\Windows", PathStyle::Windows, false},
+      {"C:\\Work\\.", PathStyle::Windows, false},
+      {"C:\\Work\\..x", PathStyle::Windows, true},
+      {"/home/u", PathStyle::Posix, true},
+      {"/home/u/../v", PathStyle::Posix, false},
+      {"home/u", PathStyle::Posix, false},
+      {"C:\\Work", PathStyle::Posix, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsRestorableFolder(c.folder, c.style), c.restorable) << c.folder;
 }
 
 TEST(RestoreRows, PadsFourColumnsAndShowsClutterInsteadOfItsSize) {

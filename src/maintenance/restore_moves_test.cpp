@@ -71,7 +71,8 @@ TEST_F(RestoreMoves, AFileMadeSinceGoesIntoTheBinUnderItsOwnNameWithALine) {
   EXPECT_FALSE(PathExists(target.binFolder + project + "/a.log"));
   EXPECT_EQ(ReadFile(target.logFile),
             "2024-05-03 10:15:00 | " + kept + " | " + project +
-                std::string(87 - project.size(), ' ') + " | (10.0 B)\r\n" +
+                std::string(project.size() < 87 ? 87 - project.size() : 0, ' ') +
+                " | (10.0 B)\r\n" +
                 "2024-05-01 09:00:00 | older line\r\n");
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "maintenance/restore_list.h"
 #include "platform/platform.h"
 #include "shell/paths.h"
 #include "testing/fakes.h"
