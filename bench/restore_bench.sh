@@ -9,14 +9,21 @@
 #
 #   bench/restore_bench.sh [runs]     LINES=n for another log size
 #                                     VANTOR_LINUX=path to use another build
+# Without VANTOR_LINUX it measures an optimised build (build/release), made
+# here when missing: the tests' build is unoptimised.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-program="${VANTOR_LINUX:-$root/build/linux/vantor}"
+if [ -z "${VANTOR_LINUX:-}" ]; then
+  cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DVANTOR_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$root/build/release" >/dev/null
+fi
+program="${VANTOR_LINUX:-$root/build/release/vantor}"
 runs="${1:-5}"
 lines="${LINES:-100000}"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 anchor="$work/Tools/Vantor"
 mkdir -p "$anchor/Vantor_Sweep" "$work/shim"
 cp "$program" "$anchor/vantor"

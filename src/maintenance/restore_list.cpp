@@ -75,10 +75,11 @@ class BinContents {
     Names names;
     const auto entries = ListFolder(folder);
     if (!entries) return names;
+    names.exact.reserve(entries->size());
     for (const auto& entry : *entries) {
       if (entry.kind != EntryKind::File) continue;
       names.exact.insert(entry.name);
-      names.folded.insert(ToLowerAscii(entry.name));
+      if (style_ == PathStyle::Windows) names.folded.insert(ToLowerAscii(entry.name));
     }
     return names;
   }
@@ -105,6 +106,7 @@ RestoreList BuildRestoreList(std::string_view logText, const std::string& binFol
                              PathStyle style) {
   RestoreList list;
   std::unordered_set<std::string> seen;
+  seen.reserve(logText.size() / 128);
   BinContents bin(style);
   std::size_t start = 0;
   while (start < logText.size()) {
