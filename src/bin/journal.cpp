@@ -75,6 +75,12 @@ bool SettleCutShortRestore(const std::vector<std::string>& f,
   const std::string destination = f[3];
   RemoveOneFile(PartialPathOf(destination, token));
   RemoveOneFile(PartialPathOf(source, token));
+  // A file the restore displaced steps into the bin's folder of the source
+  // under the name of its log line.
+  if (const auto displaced = ParseHistoryFileLine(f[4])) {
+    const std::string folder = source.substr(0, source.find_last_of("\\/") + 1);
+    RemoveOneFile(PartialPathOf(folder + displaced->name, token));
+  }
   const std::string staging = source + "." + token + ".restoring";
   if (!IsFile(staging)) return true;
   const auto there = PathEntry(destination);
