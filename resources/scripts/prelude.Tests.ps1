@@ -1,6 +1,6 @@
 #Requires -Modules Pester
-# Pester tests for the code every script template shares: writing a file in one
-# step and taking the history log's lock, on real temporary folders.
+# Pester tests for the code every window script shares: writing a file in one
+# step and the compile profile, on real temporary folders.
 
 BeforeAll {
     Set-StrictMode -Version 3.0
@@ -51,35 +51,6 @@ Describe 'Writing a file in one step' {
         Should -Invoke Start-Sleep -Times 1 -Exactly
         [System.IO.File]::ReadAllText($path) | Should -BeExactly 'new'
         Get-Listing $folder | Should -Be @('Vantor.ini')
-    }
-
-    It 'writes history lines as UTF-8 without a mark, CR LF after each, and clears a crash''s leftovers' {
-        $folder = New-TestFolder
-        $log = Join-Path $folder 'Vantor_Sweep.log'
-        [System.IO.File]::WriteAllText($log + '.0123.tmp', 'left by a crash')
-        Write-HistoryFile -LogFile $log -Line @("G$([char]0xFC)nter.prt", '', 'last')
-        [System.IO.File]::ReadAllBytes($log) | Should -Be ([System.Text.Encoding]::UTF8.GetBytes("G$([char]0xFC)nter.prt`r`n`r`nlast`r`n"))
-        Get-Listing $folder | Should -Be @('Vantor_Sweep.log')
-    }
-}
-
-Describe 'The history log lock' {
-    It 'fails at once with the reason when the lock cannot be made, instead of reporting it busy' {
-        $log = [System.IO.Path]::Combine((New-TestFolder), 'missing folder', 'Vantor_Sweep.log')
-        { Enter-HistoryLock -LogFile $log -TimeoutMilliseconds 60000 } | Should -Throw '*missing folder*'
-    }
-
-    It 'is $null while another writer holds it, and can be had once it is let go' {
-        $log = Join-Path (New-TestFolder) 'Vantor_Sweep.log'
-        $held = Enter-HistoryLock -LogFile $log
-        try {
-            Enter-HistoryLock -LogFile $log -TimeoutMilliseconds 100 | Should -BeNullOrEmpty
-        } finally {
-            $held.Dispose()
-        }
-        $again = Enter-HistoryLock -LogFile $log -TimeoutMilliseconds 100
-        $again | Should -Not -BeNullOrEmpty
-        $again.Dispose()
     }
 }
 

@@ -1,7 +1,5 @@
-// Names, widths and counts that several parts of the program, its scripts
-// and the files it keeps must agree on. The scripts carry the same bin and
-// log names, and their prelude.ps1 the same column widths and lock wait:
-// shared_constants_test.cpp fails when the two sides differ.
+// Names, widths and counts that several parts of the program and the files
+// it keeps must agree on.
 #pragma once
 
 #include <cstddef>
