@@ -161,9 +161,11 @@ function Show-RestorePicker {
     $filterLabel = New-WindowControl -Type Label -Text 'Filter:' -Bounds @(12, 52, 48, 20)
     $filter = New-WindowControl -Type TextBox -Text '' -Bounds @(62, 49, ($width - 74), 23)
     $filter.Anchor = [System.Windows.Forms.AnchorStyles]13
+    $filter.Name = 'Filter'
     $table = New-RowTable -Row $Row
     $view = [System.Data.DataView]::new($table)
     $grid = New-RowGrid -View $view -Bounds @(12, 82, ($width - 24), ($height - 132))
+    $grid.Name = 'Rows'
     $ok = New-WindowControl -Type Button -Text 'OK' -Bounds @(($width - 192), ($height - 38), 86, 28)
     $cancel = New-WindowControl -Type Button -Text 'Cancel' -Bounds @(($width - 98), ($height - 38), 86, 28)
     foreach ($button in @($ok, $cancel)) { $button.Anchor = [System.Windows.Forms.AnchorStyles]10 }
@@ -172,8 +174,10 @@ function Show-RestorePicker {
     $form.AcceptButton = $ok
     $form.CancelButton = $cancel
     $form.Controls.AddRange([System.Windows.Forms.Control[]]@($note, $filterLabel, $filter, $grid, $ok, $cancel))
-    $filter.Add_TextChanged({ $view.RowFilter = ConvertTo-RowFilter -Text $filter.Text }.GetNewClosure())
-    $form.Add_Shown({ Set-GridColumnWidth -Grid $grid; $grid.ClearSelection(); $filter.Focus() }.GetNewClosure())
+    # The handlers run while ShowDialog waits below, so they see this
+    # function's variables.
+    $filter.Add_TextChanged({ $view.RowFilter = ConvertTo-RowFilter -Text $filter.Text })
+    $form.Add_Shown({ Set-GridColumnWidth -Grid $grid; $grid.ClearSelection(); $null = $filter.Focus() })
     $chosen = [int[]]@()
     try {
         if ($form.ShowDialog() -eq [System.Windows.Forms.DialogResult]::OK) {
@@ -182,7 +186,8 @@ function Show-RestorePicker {
     } finally {
         $form.Dispose()
     }
-    return , $chosen
+    # One number after the other, as the stand-in of the tests gives them.
+    return $chosen
 }
 
 function Test-WindowsForm {

@@ -10,7 +10,8 @@ namespace WinHost;
 public static class Desktop {
   const uint WmSetText = 0x000C, WmGetText = 0x000D, WmGetTextLength = 0x000E, WmCommand = 0x0111;
   const uint EmCharFromPos = 0x00D7, CbSetCurSel = 0x014E, BmClick = 0x00F5, BnClicked = 0, CbnSelChange = 1, EnChange = 0x0300;
-  const ushort VkShift = 0x10;
+  const ushort VkShift = 0x10, VkControl = 0x11;
+  const uint MouseLeftDown = 0x0002, MouseLeftUp = 0x0004;
   const uint KeyUp = 0x0002;
 
   // INPUT with its keyboard member; the union's mouse member sets the size.
@@ -41,6 +42,10 @@ public static class Desktop {
   static extern uint SendInput(uint count, KeyInput[] inputs, int size);
   [DllImport("user32.dll")]
   static extern short GetAsyncKeyState(int key);
+  [DllImport("user32.dll")]
+  static extern bool SetCursorPos(int x, int y);
+  [DllImport("user32.dll")]
+  static extern void mouse_event(uint flags, int dx, int dy, uint data, UIntPtr extra);
   [DllImport("user32.dll")]
   static extern bool GetWindowRect(IntPtr window, out Rect rect);
 
@@ -98,5 +103,22 @@ public static class Desktop {
     var input = new KeyInput { Type = 1, Key = VkShift, Flags = down ? 0 : KeyUp };
     SendInput(1, new[] { input }, Marshal.SizeOf<KeyInput>());
     return (GetAsyncKeyState(VkShift) < 0) == down;
+  }
+
+  // A left click at a point of the screen, as the mouse gives it: the
+  // window under it takes the focus.
+  public static void ClickAt(int x, int y) {
+    SetCursorPos(x, y);
+    mouse_event(MouseLeftDown, 0, 0, 0, UIntPtr.Zero);
+    mouse_event(MouseLeftUp, 0, 0, 0, UIntPtr.Zero);
+  }
+
+  // CTRL and a letter (upper case) together, to the control with the focus.
+  public static void ControlKey(char letter) {
+    var keys = new[] {
+      new KeyInput { Type = 1, Key = VkControl }, new KeyInput { Type = 1, Key = letter },
+      new KeyInput { Type = 1, Key = letter, Flags = KeyUp },
+      new KeyInput { Type = 1, Key = VkControl, Flags = KeyUp } };
+    SendInput((uint)keys.Length, keys, Marshal.SizeOf<KeyInput>());
   }
 }

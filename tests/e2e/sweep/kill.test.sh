@@ -56,8 +56,9 @@ kill_when() {
 }
 
 # Every file is in the project or in the bin with exactly one file line (a
-# file displaced by a restore: both versions kept, the bin one with a line of
-# its own); every line is whole; no journal or half-moved file is left.
+# file displaced by a restore: both versions kept, the bin one under a
+# "(displaced ...)" name with a line of its own); every line is whole; no
+# journal or half-moved file is left.
 check() {
   local label=$1 displaced=${2:-0}
   [ -f "$log" ] || { fail "$label: no log"; return; }
@@ -70,10 +71,10 @@ check() {
   [ -z "$leftovers" ] || fail "$label: left behind: $leftovers"
   local report
   report=$(
-    tr -d '\r' <"$log" | awk -F' [|] ' -v folder="$proj" 'NF == 4 { gsub(/ +$/, "", $2); gsub(/ +$/, "", $3); if ($3 == folder) n[$2]++ }
+    tr -d '\r' <"$log" | awk -F' [|] ' -v folder="$proj" 'NF == 4 { gsub(/ +$/, "", $2); gsub(/ +$/, "", $3); sub(/ \(displaced [^)]*\)/, "", $2); if ($3 == folder) n[$2]++ }
       END { for (k in n) print k, n[k] }' | sort >"$work/lines"
     cd "$proj" && find . -maxdepth 1 -type f -printf '%f in\n' >"$work/where"
-    [ -d "$mirror" ] && (cd "$mirror" && find . -maxdepth 1 -type f -printf '%f bin\n' >>"$work/where")
+    [ -d "$mirror" ] && (cd "$mirror" && find . -maxdepth 1 -type f -printf '%f bin\n' | sed 's/ (displaced [^)]*)//' >>"$work/where")
     awk -v displaced="$displaced" '
       FNR == NR { lines[$1] = $2; next }
       { seen[$1]++; place[$1] = $2 }
@@ -110,7 +111,7 @@ check "sweep killed three times, then run once more"
 # newer ones of their name; then the restore window is opened once more.
 for i in $(seq 6961 7000); do printf 'clutter new %s' "$i" >"$proj/c$i.tmp"; done
 for cut in 'after 2,000 files came back|[ "$(back)" -ge 3000 ]' \
-  'among the displaced files|compgen -G "$mirror/*.restoring" >/dev/null'; do
+  'among the displaced files|compgen -G "$mirror/* (displaced *" >/dev/null'; do
   kill_when "$(start '*' /R)" "${cut%%|*}" "${cut#*|}"
 done
 run '' /R

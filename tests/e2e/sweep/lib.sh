@@ -1,6 +1,6 @@
 # Shared set-up of the sweep end-to-end scripts: a work folder with an anchor
 # holding the program, `fail` to count failures, and a pwsh wrapper whose
-# restore grid is a stand-in. Sourced; the caller sets its own EXIT trap.
+# restore list is played by a stand-in user. Sourced; the caller sets its own EXIT trap.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)"
 program="${VANTOR_LINUX:-$root/build/linux/vantor}"
@@ -16,12 +16,12 @@ bin="$anchor/Vantor_Sweep"
 mkdir -p "$anchor" "$work/wrap"
 cp "$program" "$anchor/vantor"
 
-# The stand-in grid returns every row when VANTOR_E2E_PICK is "*" and none
-# otherwise; only the script fed through standard input gets it.
+# The stand-in user of the restore list picks every row when VANTOR_E2E_PICK
+# is "*" and none otherwise; only the script fed through standard input gets it.
 cat >"$work/wrap/pwsh" <<WRAP
 #!/bin/bash
 if [ "\${@: -1}" = "-" ]; then
-  { echo 'function Out-GridView { param([string]\$Title, [switch]\$PassThru, [Parameter(ValueFromPipeline = \$true)]\$InputObject) process { if (\$env:VANTOR_E2E_PICK -eq "*") { \$InputObject } } }'; cat; } | '$real_pwsh' "\$@"
+  { echo '\$VantorPickerStandIn = { param(\$Rows) if (\$env:VANTOR_E2E_PICK -eq "*") { foreach (\$r in \$Rows) { \$r.Row } } }'; cat; } | '$real_pwsh' "\$@"
   exit \$?
 fi
 exec '$real_pwsh' "\$@"
