@@ -3,7 +3,6 @@
 # the command that starts it, for the benchmarks:
 #
 #   PWSH="$(bench/precompiled_pwsh.sh)" bench/launch_bench.sh
-#   pwsh -File bench/sweep_bench.ps1 -PowerShell "$(bench/precompiled_pwsh.sh)"
 #
 # The PowerShell that the dotnet tool installs carries its own code as IL
 # only, so each run compiles what it uses as it goes. The Windows installers
