@@ -1,7 +1,6 @@
 #include "maintenance/restore_list.h"
 
-#include <map>
-#include <set>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -33,8 +32,8 @@ bool IsRestorableFolder(std::string_view folder, PathStyle style) {
   } else if (folder.starts_with("\\\\") && folder.size() > 2 && folder[2] != '\\' &&
              folder[2] != '?' && folder[2] != '.') {
     const std::size_t share = folder.find('\\', 3);
-    complete = share != std::string_view::npos && share + 1 < folder.size() &&
-               folder[share + 1] != '\\';
+    complete =
+        share != std::string_view::npos && share + 1 < folder.size() && folder[share + 1] != '\\';
   }
   if (!complete) return false;
   std::size_t start = 0;
@@ -115,7 +114,8 @@ RestoreList BuildRestoreList(std::string_view logText, const std::string& binFol
     const auto line = ParseHistoryFileLine(logText.substr(start, end - start));
     start = end + 1;
     if (!line) continue;
-    auto file = std::optional<SweptFile>(SweptFile{line->time, line->name, line->folder, line->rest, {}});
+    auto file =
+        std::optional<SweptFile>(SweptFile{line->time, line->name, line->folder, line->rest, {}});
     list.anyFileLine = true;
     // The log has its newest block on top: the first line of a file is its newest.
     if (!seen.insert(DedupKey(*file)).second) continue;

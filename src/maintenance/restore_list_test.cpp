@@ -32,8 +32,8 @@ TEST(RestoreList, OffersTheNewestLineOfEachFileStillInTheBin) {
   WriteFile(bin + "/other/c.log", "x");
   const std::string log =
       "garbage\r\n"
-      "2024-05-03 10:00:00 | SWEEP - 1 Models, 2 Clutter        | " + project + "\r\n" +
-      Line("2024-05-03 10:00:00", "a.log", project, "(1.0 B) [Clutter]") +
+      "2024-05-03 10:00:00 | SWEEP - 1 Models, 2 Clutter        | " +
+      project + "\r\n" + Line("2024-05-03 10:00:00", "a.log", project, "(1.0 B) [Clutter]") +
       Line("2024-05-03 10:00:00", "b.prt.2", project, "(2.0 KB)") +
       // Newest copy of a name gone: the older one is not offered.
       Line("2024-05-02 09:00:00", "gone.log", project, "(1.0 B)") +
@@ -47,8 +47,8 @@ TEST(RestoreList, OffersTheNewestLineOfEachFileStillInTheBin) {
       Line("2024-05-01 09:00:00", "x.log", "relative/p", "(1.0 B)") +
       Line("2024-05-01 09:00:00", "../x.log", project, "(1.0 B)") +
       Line("2024-05-01 09:00:00", "y.log", project + "/../p", "(1.0 B)") +
-      "2024-05-01 09:00:00 |  |  | (1.0 B)\r\n" +
-      "2024-05-01 09:00 | z.log | " + project + " | (1.0 B)\r\n";
+      "2024-05-01 09:00:00 |  |  | (1.0 B)\r\n" + "2024-05-01 09:00 | z.log | " + project +
+      " | (1.0 B)\r\n";
   const RestoreList list = BuildRestoreList(log, bin, PathStyle::Posix);
   EXPECT_TRUE(list.anyFileLine);
   EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"a.log@" + project, "b.prt.2@" + project,
@@ -98,11 +98,11 @@ TEST(RestoreRows, PadsFourColumnsAndShowsClutterInsteadOfItsSize) {
       {"2024-05-03 10:07:59", "a.log", "C:\\W", "(1.0 B) [Clutter]", ""},
       {"2024-05-03 10:07:59", "b.prt.2", "C:\\W", "(2.25 MB)", ""}};
   const std::string pad60(55, ' '), pad120(116, ' ');
-  EXPECT_EQ(RestoreRowsText(files),
-            "2024-05-03 10:07          \tClutter          \ta.log" + pad60 + "\tC:\\W" + pad120 +
-                "\r\n"
-                "2024-05-03 10:07          \t2.25 MB          \tb.prt.2" + std::string(53, ' ') +
-                "\tC:\\W" + pad120 + "\r\n");
+  EXPECT_EQ(RestoreRowsText(files), "2024-05-03 10:07          \tClutter          \ta.log" + pad60 +
+                                        "\tC:\\W" + pad120 +
+                                        "\r\n"
+                                        "2024-05-03 10:07          \t2.25 MB          \tb.prt.2" +
+                                        std::string(53, ' ') + "\tC:\\W" + pad120 + "\r\n");
   EXPECT_EQ(RestoreWindowTitle("21"),
             "Vantor Restore - v5.3      |      ACTION : Select items to restore, then click OK."
             "      |      TIP : The filter bar is active.      |      NOTE : Files cannot be "

@@ -45,16 +45,16 @@ std::string FreeDisplacedPath(const Plan& plan, const RestoreTarget& target) {
 std::optional<Plan> PlanRestore(const SweptFile& file, const RestoreTarget& target) {
   // Purged meanwhile: nothing to bring back, and no folder to create for it.
   if (!IsFile(file.binPath)) return std::nullopt;
-  Plan plan{&file, UnpredictableName(), file.binPath, JoinPath(file.folder, file.name, target.style),
-            {}, {}};
+  Plan plan{&file,        UnpredictableName(),
+            file.binPath, JoinPath(file.folder, file.name, target.style),
+            {},           {}};
   const auto inTheWay = PathEntry(plan.destination);
   if (!inTheWay) return plan;
   // A folder or link of that name is never replaced.
   if (inTheWay->kind != EntryKind::File) return std::nullopt;
   plan.displacedAt = FreeDisplacedPath(plan, target);
-  plan.displacedLine =
-      FileLine(target.now, LastComponent(plan.displacedAt), file.folder,
-               SizeText(inTheWay->size, UserDecimalSeparator()), SweptKind::Model);
+  plan.displacedLine = FileLine(target.now, LastComponent(plan.displacedAt), file.folder,
+                                SizeText(inTheWay->size, UserDecimalSeparator()), SweptKind::Model);
   return plan;
 }
 

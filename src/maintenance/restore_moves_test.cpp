@@ -72,8 +72,7 @@ TEST_F(RestoreMoves, AFileMadeSinceGoesIntoTheBinUnderItsOwnNameWithALine) {
   EXPECT_EQ(ReadFile(target.logFile),
             "2024-05-03 10:15:00 | " + kept + " | " + project +
                 std::string(project.size() < 87 ? 87 - project.size() : 0, ' ') +
-                " | (10.0 B)\r\n" +
-                "2024-05-01 09:00:00 | older line\r\n");
+                " | (10.0 B)\r\n" + "2024-05-01 09:00:00 | older line\r\n");
 }
 
 TEST_F(RestoreMoves, AFolderInTheWayIsNeverReplaced) {

@@ -1,20 +1,15 @@
 #include "maintenance/restore_utility.h"
 
-#include <filesystem>
-
 #include <algorithm>
 
 #include "bin/bin_paths.h"
 #include "bin/history_line.h"
 #include "bin/history_log.h"
-#include "maintenance/purge_settings.h"
 #include "maintenance/restore_list.h"
 #include "maintenance/restore_moves.h"
-
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/paths.h"
-#include "shell/shared_constants.h"
 #include "shell/text.h"
 #include "shell/whole_number.h"
 
@@ -38,11 +33,6 @@ constexpr unsigned kOutcome = kTopmost | kSystemModal | kSetForeground;
 
 const std::string kRule(56, '=');
 
-void RemoveFile(const std::string& path) {
-  std::error_code ignored;
-  std::filesystem::remove(ToFsPath(path), ignored);
-}
-
 void ShowListMessage(Context& context, const std::string& text, unsigned icon) {
   context.system.ShowMessageBox(RestoreCaption(), text, icon | mb::kDefaultDesktopOnly);
 }
@@ -61,16 +51,16 @@ ScriptResult<std::vector<SweptFile>> PickFiles(Context& context,
   const std::string rowsFile = TempFileOf(context.system, "Rows");
   const std::string resultFile = TempFileOf(context.system, "Result");
   // Stale ones from an earlier process of the same id.
-  RemoveFile(rowsFile);
-  RemoveFile(resultFile);
+  RemoveOneFile(rowsFile);
+  RemoveOneFile(resultFile);
   if (const std::error_code error = CreateNewFile(rowsFile, RestoreRowsText(offered)))
     return PayloadNotWritten(error);
-  const auto code = context.scripts.RunScriptFromStdin(FillRestoreScript(
-      *script, rowsFile, RestoreWindowTitle(days), days, resultFile));
+  const auto code = context.scripts.RunScriptFromStdin(
+      FillRestoreScript(*script, rowsFile, RestoreWindowTitle(days), days, resultFile));
   std::vector<std::size_t> rows;
   if (code && *code == 0) rows = ReadChosenRows(resultFile, offered.size());
-  RemoveFile(rowsFile);
-  RemoveFile(resultFile);
+  RemoveOneFile(rowsFile);
+  RemoveOneFile(resultFile);
   if (!code) return code.error();
   if (*code != 0)
     return ScriptError{ScriptFailure::Unreadable,
@@ -204,8 +194,7 @@ void RunRestoreUtility(Context& context) {
   const auto chosen = PickFiles(context, *offered, days);
   if (!chosen) return ReportWindowFailure(context, chosen.error());
   if (chosen->empty()) return;  // cancelled, or nothing chosen
-  const int restored =
-      RestoreSweptFiles(*chosen, RestoreTarget{bin, log, style, HistoryTimeNow()});
+  const int restored = RestoreSweptFiles(*chosen, RestoreTarget{bin, log, style, HistoryTimeNow()});
   const MessageBoxRequest outcome = RestoreOutcome(restored);
   context.system.BringMessageBoxForward();
   context.system.ShowMessageBox(RestoreCaption(), outcome.text, outcome.style);
