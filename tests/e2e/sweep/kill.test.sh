@@ -73,7 +73,8 @@ check() {
   report=$(
     tr -d '\r' <"$log" | awk -F' [|] ' -v folder="$proj" 'NF == 4 { gsub(/ +$/, "", $2); gsub(/ +$/, "", $3); sub(/ \(displaced [^)]*\)/, "", $2); if ($3 == folder) n[$2]++ }
       END { for (k in n) print k, n[k] }' | sort >"$work/lines"
-    cd "$proj" && find . -maxdepth 1 -type f -printf '%f in\n' >"$work/where"
+    # A displaced file counts under its own name, wherever it is now.
+    cd "$proj" && find . -maxdepth 1 -type f -printf '%f in\n' | sed 's/ (displaced [^)]*)//' >"$work/where"
     [ -d "$mirror" ] && (cd "$mirror" && find . -maxdepth 1 -type f -printf '%f bin\n' | sed 's/ (displaced [^)]*)//' >>"$work/where")
     awk -v displaced="$displaced" '
       FNR == NR { lines[$1] = $2; next }
