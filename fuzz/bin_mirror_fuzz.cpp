@@ -7,7 +7,7 @@
 #include "fuzz_support.h"
 #include "shell/path_relation.h"
 #include "shell/script_host.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

@@ -10,7 +10,7 @@
 #include "shell/config_file.h"
 #include "shell/countdown.h"
 #include "shell/script_host.h"
-#include "shell/text.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 using namespace vantor;

@@ -3,7 +3,7 @@
 // a path, a NUL, a second path, a NUL and the current folder below a root.
 #include "fuzz_support.h"
 #include "shell/path_relation.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

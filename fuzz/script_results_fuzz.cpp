@@ -6,7 +6,7 @@
 #include "fuzz_support.h"
 #include "maintenance/restore_utility.h"
 #include "shell/script_result.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

@@ -3,8 +3,8 @@
 #include "fuzz_support.h"
 #include "install/option_text.h"
 #include "shell/console_text.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

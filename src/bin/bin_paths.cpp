@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "shell/paths.h"
-#include "shell/shared_constants.h"
+#include "base/paths.h"
+#include "base/shared_constants.h"
 
 namespace vantor {
 namespace {

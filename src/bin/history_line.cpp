@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "shell/shared_constants.h"
+#include "base/shared_constants.h"
 
 namespace vantor {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "bin/history_line.h"
 #include "bin/journal.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "shell/shared_constants.h"
+#include "base/shared_constants.h"
 
 namespace vantor {
 

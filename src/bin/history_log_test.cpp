@@ -5,7 +5,7 @@
 #include <regex>
 
 #include "bin/history_line.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -1,9 +1,9 @@
 #include "bin/journal.h"
 
 #include "bin/safe_move.h"
-#include "shell/paths.h"
-#include "shell/shared_constants.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/shared_constants.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

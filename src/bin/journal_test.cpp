@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bin/history_log.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -1,7 +1,7 @@
 #include "bin/safe_move.h"
 
 #include "platform/platform.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

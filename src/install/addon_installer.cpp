@@ -12,8 +12,8 @@
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

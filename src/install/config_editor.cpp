@@ -1,6 +1,6 @@
 #include "install/config_editor.h"
 
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "shell/script_host.h"
 
 namespace vantor {

@@ -4,7 +4,7 @@
 
 #include <regex>
 
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "shell/script_host.h"
 #include "testing/fakes.h"
 

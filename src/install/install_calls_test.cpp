@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

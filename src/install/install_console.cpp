@@ -1,7 +1,7 @@
 #include "install/install_console.h"
 
 #include "shell/console_text.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 

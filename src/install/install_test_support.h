@@ -5,8 +5,8 @@
 #include <string>
 
 #include "shell/console_text.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "testing/fakes.h"
 
 namespace vantor::testing {

@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "install/option_text.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "launcher/user_environment.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace fs = std::filesystem;
 

@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "install/package_listing.h"
-#include "shell/paths.h"
-#include "shell/shared_constants.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/shared_constants.h"
+#include "base/text.h"
 
 namespace fs = std::filesystem;
 

@@ -6,7 +6,7 @@
 #include "install/install_console.h"
 #include "install/install_test_support.h"
 #include "install/shortcuts.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 
 namespace vantor {
 namespace {

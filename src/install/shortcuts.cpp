@@ -2,8 +2,8 @@
 
 #include "install/install_console.h"
 #include "install/workspace.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "install/install_test_support.h"
 #include "install/setup.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 
 namespace vantor {
 namespace {

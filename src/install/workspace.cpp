@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "shell/console_text.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 
 namespace vantor {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

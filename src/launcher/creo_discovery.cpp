@@ -4,9 +4,9 @@
 
 #include "shell/config_file.h"
 #include "shell/console_text.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "shell/script_host.h"
-#include "shell/text.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

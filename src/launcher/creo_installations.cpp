@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

@@ -3,7 +3,7 @@
 #include "launcher/launch_screens.h"
 #include "launcher/special_project.h"
 #include "shell/console_text.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 
 namespace vantor {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "shell/console_text.h"
 #include "shell/context.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

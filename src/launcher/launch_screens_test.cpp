@@ -4,7 +4,7 @@
 
 #include "launcher/launcher_test_support.h"
 #include "shell/console_text.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -18,8 +18,8 @@
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/fatal_error.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "launcher/launch_state.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor::testing {

@@ -5,7 +5,7 @@
 #include "launcher/special_project.h"
 #include "shell/console_text.h"
 #include "shell/script_host.h"
-#include "shell/text.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/text.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

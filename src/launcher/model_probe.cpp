@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "launcher/creo_installations.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

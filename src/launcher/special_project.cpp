@@ -5,7 +5,7 @@
 #include "install/workspace.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 
 namespace vantor {
 namespace {

@@ -9,8 +9,8 @@
 #include "launcher/special_project.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -1,8 +1,8 @@
 #include <algorithm>
 
 #include "maintenance/sweep.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

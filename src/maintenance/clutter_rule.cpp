@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -12,8 +12,8 @@
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
-#include "shell/paths.h"
-#include "shell/shared_constants.h"
+#include "base/paths.h"
+#include "base/shared_constants.h"
 #include "shell/target_folder.h"
 #include "shell/whole_number.h"
 

@@ -6,9 +6,9 @@
 
 #include "install/workspace.h"
 #include "shell/console_text.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "shell/script_host.h"
-#include "shell/text.h"
+#include "base/text.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -5,8 +5,8 @@
 #include "maintenance/columns.h"
 #include "maintenance/size_text.h"
 #include "shell/console_text.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

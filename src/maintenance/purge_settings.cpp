@@ -3,7 +3,7 @@
 #include "maintenance/clutter_rule.h"
 #include "shell/config_file.h"
 #include "shell/script_host.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -7,8 +7,8 @@
 #include "bin/bin_paths.h"
 #include "bin/history_line.h"
 #include "shell/context.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -9,8 +9,8 @@
 #include "maintenance/restore_moves.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

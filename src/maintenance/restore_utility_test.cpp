@@ -6,7 +6,7 @@
 
 #include "maintenance/restore_list.h"
 #include "platform/platform.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -8,8 +8,8 @@
 #include "bin/journal.h"
 #include "bin/safe_move.h"
 #include "maintenance/sweep_rules.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "bin/history_line.h"
 #include "platform/platform.h"
-#include "shell/shared_constants.h"
+#include "base/shared_constants.h"
 
 namespace vantor {
 

@@ -5,8 +5,8 @@
 #include "bin/history_line.h"
 #include "maintenance/columns.h"
 #include "shell/console_text.h"
-#include "shell/shared_constants.h"
-#include "shell/text.h"
+#include "base/shared_constants.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

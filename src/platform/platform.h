@@ -226,6 +226,13 @@ System& RealSystem();
 // The program's arguments as UTF-8 text, without the program name.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// Unpredictable names tried for a temporary file or folder before giving up.
+inline constexpr int kFreshNameAttempts = 8;
+// A replace that another program blocks for a moment (a virus scanner, an
+// indexer) is tried this often, this far apart.
+inline constexpr int kReplaceAttempts = 20;
+inline constexpr int kReplacePauseMs = 100;
+
 // Replaces `path` with `content` so that readers see either the old file
 // or the new one whole: a temporary file beside it, flushed, renamed over.
 // Retries briefly when another program holds the file. The temporary file

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "install/workspace.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 

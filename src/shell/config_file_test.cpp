@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -1,7 +1,7 @@
 #include "shell/console_text.h"
 
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -9,9 +9,9 @@
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/fatal_error.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "shell/script_host.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

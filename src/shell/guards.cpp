@@ -1,8 +1,8 @@
 #include "shell/entry.h"
-#include "shell/paths.h"
-#include "shell/shared_constants.h"
+#include "base/paths.h"
+#include "base/shared_constants.h"
 #include "shell/target_folder.h"
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

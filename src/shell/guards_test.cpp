@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "shell/entry.h"
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

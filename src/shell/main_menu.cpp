@@ -4,8 +4,8 @@
 #include "install/workspace.h"
 #include "shell/console_text.h"
 #include "shell/entry.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "shell/console_text.h"
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

@@ -1,7 +1,7 @@
 // The script host against the real PowerShell of this machine.
 #include <gtest/gtest.h>
 
-#include "shell/paths.h"
+#include "base/paths.h"
 #include "shell/script_host.h"
 #include "testing/fakes.h"
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/paths.h"
-#include "shell/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -4,7 +4,7 @@
 
 #include "shell/console_text.h"
 #include "shell/script_host.h"
-#include "shell/text.h"
+#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

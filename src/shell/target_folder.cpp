@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "shell/paths.h"
+#include "base/paths.h"
 
 namespace vantor {
 

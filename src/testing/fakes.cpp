@@ -9,7 +9,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "shell/paths.h"
+#include "base/paths.h"
 
 namespace vantor::testing {
 

@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "platform/platform.h"
-#include "shell/shared_constants.h"
 
 namespace vantor {
 

@@ -4,7 +4,6 @@
 
 #include "platform/platform.h"
 #include "platform/win32/wide_text.h"
-#include "shell/shared_constants.h"
 
 namespace vantor {
 namespace {

@@ -1,8 +1,8 @@
-#include "shell/paths.h"
+#include "base/paths.h"
 
 #include <vector>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -18,12 +18,4 @@ inline constexpr std::size_t kHistoryFolderWidth = 87;
 // How long a writer of the history log waits for its lock.
 inline constexpr int kHistoryLockTimeoutMs = 10000;
 
-// Unpredictable names tried for a temporary file or folder before giving up.
-inline constexpr int kFreshNameAttempts = 8;
-
-// A replace that another program blocks for a moment (a virus scanner, an
-// indexer) is tried this often, this far apart.
-inline constexpr int kReplaceAttempts = 20;
-inline constexpr int kReplacePauseMs = 100;
-
 }  // namespace vantor
