@@ -2,12 +2,12 @@
 // line that lets the restore window bring it back. The first byte's lowest
 // bit picks the path style; the rest is the file's folder, a NUL, and the
 // name the log shows for it.
+#include "base/text.h"
 #include "bin/bin_paths.h"
 #include "bin/history_line.h"
 #include "fuzz_support.h"
 #include "shell/path_relation.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

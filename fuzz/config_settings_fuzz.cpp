@@ -4,13 +4,13 @@
 #include <climits>
 #include <cstdlib>
 
+#include "base/text.h"
 #include "fuzz_support.h"
 #include "maintenance/clutter_rule.h"
 #include "maintenance/purge_settings.h"
 #include "shell/config_file.h"
 #include "shell/countdown.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 #include "shell/whole_number.h"
 
 using namespace vantor;

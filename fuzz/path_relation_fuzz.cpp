@@ -1,9 +1,9 @@
 // Folder paths typed by a user or read from a setting, made absolute and
 // compared. The first byte's lowest bit picks the path style; the rest is
 // a path, a NUL, a second path, a NUL and the current folder below a root.
+#include "base/paths.h"
 #include "fuzz_support.h"
 #include "shell/path_relation.h"
-#include "base/paths.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

@@ -3,10 +3,10 @@
 // window chose.
 #include <algorithm>
 
+#include "base/text.h"
 #include "fuzz_support.h"
 #include "maintenance/restore_utility.h"
 #include "shell/script_result.h"
-#include "base/text.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

@@ -3,9 +3,9 @@
 // The first byte of the input is the delimiter, the rest the text.
 #include <array>
 
+#include "base/text.h"
 #include "fuzz_support.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

@@ -1,10 +1,10 @@
 // Folder names as the header box shows them on one line. The first byte's
 // lowest bit picks the path style, the rest is the path.
+#include "base/paths.h"
+#include "base/text.h"
 #include "fuzz_support.h"
 #include "install/option_text.h"
 #include "shell/console_text.h"
-#include "base/paths.h"
-#include "base/text.h"
 
 using namespace vantor;
 using vantor::fuzz::Expect;

@@ -1,9 +1,9 @@
 #include "bin/history_log.h"
 
-#include "bin/history_line.h"
-#include "bin/journal.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "bin/history_line.h"
+#include "bin/journal.h"
 
 namespace vantor {
 namespace {

@@ -8,8 +8,8 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/platform.h"
 #include "base/shared_constants.h"
+#include "platform/platform.h"
 
 namespace vantor {
 

@@ -4,8 +4,8 @@
 
 #include <regex>
 
-#include "bin/history_line.h"
 #include "base/paths.h"
+#include "bin/history_line.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -1,9 +1,9 @@
 #include "bin/journal.h"
 
-#include "bin/safe_move.h"
 #include "base/paths.h"
 #include "base/shared_constants.h"
 #include "base/text.h"
+#include "bin/safe_move.h"
 
 namespace vantor {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "bin/history_log.h"
 #include "base/paths.h"
+#include "bin/history_log.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -1,7 +1,7 @@
 #include "bin/safe_move.h"
 
-#include "platform/platform.h"
 #include "base/text.h"
+#include "platform/platform.h"
 
 namespace vantor {
 namespace {

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <optional>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "install/option_merge.h"
 #include "install/package_placement.h"
 #include "install/package_staging.h"
@@ -12,8 +14,6 @@
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
-#include "base/paths.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -2,8 +2,8 @@
 // links, through the real System of this build.
 #include <gtest/gtest.h>
 
-#include "platform/platform.h"
 #include "base/paths.h"
+#include "platform/platform.h"
 #include "testing/fakes.h"
 
 namespace vantor {

@@ -1,7 +1,7 @@
 #include "install/install_console.h"
 
-#include "shell/console_text.h"
 #include "base/text.h"
+#include "shell/console_text.h"
 
 namespace vantor {
 

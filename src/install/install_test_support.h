@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "shell/console_text.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "shell/console_text.h"
 #include "testing/fakes.h"
 
 namespace vantor::testing {

@@ -3,8 +3,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "install/option_text.h"
 #include "base/text.h"
+#include "install/option_text.h"
 
 namespace vantor {
 namespace {

@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "launcher/user_environment.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "launcher/user_environment.h"
 
 namespace fs = std::filesystem;
 

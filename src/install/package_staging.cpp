@@ -5,10 +5,10 @@
 #include <fstream>
 #include <optional>
 
-#include "install/package_listing.h"
 #include "base/paths.h"
 #include "base/shared_constants.h"
 #include "base/text.h"
+#include "install/package_listing.h"
 
 namespace fs = std::filesystem;
 

@@ -2,14 +2,14 @@
 
 #include <vector>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "install/explorer_menu.h"
 #include "install/install_console.h"
 #include "install/shortcuts.h"
 #include "install/workspace.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
-#include "base/paths.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

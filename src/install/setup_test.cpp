@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/paths.h"
 #include "install/explorer_menu.h"
 #include "install/install_console.h"
 #include "install/install_test_support.h"
 #include "install/shortcuts.h"
-#include "base/paths.h"
 
 namespace vantor {
 namespace {

@@ -1,9 +1,9 @@
 #include "install/shortcuts.h"
 
-#include "install/install_console.h"
-#include "install/workspace.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "install/install_console.h"
+#include "install/workspace.h"
 
 namespace vantor {
 namespace {

@@ -1,14 +1,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "install/explorer_menu.h"
 #include "install/install_console.h"
 #include "install/setup.h"
 #include "install/shortcuts.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
-#include "base/paths.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/paths.h"
 #include "install/install_test_support.h"
 #include "install/setup.h"
-#include "base/paths.h"
 
 namespace vantor {
 namespace {

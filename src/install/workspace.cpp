@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "shell/console_text.h"
 #include "base/paths.h"
+#include "shell/console_text.h"
 
 namespace vantor {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
-#include "base/paths.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

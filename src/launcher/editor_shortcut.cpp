@@ -1,9 +1,9 @@
 #include "launcher/editor_shortcut.h"
 
+#include "base/paths.h"
 #include "launcher/launch_screens.h"
 #include "launcher/special_project.h"
 #include "shell/console_text.h"
-#include "base/paths.h"
 
 namespace vantor {
 namespace {

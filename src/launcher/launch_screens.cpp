@@ -1,8 +1,8 @@
 #include "launcher/launch_screens.h"
 
+#include "base/text.h"
 #include "shell/console_text.h"
 #include "shell/context.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

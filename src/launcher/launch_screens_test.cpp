@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "launcher/launcher_test_support.h"
 #include "shell/console_text.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "bin/bin_paths.h"
 #include "bin/history_line.h"
 #include "bin/history_log.h"
@@ -18,8 +20,6 @@
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/fatal_error.h"
-#include "base/paths.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

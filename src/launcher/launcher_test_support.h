@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "launcher/launch_state.h"
 #include "base/paths.h"
+#include "launcher/launch_state.h"
 #include "testing/fakes.h"
 
 namespace vantor::testing {

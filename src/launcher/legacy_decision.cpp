@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "launcher/special_project.h"
 #include "shell/console_text.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
+#include "base/paths.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/path_relation.h"
-#include "base/paths.h"
 
 namespace vantor {
 namespace {

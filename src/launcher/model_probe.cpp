@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "launcher/creo_installations.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "launcher/creo_installations.h"
 
 namespace vantor {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <fstream>
 
+#include "base/paths.h"
 #include "install/workspace.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
-#include "base/paths.h"
 
 namespace vantor {
 namespace {

@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "maintenance/sweep.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "maintenance/sweep.h"
 
 namespace vantor {
 namespace {

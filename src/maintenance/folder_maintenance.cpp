@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "base/paths.h"
+#include "base/shared_constants.h"
 #include "bin/bin_paths.h"
 #include "install/config_editor.h"
 #include "maintenance/model_inventory.h"
@@ -12,8 +14,6 @@
 #include "shell/config_file.h"
 #include "shell/console_text.h"
 #include "shell/countdown.h"
-#include "base/paths.h"
-#include "base/shared_constants.h"
 #include "shell/target_folder.h"
 #include "shell/whole_number.h"
 

@@ -4,11 +4,11 @@
 
 #include <regex>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "install/workspace.h"
 #include "shell/console_text.h"
-#include "base/paths.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 #include "testing/fakes.h"
 
 namespace vantor {

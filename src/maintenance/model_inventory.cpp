@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "maintenance/columns.h"
 #include "maintenance/size_text.h"
 #include "shell/console_text.h"
-#include "base/paths.h"
-#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

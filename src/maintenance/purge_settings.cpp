@@ -1,9 +1,9 @@
 #include "maintenance/purge_settings.h"
 
+#include "base/text.h"
 #include "maintenance/clutter_rule.h"
 #include "shell/config_file.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -4,11 +4,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "bin/bin_paths.h"
 #include "bin/history_line.h"
 #include "shell/context.h"
-#include "base/paths.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/paths.h"
+#include "base/shared_constants.h"
+#include "base/text.h"
 #include "bin/history_line.h"
 #include "bin/history_log.h"
 #include "bin/journal.h"
 #include "bin/safe_move.h"
-#include "base/paths.h"
-#include "base/shared_constants.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

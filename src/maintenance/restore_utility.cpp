@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "bin/bin_paths.h"
 #include "bin/history_line.h"
 #include "bin/history_log.h"
@@ -9,8 +11,6 @@
 #include "maintenance/restore_moves.h"
 #include "shell/config_file.h"
 #include "shell/console_text.h"
-#include "base/paths.h"
-#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "base/paths.h"
 #include "maintenance/restore_list.h"
 #include "platform/platform.h"
-#include "base/paths.h"
 #include "testing/fakes.h"
 
 namespace vantor {

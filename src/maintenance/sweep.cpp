@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "bin/bin_paths.h"
 #include "bin/history_log.h"
 #include "bin/journal.h"
 #include "bin/safe_move.h"
 #include "maintenance/sweep_rules.h"
-#include "base/paths.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/shared_constants.h"
 #include "bin/history_line.h"
 #include "platform/platform.h"
-#include "base/shared_constants.h"
 
 namespace vantor {
 

@@ -2,11 +2,11 @@
 
 #include <vector>
 
+#include "base/shared_constants.h"
+#include "base/text.h"
 #include "bin/history_line.h"
 #include "maintenance/columns.h"
 #include "shell/console_text.h"
-#include "base/shared_constants.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "install/workspace.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "install/workspace.h"
 
 namespace vantor {
 

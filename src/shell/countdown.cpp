@@ -1,9 +1,9 @@
 #include "shell/countdown.h"
 
-#include "shell/config_file.h"
-#include "shell/console_text.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "shell/config_file.h"
+#include "shell/console_text.h"
 
 namespace vantor {
 namespace {

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "install/setup.h"
 #include "launcher/launcher.h"
 #include "maintenance/folder_maintenance.h"
@@ -9,9 +11,7 @@
 #include "shell/console_text.h"
 #include "shell/countdown.h"
 #include "shell/fatal_error.h"
-#include "base/paths.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

@@ -1,8 +1,8 @@
-#include "shell/entry.h"
 #include "base/paths.h"
 #include "base/shared_constants.h"
-#include "shell/target_folder.h"
 #include "base/text.h"
+#include "shell/entry.h"
+#include "shell/target_folder.h"
 
 namespace vantor {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "shell/entry.h"
 #include "base/paths.h"
+#include "shell/entry.h"
 #include "testing/fakes.h"
 
 namespace vantor {

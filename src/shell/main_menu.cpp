@@ -1,11 +1,11 @@
 #include <cctype>
 
+#include "base/paths.h"
+#include "base/text.h"
 #include "install/setup.h"
 #include "install/workspace.h"
 #include "shell/console_text.h"
 #include "shell/entry.h"
-#include "base/paths.h"
-#include "base/text.h"
 
 namespace vantor {
 namespace {

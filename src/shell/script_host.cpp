@@ -4,9 +4,9 @@
 #include <limits>
 #include <optional>
 
-#include "shell/console_text.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "shell/console_text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "base/text.h"
 #include "shell/console_text.h"
 #include "shell/script_host.h"
-#include "base/text.h"
 #include "shell/whole_number.h"
 
 namespace vantor {
