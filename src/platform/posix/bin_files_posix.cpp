@@ -10,21 +10,12 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/write_all_posix.h"
 
 namespace vantor {
 namespace {
 
 std::error_code LastError() { return {errno ? errno : EIO, std::generic_category()}; }
-
-bool WriteAll(int fd, std::string_view bytes) {
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n <= 0) return false;
-    written += static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 SystemResult<std::string> ReadAll(int fd) {
   std::string content;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "platform/posix/write_all_posix.h"
 
 namespace vantor {
 
@@ -20,13 +21,7 @@ int CreateExclusive(const std::string& path) {
 }
 
 bool WriteAllAndSync(int fd, std::string_view content) {
-  std::size_t written = 0;
-  while (written < content.size()) {
-    const ssize_t n = write(fd, content.data() + written, content.size() - written);
-    if (n <= 0) return false;
-    written += static_cast<std::size_t>(n);
-  }
-  return fsync(fd) == 0;
+  return WriteAll(fd, content) && fsync(fd) == 0;
 }
 
 // A fresh temporary file beside `path`; -1 when none could be made.
