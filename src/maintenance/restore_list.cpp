@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/letter_case.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "bin/bin_paths.h"
@@ -62,13 +63,14 @@ class BinContents {
     if (found->second.exact.contains(name)) return true;
     if (style_ == PathStyle::Posix) return false;
     // Windows finds a file whatever the letter case of its name.
-    if (found->second.folded.contains(ToLowerAscii(name))) return true;
+    if (found->second.folded.contains(CaseBlindKey(name))) return true;
     return !IsDirectory(path) && PathExists(path);
   }
 
  private:
   struct Names {
-    std::unordered_set<std::string> exact, folded;
+    std::unordered_set<std::string> exact;
+    std::unordered_set<std::u32string> folded;
   };
   Names List(const std::string& folder) const {
     Names names;
@@ -78,7 +80,7 @@ class BinContents {
     for (const auto& entry : *entries) {
       if (entry.kind != EntryKind::File) continue;
       names.exact.insert(entry.name);
-      if (style_ == PathStyle::Windows) names.folded.insert(ToLowerAscii(entry.name));
+      if (style_ == PathStyle::Windows) names.folded.insert(CaseBlindKey(entry.name));
     }
     return names;
   }
@@ -87,8 +89,8 @@ class BinContents {
   std::unordered_map<std::string, Names> folders_;
 };
 
-std::string DedupKey(const SweptFile& file) {
-  return ToLowerAscii(file.name) + '\0' + ToLowerAscii(file.folder);
+std::u32string DedupKey(const SweptFile& file) {
+  return CaseBlindKey(file.name) + U'\0' + CaseBlindKey(file.folder);
 }
 
 std::string TypeOrSize(const std::string& sizeColumn) {
@@ -104,7 +106,7 @@ std::string TypeOrSize(const std::string& sizeColumn) {
 RestoreList BuildRestoreList(std::string_view logText, const std::string& binFolder,
                              PathStyle style) {
   RestoreList list;
-  std::unordered_set<std::string> seen;
+  std::unordered_set<std::u32string> seen;
   seen.reserve(logText.size() / 128);
   BinContents bin(style);
   std::size_t start = 0;

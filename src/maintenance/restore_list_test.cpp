@@ -27,7 +27,8 @@ TEST(RestoreList, OffersTheNewestLineOfEachFileStillInTheBin) {
   const std::string bin = dir / "bin";
   const std::string project = dir / "p";
   const std::string mirror = bin + project;
-  for (const char* name : {"a.log", "b.prt.2", "Old.log", "dup.log"})
+  for (const char* name :
+       {"a.log", "b.prt.2", "Old.log", "dup.log", "\u00c4rger.log", "\u00e4rger.log"})
     WriteFile(mirror + "/" + name, "x");
   WriteFile(bin + "/other/c.log", "x");
   const std::string log =
@@ -40,6 +41,9 @@ TEST(RestoreList, OffersTheNewestLineOfEachFileStillInTheBin) {
       Line("2024-05-01 09:00:00", "a.log", project, "(9.0 B)") +
       Line("2024-05-01 09:00:00", "old.log", project, "(1.0 B)") +
       Line("2024-05-01 08:00:00", "Old.log", project, "(1.0 B)") +
+      // Letter case beyond ASCII: one file on Windows, so the newest line wins.
+      Line("2024-05-01 08:00:00", "\u00c4rger.log", project, "(1.0 B)") +
+      Line("2024-05-01 07:00:00", "\u00e4rger.log", project, "(1.0 B)") +
       // One name from two folders: both, each from its own folder.
       Line("2024-05-01 09:00:00", "c.log", "/other", "(1.0 B)") +
       Line("2024-05-01 09:00:00", "dup.log", project, "(1.0 B)") +
@@ -52,7 +56,8 @@ TEST(RestoreList, OffersTheNewestLineOfEachFileStillInTheBin) {
   const RestoreList list = BuildRestoreList(log, bin, PathStyle::Posix);
   EXPECT_TRUE(list.anyFileLine);
   EXPECT_EQ(NamesOf(list), (std::vector<std::string>{"a.log@" + project, "b.prt.2@" + project,
-                                                     "c.log@/other", "dup.log@" + project}));
+                                                     "\u00c4rger.log@" + project, "c.log@/other",
+                                                     "dup.log@" + project}));
   ASSERT_FALSE(list.offered.empty());
   EXPECT_EQ(list.offered[0].sizeColumn, "(1.0 B) [Clutter]");
   EXPECT_EQ(list.offered[0].binPath, mirror + "/a.log");
