@@ -69,6 +69,10 @@ bool MoveBack(const Plan& plan) {
     if (aside.outcome == MoveOutcome::CopiedSourceStayed) return false;
     // Kept for the full retention period, as a swept file is.
     SetLastWriteTime(plan.displacedAt, BinTimeNow().utcNs);
+  } else if (PathEntry(plan.destination)) {
+    // Made since the list was read: the move would replace it. It stays,
+    // and the swept copy stays in the bin.
+    return false;
   }
   const MoveResult back = MoveFileSafely(plan.source, plan.destination, plan.token);
   if (back.outcome == MoveOutcome::Moved || back.outcome == MoveOutcome::CopiedSourceStayed)
